@@ -6,7 +6,9 @@
 
 namespace tessaly {
 
-std::string khzToText(int32_t khz) { return formatFixed(khz / 1000.0, 3); }
+std::string khzToText(int32_t khz) {
+    return formatFixed(khz / 1000.0, 3);
+}
 
 double parseDecimal(std::string_view text) {
     size_t pos = 0;

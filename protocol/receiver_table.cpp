@@ -17,7 +17,9 @@ void ReceiverRecord::setFrequencyText(const std::string& text) {
     freqKhz = textToKhz(text);
 }
 
-ReceiverTable::ReceiverTable(const ReceiverTable& other) { copyFrom(other); }
+ReceiverTable::ReceiverTable(const ReceiverTable& other) {
+    copyFrom(other);
+}
 
 ReceiverTable& ReceiverTable::operator=(const ReceiverTable& other) {
     copyFrom(other);

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessaly {
@@ -43,8 +44,8 @@ struct WindowRect {
 // supplies the start values.
 struct DisplayState {
     int32_t layoutMode = kLayoutLargeHorizontal;
-    std::array<MatrixPair, kLayoutModeCount> matrix{
-        MatrixPair{1, 60}, MatrixPair{60, 1}, MatrixPair{3, 20}, MatrixPair{30, 2}};
+    std::array<MatrixPair, kLayoutModeCount> matrix{MatrixPair{1, 60}, MatrixPair{60, 1},
+                                                    MatrixPair{3, 20}, MatrixPair{30, 2}};
     int32_t rfUnit = kRfUnitDbm;
     WindowRect posHor; // remembered for layout mode 1
     WindowRect posVer; // remembered for every other mode
@@ -61,18 +62,21 @@ struct Settings {
     int32_t monitorMode = kLayoutLargeHorizontal;
     int32_t monitorIntervalMs = 100;
     int32_t monitorNameDev = 0;
-    std::array<MatrixPair, kLayoutModeCount> matrix{
-        MatrixPair{1, 60}, MatrixPair{60, 1}, MatrixPair{3, 20}, MatrixPair{30, 2}};
+    std::array<MatrixPair, kLayoutModeCount> matrix{MatrixPair{1, 60}, MatrixPair{60, 1},
+                                                    MatrixPair{3, 20}, MatrixPair{30, 2}};
     int32_t dispBand = 0;
     int32_t defaultBand = 2;
     std::string helpUrl = "docs\\Tessaly_e.chm";
 
-    std::string directory;                 // the start directory
+    std::string directory; // the start directory
     int32_t defaultFreqKhz = 710125;
     std::string defaultFreqText = "710.125";
 
     std::string filePath() const; // directory + '/' + "Tessaly.ini"
 };
+
+// The pair form "a,b": one field changes only a; an empty text changes neither.
+void readPair(std::string_view text, MatrixPair& pair);
 
 // Reads the settings of the INI file at `path` (a missing file gives every default).
 Settings readSettingsFile(const std::string& path, const std::string& directory);
