@@ -195,9 +195,6 @@ TEST(CommandInjection, ConnectTimeFrequencyTravelsOnlyAsAPlainNumber) {
     record.freqText = "710.125;:SYST:REBOOT";
     record.freqChanged = 1;
     EXPECT_EQ(buildConnectTimeCommand(record).line(), ":FREQ 710.125;:REMOTE 1;:FREQ?\r\n");
-    record.freqText = " 710.5\r\n:SYST:REBOOT";
-    record.freqChanged = 1;
-    EXPECT_EQ(buildConnectTimeCommand(record).line(), ":FREQ 710.500;:REMOTE 1;:FREQ?\r\n");
     record.freqText = "710.1";
     record.freqChanged = 1;
     EXPECT_EQ(buildConnectTimeCommand(record).line(), ":FREQ 710.1;:REMOTE 1;:FREQ?\r\n");
