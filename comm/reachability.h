@@ -1,5 +1,9 @@
 #pragma once
 
+#include "protocol/receiver_table.h"
+
+#include <QMutex>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -8,28 +12,105 @@
 
 namespace tessaly {
 
-// 1 when the host answered within the timeout, 0 otherwise. Uses ICMP echo; where the system
-// permits no ICMP socket it falls back to a TCP connect probe of `probePort`.
-int ping(const QString& ip, int timeoutMs, int probePort = 5025);
+// Ping time limits of the callers.
+constexpr int kEnginePingTimeoutMs = 1000;
+constexpr int kAddressInputPingTimeoutMs = 1200;
+constexpr int kSweepPingTimeoutMs = 1000;
+constexpr int kScanPingTimeoutMs = 1000;
 
-// One result per address, in the order given, all pinged at once.
-std::vector<int> pingParallel(const QStringList& ips, int timeoutMs, int probePort = 5025);
+// How a ping reaches a host. Automatic tries a datagram ICMP socket, then a raw one, and when the
+// system allows neither, a TCP connect to the probe port (an accepted or refused connection means
+// the host is there).
+enum class ProbeMethod { Automatic, DatagramIcmp, RawIcmp, TcpConnect };
 
-// The computer's private IPv4 addresses with their masks.
+// Process-wide choice, Automatic unless a test or a diagnostic forces one.
+void setProbeMethod(ProbeMethod method);
+ProbeMethod probeMethod();
+// The method a ping would use now (never Automatic).
+ProbeMethod effectiveProbeMethod();
+
+// 1 when the host answered within the timeout, 0 otherwise (also for a text that is not a dotted
+// IPv4 address). Safe to call from any thread.
+int ping(const QString& ip, int timeoutMs, int probePort = kDefaultPortNumber);
+
+// One result (1 or 0) per address, in the order given; all are probed at once over one socket,
+// so the call takes at most about one timeout.
+std::vector<int> pingParallel(const QStringList& ips, int timeoutMs,
+                              int probePort = kDefaultPortNumber);
+
+// Says once per process that ICMP is unavailable and pings fall back to TCP connects. The text
+// goes to stderr as well; connect to `icmpUnavailable` to route it into a trace.
+class ReachabilityNotices : public QObject {
+    Q_OBJECT
+public:
+    static ReachabilityNotices& instance();
+    // The notice text once it was given, empty before.
+    QString icmpUnavailableText() const;
+    // The first call prints `text` on stderr and emits the signal; later calls do nothing.
+    void noteIcmpUnavailable(const QString& text);
+
+signals:
+    void icmpUnavailable(const QString& text);
+
+private:
+    ReachabilityNotices() = default;
+    mutable QMutex mutex_;
+    QString text_;
+};
+
 struct LocalAddress {
-    QString ip;
-    QString mask;
+    QString ip;        // dotted
+    QString mask;      // dotted
+    QString broadcast; // address OR NOT mask, dotted
+    QString interfaceName;
 };
-std::vector<LocalAddress> localPrivateAddresses();
 
-// Pings every address of the local private subnets so that the neighbour table fills.
-void sweepLocalSubnets(int timeoutMs = 1000);
+// Neighbour entry types.
+constexpr int kNeighbourTypeOther = 1;
+constexpr int kNeighbourTypeInvalid = 2;
+constexpr int kNeighbourTypeDynamic = 3;
+constexpr int kNeighbourTypeStatic = 4;
 
-// Receivers in the neighbour table: IP and MAC ("00-1B-2C-3D-4E-5F"), filtered by prefixes.
 struct NeighbourEntry {
-    QString ip;
-    QString mac;
+    int type = kNeighbourTypeOther;
+    QString ip;  // dotted
+    QString mac; // "0A-54-53-00-00-11": every byte of the link-layer address
+    bool operator==(const NeighbourEntry&) const = default;
 };
-std::vector<NeighbourEntry> scanNeighbours(const std::vector<std::vector<uint8_t>>& macPrefixes);
+
+// A MAC prefix filter: empty = every neighbour passes.
+using MacPrefixes = std::vector<std::vector<uint8_t>>;
+
+// Finds receivers on the local private subnets: one object per using dialog. Every call blocks
+// the calling thread; separate scanners may run on different threads at once.
+class NetworkScanner {
+public:
+    // Fills localAddresses() with the private IPv4 addresses (10/8, 172.16/12, 192.168/16) of the
+    // computer; on failure the list is empty and errorText() says why. Returns false on failure.
+    bool readLocalAddresses();
+
+    // Pings every address of each local private /24 subnet (a larger subnet: only its broadcast
+    // address) so that the neighbour table learns the receivers' MAC addresses. Returns how many
+    // addresses were pinged.
+    int sweepLocalSubnets(int timeoutMs = kSweepPingTimeoutMs, int probePort = kDefaultPortNumber);
+
+    // Reads the neighbour table, keeps the entries that pass the filter and answer a ping.
+    // Returns 0, or 1 when the table could not be read (errorFlag() 1, errorText() set).
+    int scanNeighbourTable(const MacPrefixes& macPrefixes, int timeoutMs = kScanPingTimeoutMs,
+                           int probePort = kDefaultPortNumber);
+
+    const std::vector<NeighbourEntry>& neighbours() const { return neighbours_; }
+    const std::vector<LocalAddress>& localAddresses() const { return localAddresses_; }
+    const QStringList& subnets() const { return subnets_; } // distinct broadcast addresses
+    int errorFlag() const { return errorFlag_; }
+    const QString& errorText() const { return errorText_; }
+
+private:
+    std::vector<NeighbourEntry> neighbours_;
+    std::vector<LocalAddress> localAddresses_;
+    QStringList subnets_;
+    int errorFlag_ = 0;
+    QString errorText_;
+};
 
 } // namespace tessaly

@@ -1,0 +1,129 @@
+#include "comm/reachability.h"
+
+#include "comm/icmp_pinger.h"
+#include "comm/subnet_plan.h"
+#include "comm/tcp_probe.h"
+
+#include <QCoreApplication>
+#include <QMutexLocker>
+
+#include <atomic>
+#include <cstdio>
+
+namespace tessaly {
+
+namespace {
+std::atomic<ProbeMethod> chosenMethod{ProbeMethod::Automatic};
+
+QString programPath() {
+    if (QCoreApplication::instance() != nullptr) {
+        return QCoreApplication::applicationFilePath();
+    }
+    return QStringLiteral("<program>");
+}
+
+QString icmpUnavailableNotice() {
+    return QStringLiteral(
+               "ICMP echo is not permitted for this user, so receivers are checked by a TCP "
+               "connect to their port instead. To allow ping, either give the program the "
+               "capability: sudo setcap cap_net_raw+ep %1, or let your group use ping sockets: "
+               "sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"")
+        .arg(programPath());
+}
+
+// Probes the targets with the chosen method; falls back to TCP when no ICMP socket can be had.
+std::vector<int> probeAll(const std::vector<Ipv4>& targets, int timeoutMs, int probePort) {
+    const ProbeMethod method = probeMethod();
+    if (method == ProbeMethod::TcpConnect) {
+        return tcpProbeAll(targets, probePort, timeoutMs);
+    }
+    if (method != ProbeMethod::RawIcmp) {
+        IcmpPinger pinger(IcmpSocketKind::Datagram);
+        if (pinger.isOpen()) {
+            return pinger.pingAll(targets, timeoutMs);
+        }
+    }
+    if (method != ProbeMethod::DatagramIcmp) {
+        IcmpPinger pinger(IcmpSocketKind::Raw);
+        if (pinger.isOpen()) {
+            return pinger.pingAll(targets, timeoutMs);
+        }
+    }
+    if (method != ProbeMethod::Automatic) {
+        return std::vector<int>(targets.size(), 0); // a forced ICMP kind the system refuses
+    }
+    ReachabilityNotices::instance().noteIcmpUnavailable(icmpUnavailableNotice());
+    return tcpProbeAll(targets, probePort, timeoutMs);
+}
+} // namespace
+
+void setProbeMethod(ProbeMethod method) {
+    chosenMethod.store(method, std::memory_order_relaxed);
+}
+
+ProbeMethod probeMethod() {
+    return chosenMethod.load(std::memory_order_relaxed);
+}
+
+ProbeMethod effectiveProbeMethod() {
+    const ProbeMethod method = probeMethod();
+    if (method != ProbeMethod::Automatic) {
+        return method;
+    }
+    if (IcmpPinger(IcmpSocketKind::Datagram).isOpen()) {
+        return ProbeMethod::DatagramIcmp;
+    }
+    if (IcmpPinger(IcmpSocketKind::Raw).isOpen()) {
+        return ProbeMethod::RawIcmp;
+    }
+    return ProbeMethod::TcpConnect;
+}
+
+int ping(const QString& ip, int timeoutMs, int probePort) {
+    return pingParallel(QStringList{ip}, timeoutMs, probePort).front();
+}
+
+std::vector<int> pingParallel(const QStringList& ips, int timeoutMs, int probePort) {
+    std::vector<int> results(ips.size(), 0);
+    std::vector<Ipv4> targets;
+    std::vector<size_t> positions;
+    for (qsizetype i = 0; i < ips.size(); ++i) {
+        if (const auto address = parseIpv4(ips[i])) {
+            targets.push_back(*address);
+            positions.push_back(static_cast<size_t>(i));
+        }
+    }
+    if (targets.empty()) {
+        return results;
+    }
+    const std::vector<int> answers = probeAll(targets, timeoutMs, probePort);
+    for (size_t i = 0; i < positions.size(); ++i) {
+        results[positions[i]] = answers[i];
+    }
+    return results;
+}
+
+ReachabilityNotices& ReachabilityNotices::instance() {
+    // Never destroyed: pings may still run on other threads while the program exits.
+    static auto* notices = new ReachabilityNotices;
+    return *notices;
+}
+
+QString ReachabilityNotices::icmpUnavailableText() const {
+    QMutexLocker lock(&mutex_);
+    return text_;
+}
+
+void ReachabilityNotices::noteIcmpUnavailable(const QString& text) {
+    {
+        QMutexLocker lock(&mutex_);
+        if (!text_.isEmpty() || text.isEmpty()) {
+            return;
+        }
+        text_ = text;
+    }
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    emit icmpUnavailable(text);
+}
+
+} // namespace tessaly
