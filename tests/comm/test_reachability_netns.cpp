@@ -1,0 +1,334 @@
+// The sweep, the neighbour scan and pings against receivers on a private LAN that this test builds
+// out of network namespaces: a workstation namespace with 192.168.77.1/24 on a bridge, and one
+// namespace per receiver joined to that bridge by a veth pair. The code under test runs on this
+// process's main thread after it has entered the workstation namespace; nothing leaves it.
+
+#include "comm/neighbour_table.h"
+#include "comm/reachability.h"
+
+#include <gtest/gtest.h>
+
+#include <QSet>
+
+#include <fcntl.h>
+#include <sched.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+using namespace tessaly;
+
+namespace {
+
+constexpr int kQuickTimeoutMs = 400; // a bridge between namespaces answers in microseconds
+const char* const kNamespacePrefix = "trch";
+const char* const kWorkstationAddress = "192.168.77.1";
+
+struct Receiver {
+    const char* ip;
+    const char* mac;
+    bool answersPing;
+};
+
+// .14 carries the vendor prefix but ignores pings; .13 answers but belongs to another maker.
+const Receiver kReceivers[] = {{"192.168.77.11", "0a:54:53:00:00:11", true},
+                               {"192.168.77.12", "0a:54:53:00:00:12", true},
+                               {"192.168.77.13", "02:11:22:00:00:13", true},
+                               {"192.168.77.14", "0a:54:53:00:00:14", false}};
+const char* const kAbsent = "192.168.77.250";
+
+bool run(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string namespaceName(const std::string& role) {
+    return kNamespacePrefix + std::to_string(::getpid()) + role;
+}
+
+// Namespaces left behind by an earlier run that was killed: their owner's pid is gone.
+void removeStaleNamespaces() {
+    FILE* list = ::popen("ip netns list 2>/dev/null", "r");
+    if (list == nullptr) {
+        return;
+    }
+    char line[256];
+    while (std::fgets(line, sizeof line, list) != nullptr) {
+        std::string name(line);
+        name = name.substr(0, name.find_first_of(" \n"));
+        if (name.rfind(kNamespacePrefix, 0) != 0) {
+            continue;
+        }
+        const long owner = std::atol(name.c_str() + std::strlen(kNamespacePrefix));
+        if (owner > 0 && ::kill(static_cast<pid_t>(owner), 0) != 0) {
+            run("ip netns del " + name);
+        }
+    }
+    ::pclose(list);
+}
+
+// Builds the LAN in its constructor and removes every namespace it made in its destructor.
+class TestLan {
+public:
+    TestLan() : workstation_(namespaceName("ws")) {
+        removeStaleNamespaces();
+        if (!add(workstation_)) {
+            return;
+        }
+        const std::string ws = "ip -n " + workstation_;
+        ready_ = run(ws + " link set lo up") &&
+                 run(ws + " link add br0 type bridge forward_delay 0") &&
+                 run(ws + " link set br0 up") &&
+                 run(ws + " addr add " + kWorkstationAddress + "/24 dev br0") &&
+                 // Root may then use datagram ping sockets too, so both kinds can be tested.
+                 run("ip netns exec " + workstation_ +
+                     " sysctl -qw net.ipv4.ping_group_range='0 2147483647'");
+        int number = 0;
+        for (const Receiver& receiver : kReceivers) {
+            ready_ = ready_ && addReceiver(receiver, ++number);
+        }
+        // Only now: the bridge takes a new MAC address with each port, and that flushes even
+        // permanent neighbour entries.
+        ready_ = ready_ &&
+                 run(ws + " neigh add 224.0.0.5 lladdr 0a:54:53:00:00:99 dev br0 nud permanent") &&
+                 run(ws + " neigh add 192.168.77.255 lladdr ff:ff:ff:ff:ff:ff dev br0 nud "
+                          "permanent") &&
+                 run(ws + " neigh add 192.168.77.200 lladdr 00:00:00:00:00:00 dev br0 nud "
+                          "permanent");
+    }
+    ~TestLan() {
+        for (const std::string& name : made_) {
+            run("ip netns del " + name);
+        }
+    }
+    bool ready() const { return ready_; }
+    const std::string& workstation() const { return workstation_; }
+
+private:
+    bool add(const std::string& name) {
+        if (!run("ip netns add " + name)) {
+            return false;
+        }
+        made_.push_back(name);
+        return true;
+    }
+
+    bool addReceiver(const Receiver& receiver, int number) {
+        const std::string name = namespaceName("rx" + std::to_string(number));
+        const std::string port = "p" + std::to_string(number);
+        const std::string rx = "ip -n " + name;
+        return add(name) &&
+               run("ip -n " + workstation_ + " link add " + port +
+                   " type veth peer name eth0 netns " + name) &&
+               run("ip -n " + workstation_ + " link set " + port + " master br0 up") &&
+               run(rx + " link set eth0 address " + receiver.mac) && run(rx + " link set lo up") &&
+               run(rx + " link set eth0 up") &&
+               run(rx + " addr add " + receiver.ip + "/24 dev eth0") &&
+               (receiver.answersPing ||
+                run("ip netns exec " + name + " sysctl -qw net.ipv4.icmp_echo_ignore_all=1"));
+    }
+
+    std::string workstation_;
+    std::vector<std::string> made_;
+    bool ready_ = false;
+};
+
+TestLan* lan = nullptr;
+
+QSet<QString> entryTexts(const std::vector<NeighbourEntry>& entries) {
+    QSet<QString> texts;
+    for (const NeighbourEntry& entry : entries) {
+        texts << entry.ip + " " + entry.mac + " " + QString::number(entry.type);
+    }
+    return texts;
+}
+
+const NeighbourRow* findRow(const std::vector<NeighbourRow>& rows, const char* address) {
+    const Ipv4 wanted = parseIpv4(QString::fromLatin1(address)).value();
+    const auto found = std::find_if(rows.begin(), rows.end(),
+                                    [&](const NeighbourRow& row) { return row.ip == wanted; });
+    return found == rows.end() ? nullptr : &*found;
+}
+
+class Reachability : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (::geteuid() == 0) {
+            lan = new TestLan;
+        }
+    }
+    static void TearDownTestSuite() {
+        delete lan;
+        lan = nullptr;
+    }
+
+    void SetUp() override {
+        if (lan == nullptr || !lan->ready()) {
+            GTEST_SKIP() << "needs root with iproute2 network namespaces, veth pairs and bridges "
+                            "to build a private test LAN; skipped";
+        }
+        home_ = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+        const std::string path = "/var/run/netns/" + lan->workstation();
+        const int target = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(home_, 0);
+        ASSERT_GE(target, 0);
+        ASSERT_EQ(::setns(target, CLONE_NEWNET), 0);
+        ::close(target);
+        entered_ = true;
+        // Never sweep a real network: the thread must now see only the test LAN.
+        NetworkScanner guard;
+        ASSERT_TRUE(guard.readLocalAddresses());
+        ASSERT_EQ(guard.localAddresses().size(), 1u);
+        ASSERT_EQ(guard.localAddresses()[0].ip, kWorkstationAddress);
+        ASSERT_EQ(guard.localAddresses()[0].mask, "255.255.255.0");
+        ASSERT_EQ(guard.localAddresses()[0].interfaceName, "br0");
+    }
+
+    void TearDown() override {
+        setProbeMethod(ProbeMethod::Automatic);
+        if (entered_) {
+            EXPECT_EQ(::setns(home_, CLONE_NEWNET), 0);
+        }
+        if (home_ >= 0) {
+            ::close(home_);
+        }
+    }
+
+    // Runs an ip command in the workstation namespace.
+    static bool workstationRuns(const std::string& arguments) {
+        return run("ip -n " + lan->workstation() + " " + arguments);
+    }
+
+    int home_ = -1;
+    bool entered_ = false;
+};
+
+TEST_F(Reachability, PingAnswersForPresentHostsOnlyWithEitherIcmpSocket) {
+    for (const ProbeMethod method : {ProbeMethod::DatagramIcmp, ProbeMethod::RawIcmp}) {
+        setProbeMethod(method);
+        ASSERT_EQ(effectiveProbeMethod(), method);
+        EXPECT_EQ(ping("192.168.77.11", kQuickTimeoutMs), 1);
+        EXPECT_EQ(ping(kAbsent, kQuickTimeoutMs), 0);
+        EXPECT_EQ(ping("192.168.77.14", kQuickTimeoutMs), 0); // present, but ignores echoes
+        EXPECT_EQ(pingParallel({"192.168.77.12", kAbsent, kWorkstationAddress, "192.168.77.13",
+                                "no address", "192.168.77.12", "192.168.77.14"},
+                               kQuickTimeoutMs),
+                  (std::vector<int>{1, 0, 1, 1, 0, 1, 0}));
+    }
+}
+
+TEST_F(Reachability, TcpFallbackCountsRefusedConnectionsAndTimesOutOnAbsentHosts) {
+    setProbeMethod(ProbeMethod::TcpConnect);
+    // Nothing listens on the receivers: each refuses, which proves the host is there, even the
+    // one that ignores ICMP.
+    EXPECT_EQ(pingParallel({"192.168.77.11", "192.168.77.14", kAbsent}, kQuickTimeoutMs),
+              (std::vector<int>{1, 1, 0}));
+}
+
+TEST_F(Reachability, SweepFillsTheNeighbourTableAndScanReturnsAnsweringReceivers) {
+    ASSERT_TRUE(workstationRuns("neigh flush dev br0")); // keeps the permanent entries
+    std::vector<NeighbourRow> before;
+    QString error;
+    ASSERT_TRUE(readNeighbourTable(before, error)) << error.toStdString();
+    ASSERT_EQ(findRow(before, "192.168.77.11"), nullptr) << "the table must start without it";
+    ASSERT_NE(findRow(before, "224.0.0.5"), nullptr);
+    EXPECT_EQ(findRow(before, "224.0.0.5")->type, kNeighbourTypeStatic);
+
+    NetworkScanner scanner;
+    EXPECT_EQ(scanner.sweepLocalSubnets(kQuickTimeoutMs), 255);
+    EXPECT_EQ(scanner.subnets(), QStringList{"192.168.77.255"});
+
+    std::vector<NeighbourRow> after;
+    ASSERT_TRUE(readNeighbourTable(after, error)) << error.toStdString();
+    for (const Receiver& receiver : kReceivers) {
+        const NeighbourRow* row = findRow(after, receiver.ip);
+        ASSERT_NE(row, nullptr) << receiver.ip;
+        EXPECT_EQ(macText(row->linkAddress), QString(receiver.mac).toUpper().replace(':', '-'));
+        EXPECT_EQ(row->type, kNeighbourTypeDynamic);
+    }
+
+    const MacPrefixes vendor{{0x0A, 0x54, 0x53}};
+    ASSERT_EQ(scanner.scanNeighbourTable(vendor, kQuickTimeoutMs), 0);
+    EXPECT_EQ(scanner.errorFlag(), 0);
+    EXPECT_EQ(
+        entryTexts(scanner.neighbours()),
+        (QSet<QString>{"192.168.77.11 0A-54-53-00-00-11 3", "192.168.77.12 0A-54-53-00-00-12 3"}));
+
+    ASSERT_EQ(scanner.scanNeighbourTable({}, kQuickTimeoutMs), 0);
+    EXPECT_EQ(
+        entryTexts(scanner.neighbours()),
+        (QSet<QString>{"192.168.77.11 0A-54-53-00-00-11 3", "192.168.77.12 0A-54-53-00-00-12 3",
+                       "192.168.77.13 02-11-22-00-00-13 3"}));
+
+    ASSERT_EQ(scanner.scanNeighbourTable({{0x0A, 0x54, 0x54}}, kQuickTimeoutMs), 0);
+    EXPECT_TRUE(scanner.neighbours().empty());
+}
+
+TEST_F(Reachability, SweepCoversEachPrivateSubnetOnceAndLargeOnesByBroadcast) {
+    // A second address in the same /24, a private /16, a public and a link-local address.
+    const char* const extra[] = {"192.168.77.2/24", "10.20.1.1/16", "203.0.113.7/24",
+                                 "169.254.3.3/16"};
+    for (const char* address : extra) {
+        ASSERT_TRUE(workstationRuns(std::string("addr add ") + address + " dev br0")) << address;
+    }
+    NetworkScanner scanner;
+    const int pinged = scanner.sweepLocalSubnets(kQuickTimeoutMs);
+    for (const char* address : extra) {
+        workstationRuns(std::string("addr del ") + address + " dev br0");
+    }
+    EXPECT_EQ(scanner.localAddresses().size(), 3u);
+    EXPECT_EQ(QSet<QString>(scanner.subnets().begin(), scanner.subnets().end()),
+              (QSet<QString>{"192.168.77.255", "10.20.255.255"}));
+    EXPECT_EQ(pinged, 256); // one /24 sweep and one broadcast ping
+
+    std::vector<NeighbourRow> rows;
+    QString error;
+    ASSERT_TRUE(readNeighbourTable(rows, error));
+    const Ipv4 broadcast16 = parseIpv4("10.20.255.255").value();
+    for (const NeighbourRow& row : rows) {
+        EXPECT_TRUE((row.ip >> 16) != 0x0A14 || row.ip == broadcast16)
+            << "of 10.20/16 only the broadcast address is pinged, not "
+            << ipv4Text(row.ip).toStdString();
+    }
+}
+
+TEST_F(Reachability, ConcurrentSweepsScansAndPingsEachGetWholeResults) {
+    const QSet<QString> expected{"192.168.77.11 0A-54-53-00-00-11 3",
+                                 "192.168.77.12 0A-54-53-00-00-12 3"};
+    std::vector<QSet<QString>> scans(4);
+    std::vector<int> sweeps(scans.size(), 0);
+    std::vector<std::vector<int>> pings(3);
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < scans.size(); ++t) {
+        threads.emplace_back([t, &scans, &sweeps] {
+            NetworkScanner scanner;
+            sweeps[t] = scanner.sweepLocalSubnets(kQuickTimeoutMs);
+            if (scanner.scanNeighbourTable({{0x0A, 0x54, 0x53}}, kQuickTimeoutMs) == 0) {
+                scans[t] = entryTexts(scanner.neighbours());
+            }
+        });
+    }
+    for (size_t t = 0; t < pings.size(); ++t) {
+        threads.emplace_back([t, &pings] {
+            pings[t] = pingParallel({"192.168.77.11", kAbsent, "192.168.77.13", "127.0.0.1"},
+                                    kQuickTimeoutMs);
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    for (size_t t = 0; t < scans.size(); ++t) {
+        EXPECT_EQ(sweeps[t], 255) << t;
+        EXPECT_EQ(scans[t], expected) << t;
+    }
+    for (const auto& result : pings) {
+        EXPECT_EQ(result, (std::vector<int>{1, 0, 1, 1}));
+    }
+}
+
+} // namespace
