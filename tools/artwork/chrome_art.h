@@ -1,0 +1,15 @@
+#pragma once
+
+#include "art_kit.h"
+
+namespace artwork {
+
+// Menu bar background and logo, pop-up menu backgrounds, the monitor button and its captions,
+// the "Monitor" label, the dialog logo and the application icon.
+void addChromeArt(PictureSet& pictures);
+
+// The bar background as it is tiled at run time: only its rows vary, so any crop of its width
+// continues it seamlessly (the logo is drawn on such a crop).
+QImage barBackground(int width);
+
+} // namespace artwork
