@@ -1,0 +1,13 @@
+#include "comm/engine_options.h"
+
+#include "comm/reachability.h"
+
+namespace tessaly {
+
+PingFunction systemPing() {
+    return [](const QString& ip, int timeoutMs, int probePort) {
+        return ping(ip, timeoutMs, probePort);
+    };
+}
+
+} // namespace tessaly

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "comm/comm_trace.h"
+#include "comm/config_engine.h"
+#include "comm/engine_options.h"
+#include "comm/que_data.h"
+#include "comm/sock_cli.h"
+#include "protocol/answer_line_collector.h"
+#include "protocol/command_item.h"
+#include "protocol/receiver_table.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <atomic>
+#include <memory>
+
+namespace tessaly {
+
+// Run states of a monitor engine: the codes of the requests that set them.
+constexpr int kMonitorRunning = 2006;
+constexpr int kMonitorStopped = 2007;
+
+// What a monitor engine shows of itself to other threads.
+struct MonitorEngineStatus {
+    std::atomic<int> runState{kMonitorStopped};
+    std::atomic<int> connectionState{kEngineNotConnected};
+};
+
+// Watches one receiver while monitoring runs: pings, connects, sends the pending changes with
+// ":REMOTE 1", then polls the levels every poll interval into the receiver's monitor values,
+// one query in flight at a time. On any failure it marks the receiver's communication state and
+// tries again after the reconnect delay. Lives on its own thread (CCommThreadMonitor).
+class MonitorEngine : public QObject {
+public:
+    MonitorEngine(ReceiverTable* table, MonitorValueTable* values, int receiverNumber,
+                  CommTrace* trace, MonitorEngineStatus* status, EngineOptions options);
+    ~MonitorEngine() override;
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void start();
+    void stop();
+    void onConnectTimer();
+    void pingAndConnect();
+    void onPollTimer();
+    void sendNext(qintptr value);
+    void onBlock();
+    void onAnswerTimer();
+    void onFailure();
+    void onAnswerTimeout();
+    void onClosedByReceiver();
+    void onReceiveError();
+
+    void stopSequence();
+    void closeConnection();
+    void scheduleReconnect(int delayMs);
+    void finishPendingStop();
+    void clear();
+    void fail();
+    void setRunState(int state);
+    void setConnectionState(int state);
+    void traceMessage(const QString& text);
+    void traceSent(const CommandItem& item);
+
+    ReceiverTable* table_;
+    ReceiverRecord* record_;
+    MonitorValues* values_;
+    int receiverNumber_;
+    CommTrace* trace_;
+    MonitorEngineStatus* status_;
+    EngineOptions options_;
+
+    std::unique_ptr<CSockCli> socket_;
+    CQueData queue_{kMonitorQueueCapacity};
+    QTimer pollTimer_;
+    QTimer connectTimer_;
+    QTimer answerTimer_;
+
+    int runState_ = kMonitorStopped;
+    int connectionState_ = kEngineNotConnected;
+    bool waiting_ = false;
+    bool retryTimerPending_ = false;
+    bool stopPending_ = false;
+    AnswerLineCollector answerLine_;
+    CommandItem currentItem_;
+    int32_t awaitedItemId_ = 0;
+};
+
+} // namespace tessaly
