@@ -2,6 +2,7 @@
 
 #include "sim/receiver_core.h"
 #include "sim/receiver_endpoint.h"
+#include "sim/sim_thread.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -30,14 +31,10 @@ Simulator::~Simulator() {
 }
 
 template <class Function> void Simulator::onSimThread(Function&& function) const {
-    if (!worker_) {
-        return;
-    }
-    if (QThread::currentThread() == worker_->thread()) {
-        function();
+    if (thread_) {
+        thread_->run(function);
     } else {
-        QMetaObject::invokeMethod(worker_, std::forward<Function>(function),
-                                  Qt::BlockingQueuedConnection);
+        function();
     }
 }
 
@@ -85,12 +82,11 @@ bool Simulator::start(const SimulatorOptions& options, QString* error) {
         }
     }
 
-    worker_ = new QObject;
     if (options.ownThread) {
-        thread_ = std::make_unique<QThread>();
-        thread_->setObjectName(QStringLiteral("tessaly-sim"));
-        worker_->moveToThread(thread_.get());
-        thread_->start();
+        thread_ = std::make_unique<SimThread>();
+        if (!thread_->start()) {
+            return fail(QStringLiteral("cannot start the simulator thread"));
+        }
     }
 
     bool bound = false;
@@ -110,8 +106,11 @@ bool Simulator::start(const SimulatorOptions& options, QString* error) {
             for (auto& core : cores_) {
                 auto* endpoint =
                     new ReceiverEndpoint(core, QHostAddress(first + core->number() - 1), port,
-                                         options.rebootRefuseMs, options.reportTraffic, worker_);
+                                         options.rebootRefuseMs, options.reportTraffic);
                 endpoints_.push_back(endpoint);
+                if (options.reportTraffic) {
+                    connect(endpoint, &ReceiverEndpoint::traffic, this, &Simulator::traffic);
+                }
                 if (bound && !endpoint->updateListening(&bindError)) {
                     bound = false;
                 }
@@ -122,11 +121,6 @@ bool Simulator::start(const SimulatorOptions& options, QString* error) {
     if (!bound) {
         return fail(bindError.isEmpty() ? QStringLiteral("no free port found") : bindError);
     }
-    if (options.reportTraffic) {
-        for (ReceiverEndpoint* endpoint : endpoints_) {
-            connect(endpoint, &ReceiverEndpoint::traffic, this, &Simulator::traffic);
-        }
-    }
     return true;
 }
 
@@ -136,12 +130,9 @@ void Simulator::stop() {
         endpoints_.clear();
     });
     if (thread_) {
-        thread_->quit();
-        thread_->wait();
+        thread_->stop();
         thread_.reset();
     }
-    delete worker_;
-    worker_ = nullptr;
     cores_.clear();
     port_ = 0;
 }
@@ -256,7 +247,7 @@ bool Simulator::waitForReceived(int number, size_t count, int timeoutMs) {
     if (!target) {
         return false;
     }
-    if (QThread::currentThread() != worker_->thread()) {
+    if (thread_ && !thread_->isCurrentThread()) {
         return target->waitForReceivedCount(count, timeoutMs);
     }
     // The receivers run on this very thread: keep its events going while waiting.

@@ -13,12 +13,11 @@
 #include <string>
 #include <vector>
 
-class QThread;
-
 namespace tessaly::sim {
 
 class ReceiverCore;
 class ReceiverEndpoint;
+class SimThread;
 
 constexpr quint16 kDefaultSimPort = 5025;
 constexpr int kDefaultRebootRefuseMs = 3000;
@@ -94,10 +93,9 @@ private:
     ReceiverCore* core(int number) const;
     bool bindAll(quint16 port, QString* error);
 
-    std::unique_ptr<QThread> thread_;
-    QObject* worker_ = nullptr; // lives on the simulator's thread, the context of its calls
+    std::unique_ptr<SimThread> thread_; // none when the receivers run on the caller's thread
     std::vector<std::shared_ptr<ReceiverCore>> cores_;
-    std::vector<ReceiverEndpoint*> endpoints_; // owned by worker_
+    std::vector<ReceiverEndpoint*> endpoints_; // owned, created and deleted on their thread
     quint16 port_ = 0;
     quint32 firstAddress_ = 0;
 };
