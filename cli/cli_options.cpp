@@ -1,0 +1,148 @@
+#include "cli/cli_options.h"
+
+#include <QFileInfo>
+
+namespace tessaly::cli {
+
+namespace {
+
+const QStringList kCommands = {"monitor", "upload", "download", "scan"};
+
+bool takesEnvironmentFile(const QString& command) {
+    return command != "scan";
+}
+
+} // namespace
+
+bool parseOptions(const QStringList& arguments, Options& options, QString& error) {
+    QStringList positional;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        const auto value = [&](QString& into) {
+            if (i + 1 >= arguments.size()) {
+                error = argument + " needs a value";
+                return false;
+            }
+            into = arguments[++i];
+            return true;
+        };
+        if (argument == "-h" || argument == "--help") {
+            options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
+        } else if (argument == "--trace") {
+            options.trace = true;
+        } else if (argument == "--json") {
+            options.json = true;
+        } else if (argument == "--seconds") {
+            QString text;
+            if (!value(text)) {
+                return false;
+            }
+            bool ok = false;
+            options.seconds = text.toInt(&ok);
+            if (!ok || options.seconds < 0) {
+                error = "--seconds needs a whole number of seconds, not '" + text + "'";
+                return false;
+            }
+        } else if (argument == "-o" || argument == "--output") {
+            if (!value(options.outputPath)) {
+                return false;
+            }
+        } else if (argument.startsWith('-') && argument.size() > 1) {
+            error = "unknown option " + argument;
+            return false;
+        } else {
+            positional << argument;
+        }
+    }
+    if (options.version || (options.help && positional.isEmpty())) {
+        return true;
+    }
+    if (positional.isEmpty()) {
+        error = "no command given";
+        return false;
+    }
+    options.command = positional.takeFirst();
+    if (!kCommands.contains(options.command)) {
+        error = "unknown command '" + options.command + "'";
+        return false;
+    }
+    if (options.help) {
+        return true;
+    }
+    if (takesEnvironmentFile(options.command)) {
+        if (positional.isEmpty()) {
+            error = options.command + " needs an environment file";
+            return false;
+        }
+        options.environmentPath = positional.takeFirst();
+    }
+    if (!positional.isEmpty()) {
+        error = "unexpected argument '" + positional.first() + "'";
+        return false;
+    }
+    if (!options.outputPath.isEmpty() && options.command != "download") {
+        error = "-o belongs to download";
+        return false;
+    }
+    if ((options.seconds != 0 || options.json) && options.command != "monitor") {
+        error = "--seconds and --json belong to monitor";
+        return false;
+    }
+    return true;
+}
+
+QString usageText(const QString& command) {
+    if (command == "monitor") {
+        return "usage: tessaly-cli monitor ENV.ini [--seconds N] [--json] [--trace]\n"
+               "Monitors every receiver of the environment file and prints its communication\n"
+               "state and every polled value as it changes (one JSON object a line with --json).\n"
+               "Pending names and frequencies are sent at connect. Runs N seconds, or until\n"
+               "Ctrl-C when N is 0 or absent, then ends remote control cleanly.\n";
+    }
+    if (command == "upload") {
+        return "usage: tessaly-cli upload ENV.ini [--trace]\n"
+               "Sends every receiver its name and frequency and reads its settings back.\n"
+               "Prints one progress line a receiver; exits 1 when a receiver failed.\n";
+    }
+    if (command == "download") {
+        return "usage: tessaly-cli download ENV.ini [-o OUT.ini] [--trace]\n"
+               "Reads name, frequency and settings from every receiver of the file and writes\n"
+               "the downloaded table to OUT.ini (default: ENV.ini itself).\n"
+               "Prints one progress line a receiver; exits 1 when a receiver failed.\n";
+    }
+    if (command == "scan") {
+        return "usage: tessaly-cli scan [--trace]\n"
+               "Pings the local private subnets and lists the receivers in the neighbour table\n"
+               "whose MAC address carries a prefix of the settings (mac/cnt, mac/maskN).\n";
+    }
+    return "usage: tessaly-cli COMMAND [options]\n"
+           "Commands:\n"
+           "  monitor ENV.ini [--seconds N] [--json]   live values of every receiver\n"
+           "  upload ENV.ini                           send names and frequencies\n"
+           "  download ENV.ini [-o OUT.ini]            read every receiver's settings\n"
+           "  scan                                     find receivers on the LAN\n"
+           "Options: --trace (engine traces on stderr), --help, --version.\n"
+           "Settings come from Tessaly.ini in the current directory.\n"
+           "Exit codes: 0 ok, 1 a receiver failed, 2 usage error, 3 file error.\n";
+}
+
+bool checkReadable(const QString& path, QString& error) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        error = "'" + path + "' does not exist";
+        return false;
+    }
+    if (!info.isFile()) {
+        error = "'" + path + "' is not a file";
+        return false;
+    }
+    if (!info.isReadable()) {
+        error = "'" + path + "' cannot be read (permission denied)";
+        return false;
+    }
+    return true;
+}
+
+} // namespace tessaly::cli

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tessaly::cli {
+
+// Exit codes of tessaly-cli.
+constexpr int kExitOk = 0;
+constexpr int kExitReceiverFailed = 1; // the run went through but a receiver failed
+constexpr int kExitUsage = 2;
+constexpr int kExitFile = 3; // a file could not be read or written
+
+struct Options {
+    QString command; // monitor, upload, download, scan
+    QString environmentPath;
+    QString outputPath; // download -o
+    int seconds = 0;    // monitor --seconds; 0 runs until interrupted
+    bool json = false;
+    bool trace = false;
+    bool help = false;
+    bool version = false;
+};
+
+// Parses the arguments after the program name. On failure returns false and sets `error`.
+bool parseOptions(const QStringList& arguments, Options& options, QString& error);
+
+// The usage text of one command, or of the whole program for an empty command.
+QString usageText(const QString& command);
+
+// Checks that the file exists and can be read; otherwise says why in `error`.
+bool checkReadable(const QString& path, QString& error);
+
+} // namespace tessaly::cli

@@ -1,0 +1,223 @@
+#include "cli/engine_commands.h"
+
+#include "cli/monitor_reporter.h"
+#include "comm/comm_thread_monitor.h"
+#include "comm/exchange_sequence.h"
+#include "comm/message_codes.h"
+#include "protocol/environment_file.h"
+#include "protocol/settings.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <atomic>
+#include <csignal>
+#include <memory>
+#include <vector>
+
+namespace tessaly::cli {
+
+namespace {
+
+std::atomic<bool> interruptFlag{false};
+
+constexpr int kSampleIntervalMs = 100;
+constexpr int kStopSettleLimitMs = 2000; // time for ":REMOTE 0" to go out before the threads end
+
+void onSignal(int) {
+    interruptFlag.store(true);
+}
+
+EngineOptions engineOptions(bool trace) {
+    EngineOptions options;
+    options.commDebug = trace || programSettings().commDebug != 0;
+    return options;
+}
+
+// Prints an engine's trace lines on stderr, prefixed with its receiver number.
+void routeTrace(CommTrace& trace, int number, QTextStream& err) {
+    QObject::connect(&trace, &CommTrace::lineAdded, QCoreApplication::instance(),
+                     [&err, number](int, const QString& line) {
+                         err << "[" << number << "] " << line << "\n";
+                         err.flush();
+                     });
+}
+
+bool loadEnvironment(const Options& options, ReceiverTable& table, QTextStream& err) {
+    QString error;
+    if (!checkReadable(options.environmentPath, error)) {
+        err << "tessaly-cli: " << error << "\n";
+        return false;
+    }
+    readEnvironmentFile(options.environmentPath.toStdString(), table);
+    return true;
+}
+
+} // namespace
+
+void installInterruptHandler() {
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+}
+
+bool interrupted() {
+    return interruptFlag.load();
+}
+
+int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
+    ReceiverTable& table = programReceiverTable();
+    MonitorValueTable& values = programMonitorValues();
+    if (!loadEnvironment(options, table, err)) {
+        return kExitFile;
+    }
+    if (table.count == 0) {
+        err << "tessaly-cli: " << options.environmentPath << " holds no receiver\n";
+        return kExitFile;
+    }
+    // As when the program opens a file over an empty table: every name and frequency is new,
+    // so each engine sends them when it connects.
+    for (int number = 1; number <= table.count; ++number) {
+        table.byNumber(number).nameChanged = 1;
+        table.byNumber(number).freqChanged = 1;
+    }
+    values.reset();
+    values.count = table.count;
+
+    std::vector<std::unique_ptr<CCommThreadMonitor>> engines;
+    for (int number = 1; number <= table.count; ++number) {
+        auto engine = std::make_unique<CCommThreadMonitor>(&table, &values, number,
+                                                           engineOptions(options.trace));
+        if (options.trace) {
+            engine->trace().setDataTraceOn(true);
+            routeTrace(engine->trace(), number, err);
+        }
+        engine->start();
+        engine->post(kEvMonitorStart, programSettings().monitorNameDev);
+        engines.push_back(std::move(engine));
+    }
+
+    MonitorReporter reporter(table, values, options.json, out);
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop loop;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        reporter.sample(clock.elapsed());
+        if (interrupted() || (options.seconds > 0 && clock.elapsed() >= options.seconds * 1000)) {
+            loop.quit();
+        }
+    });
+    sampler.start(kSampleIntervalMs);
+    loop.exec();
+    sampler.stop();
+
+    for (auto& engine : engines) {
+        engine->post(kEvMonitorStop);
+    }
+    QElapsedTimer settle;
+    settle.start();
+    const auto allStopped = [&] {
+        for (const auto& engine : engines) {
+            if (engine->runState() != kEvMonitorStop) {
+                return false;
+            }
+        }
+        return true;
+    };
+    while (!allStopped() && settle.elapsed() < kStopSettleLimitMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    for (auto& engine : engines) {
+        engine->requestQuit();
+    }
+    for (auto& engine : engines) {
+        engine->stop();
+    }
+    QCoreApplication::processEvents(); // the last trace lines
+    reporter.sample(clock.elapsed());
+    if (!options.json) {
+        out << reporter.connectedCount() << " of " << table.count
+            << " receivers connected at the end\n";
+        out.flush();
+    }
+    return kExitOk;
+}
+
+int runExchange(const Options& options, QTextStream& out, QTextStream& err) {
+    ReceiverTable loaded;
+    if (!loadEnvironment(options, loaded, err)) {
+        return kExitFile;
+    }
+    if (loaded.count == 0) {
+        err << "tessaly-cli: " << options.environmentPath << " holds no receiver\n";
+        return kExitFile;
+    }
+    const bool upload = options.command == "upload";
+    const QString title = upload ? "Upload" : "Download";
+    const QString outputPath =
+        options.outputPath.isEmpty() ? options.environmentPath : options.outputPath;
+    if (!upload && QFileInfo(outputPath).exists() && !QFileInfo(outputPath).isWritable()) {
+        err << "tessaly-cli: '" << outputPath << "' cannot be written (permission denied)\n";
+        return kExitFile;
+    }
+
+    ExchangeSequence sequence(upload ? ExchangeKind::Upload : ExchangeKind::Download, loaded,
+                              engineOptions(options.trace));
+    int failures = 0;
+    bool stopped = false;
+    QEventLoop loop;
+    QObject::connect(&sequence, &ExchangeSequence::exchangeStarted,
+                     [&](int number, int position, int total) {
+                         if (options.trace) {
+                             routeTrace(sequence.engine()->trace(), number, err);
+                         }
+                         Q_UNUSED(position);
+                         Q_UNUSED(total);
+                     });
+    QObject::connect(&sequence, &ExchangeSequence::exchangeFinished,
+                     [&](int number, int result, const QString& status, const QString& detail) {
+                         const ReceiverRecord& record = sequence.table().byNumber(number);
+                         out << title << " [" << number << "/" << sequence.table().count << "] "
+                             << QString::fromUtf8(record.ip) << " "
+                             << QString::fromUtf8(record.name) << ": " << status;
+                         if (result != 0 || !detail.isEmpty()) {
+                             out << " (" << QString(detail).replace('\n', ' ') << ")";
+                             ++failures;
+                         }
+                         out << "\n";
+                         out.flush();
+                     });
+    QObject::connect(&sequence, &ExchangeSequence::finished, [&](bool wasStopped) {
+        stopped = wasStopped;
+        loop.quit();
+    });
+    QTimer interruptWatch;
+    QObject::connect(&interruptWatch, &QTimer::timeout, [&] {
+        if (interrupted()) {
+            sequence.requestStop();
+        }
+    });
+    interruptWatch.start(kSampleIntervalMs);
+    sequence.start();
+    loop.exec();
+    out << title << " " << (stopped ? "Stopped." : "Finished.") << "\n";
+    out.flush();
+
+    if (!upload && sequence.dataChanged()) {
+        displayState().layoutMode = sequence.table().displayMode;
+        std::string error;
+        if (!writeEnvironmentFile(outputPath.toStdString(), sequence.table(), displayState(),
+                                  &error)) {
+            err << "tessaly-cli: cannot save '" << outputPath
+                << "': " << QString::fromStdString(error) << "\n";
+            return kExitFile;
+        }
+        out << "Saved " << outputPath << "\n";
+    }
+    return failures > 0 || stopped ? kExitReceiverFailed : kExitOk;
+}
+
+} // namespace tessaly::cli

@@ -1,0 +1,224 @@
+// tessaly-cli end to end: the program runs as a child process against simulated receivers on
+// loopback; the scan runs inside network namespaces that the test builds.
+
+#include "sim/simulator.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+using namespace tessaly;
+using tessaly::testing::TempDir;
+
+namespace {
+
+constexpr int kReceivers = 3;
+
+struct CliRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+CliRun runCli(const QString& directory, const QStringList& arguments, int timeoutMs = 60000,
+              const QString& program = TESSALY_CLI_PATH) {
+    QProcess process;
+    process.setWorkingDirectory(directory);
+    process.start(program, arguments);
+    CliRun run;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+class TessalyCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim::SimulatorOptions options;
+        options.count = kReceivers;
+        options.port = sim::findFreeLoopbackPort(QHostAddress("127.0.0.1"), kReceivers);
+        ASSERT_NE(options.port, 0);
+        QString error;
+        ASSERT_TRUE(simulator_.start(options, &error)) << error.toStdString();
+        dir_.write("Tessaly.ini", "[comm]\r\nportno=" + std::to_string(simulator_.port()) +
+                                      "\r\ntimeout=1000\r\n");
+        std::string env = "[receiver]\r\ncnt=" + std::to_string(kReceivers) + "\r\n";
+        for (int n = 1; n <= kReceivers; ++n) {
+            env += "[recv" + std::to_string(n) + "]\r\nip=127.0.0." + std::to_string(n) +
+                   "\r\nname=STAGE " + std::to_string(n) + "\r\nfreq=" + std::to_string(710 + n) +
+                   ".125\r\n";
+        }
+        dir_.write("show.ini", env);
+    }
+
+    QString directory() const { return QString::fromStdString(dir_.path()); }
+
+    sim::Simulator simulator_;
+    TempDir dir_;
+};
+
+} // namespace
+
+TEST_F(TessalyCli, MonitorSendsPendingChangesPollsAndEndsRemoteControl) {
+    const CliRun run = runCli(directory(), {"monitor", "show.ini", "--seconds", "2", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+
+    bool connected[kReceivers + 1] = {};
+    bool polled[kReceivers + 1] = {};
+    for (const QString& line : run.out.split('\n', Qt::SkipEmptyParts)) {
+        const QJsonObject object = QJsonDocument::fromJson(line.toUtf8()).object();
+        ASSERT_FALSE(object.isEmpty()) << "not a JSON line: " << line.toStdString();
+        const int number = object["receiver"].toInt();
+        ASSERT_GE(number, 1);
+        ASSERT_LE(number, kReceivers);
+        connected[number] |= object["state"].toString() == "connected";
+        polled[number] |= object["battery"].isDouble();
+    }
+    for (int n = 1; n <= kReceivers; ++n) {
+        EXPECT_TRUE(connected[n]) << "receiver " << n;
+        EXPECT_TRUE(polled[n]) << "receiver " << n;
+        const auto lines = simulator_.receivedLines(n);
+        ASSERT_FALSE(lines.empty());
+        const std::string expected = ":FREQ " + std::to_string(710 + n) + ".125;:NAME \"STAGE " +
+                                     std::to_string(n) + "\";:REMOTE 1;:FREQ?";
+        EXPECT_EQ(lines.front(), expected);
+        EXPECT_EQ(lines.back(), ":REMOTE 0");
+        EXPECT_EQ(simulator_.state(n).name, "STAGE " + std::to_string(n));
+        EXPECT_EQ(simulator_.state(n).remote, 0);
+    }
+}
+
+TEST_F(TessalyCli, UploadWritesNamesAndReportsAFailedReceiver) {
+    const CliRun run = runCli(directory(), {"upload", "show.ini"});
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_EQ(run.out.count("Synchronize"), kReceivers);
+    for (int n = 1; n <= kReceivers; ++n) {
+        EXPECT_EQ(simulator_.state(n).name, "STAGE " + std::to_string(n));
+        EXPECT_EQ(simulator_.state(n).freqKhz, (710 + n) * 1000 + 125);
+    }
+
+    simulator_.setFault(2, sim::makeFault(sim::FaultKind::Refuse));
+    const CliRun failed = runCli(directory(), {"upload", "show.ini"});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.out.contains("[2/3] 127.0.0.2 STAGE 2: Error (STAGE 2 Connect Error["))
+        << failed.out.toStdString();
+    EXPECT_EQ(failed.out.count("Synchronize"), kReceivers - 1);
+}
+
+TEST_F(TessalyCli, DownloadWritesTheReceiversSettings) {
+    sim::ReceiverState state = simulator_.state(3);
+    state.name = "FROMRX";
+    state.freqKhz = 713875;
+    state.squelch = 9;
+    simulator_.setState(3, state);
+
+    const CliRun run = runCli(directory(), {"download", "show.ini", "-o", "out.ini"});
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("Download Finished."));
+    const std::string out = dir_.read("out.ini");
+    EXPECT_NE(out.find("[recv3]\r\nmac=\r\nip=127.0.0.3\r\nname=FROMRX\r\nfreq=713.875\r\n"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("Squelch=9"), std::string::npos);
+    EXPECT_EQ(dir_.read("show.ini").find("FROMRX"), std::string::npos); // source untouched
+}
+
+TEST_F(TessalyCli, ClearErrorsAndExitCodes) {
+    const CliRun missing = runCli(directory(), {"monitor", "absent.ini"});
+    EXPECT_EQ(missing.exitCode, 3);
+    EXPECT_TRUE(missing.err.contains("'absent.ini' does not exist"));
+
+    const CliRun directoryArg = runCli(directory(), {"download", "."});
+    EXPECT_EQ(directoryArg.exitCode, 3);
+    EXPECT_TRUE(directoryArg.err.contains("is not a file"));
+
+    const CliRun noFile = runCli(directory(), {"upload"});
+    EXPECT_EQ(noFile.exitCode, 2);
+    EXPECT_TRUE(noFile.err.contains("upload needs an environment file"));
+
+    const CliRun unknown = runCli(directory(), {"monitor", "show.ini", "--seconds", "x"});
+    EXPECT_EQ(unknown.exitCode, 2);
+
+    const CliRun help = runCli(directory(), {"download", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("usage: tessaly-cli download"));
+
+    const CliRun version = runCli(directory(), {"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith("tessaly-cli "));
+}
+
+namespace {
+
+bool shell(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A workstation namespace and a receiver namespace joined by a veth pair on 192.168.78.0/24;
+// the receiver's MAC carries the vendor prefix. Removed again in the destructor.
+class TwoHostLan {
+public:
+    TwoHostLan()
+        : workstation_("tcli" + std::to_string(::getpid()) + "ws"),
+          receiver_("tcli" + std::to_string(::getpid()) + "rx") {
+        ok_ = shell("ip netns add " + workstation_) && shell("ip netns add " + receiver_) &&
+              shell("ip link add tcliw" + std::to_string(::getpid()) + " netns " + workstation_ +
+                    " type veth peer name tclir" + std::to_string(::getpid()) + " netns " +
+                    receiver_) &&
+              shell(inWs("ip addr add 192.168.78.1/24 dev " + wsLink())) &&
+              shell(inWs("ip link set " + wsLink() + " up")) && shell(inWs("ip link set lo up")) &&
+              shell(inRx("ip link set " + rxLink() + " address 0a:54:53:78:00:02")) &&
+              shell(inRx("ip addr add 192.168.78.2/24 dev " + rxLink())) &&
+              shell(inRx("ip link set " + rxLink() + " up"));
+    }
+    ~TwoHostLan() {
+        shell("ip netns del " + workstation_);
+        shell("ip netns del " + receiver_);
+    }
+    bool ok() const { return ok_; }
+    std::string workstation() const { return workstation_; }
+
+private:
+    std::string wsLink() const { return "tcliw" + std::to_string(::getpid()); }
+    std::string rxLink() const { return "tclir" + std::to_string(::getpid()); }
+    std::string inWs(const std::string& c) const {
+        return "ip netns exec " + workstation_ + " " + c;
+    }
+    std::string inRx(const std::string& c) const { return "ip netns exec " + receiver_ + " " + c; }
+
+    std::string workstation_;
+    std::string receiver_;
+    bool ok_ = false;
+};
+
+} // namespace
+
+TEST_F(TessalyCli, ScanFindsTheReceiverInsideATestNetwork) {
+    if (::geteuid() != 0 || !shell("ip netns list")) {
+        GTEST_SKIP() << "needs root and ip netns to build a private test network";
+    }
+    TwoHostLan lan;
+    ASSERT_TRUE(lan.ok()) << "could not build the test network";
+    // Only inside the workstation namespace: the sweep never reaches a real network.
+    const CliRun run =
+        runCli(directory(), {"netns", "exec", lan.workstation().c_str(), TESSALY_CLI_PATH, "scan"},
+               60000, "ip");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "192.168.78.2 0A-54-53-78-00-02\n") << run.err.toStdString();
+}
