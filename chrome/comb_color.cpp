@@ -83,7 +83,14 @@ void CCombColor::paintEvent(QPaintEvent*) {
     if (index < 0) {
         return;
     }
-    painter.setPen(qColorFromRef(itemColor(index)));
+    // Styles take the label's colour from different roles; give them all the item's colour.
+    const QColor text = qColorFromRef(itemColor(index));
+    for (const QPalette::ColorRole role :
+         {QPalette::ButtonText, QPalette::Text, QPalette::WindowText}) {
+        option.palette.setColor(QPalette::Active, role, text);
+        option.palette.setColor(QPalette::Inactive, role, text);
+    }
+    painter.setPen(text);
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 

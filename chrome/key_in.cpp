@@ -36,8 +36,8 @@ bool isWantedKey(int key) {
            key == Qt::Key_Down;
 }
 
-// A Ctrl+letter chord types the matching control character (Ctrl+A is 1) even where the
-// platform delivers no text for it.
+// A Ctrl+letter chord types the matching control character (Ctrl+A is 1), whatever text the
+// platform puts into the event.
 bool isControlLetter(const QKeyEvent& event) {
     const Qt::KeyboardModifiers mods = event.modifiers();
     return (mods & Qt::ControlModifier) && !(mods & Qt::AltModifier) && event.key() >= Qt::Key_A &&
@@ -121,11 +121,12 @@ KeyInDecision KeyInSettings::decideKeyPress(const QKeyEvent& event) const {
         return decision;
     }
 
+    if (isControlLetter(event)) {
+        decision.code = kKeyInOther;
+        return decision;
+    }
     const QString text = event.text();
     if (text.isEmpty()) {
-        if (isControlLetter(event)) {
-            decision.code = kKeyInOther;
-        }
         return decision;
     }
     const char32_t first = text.front().unicode();
@@ -258,8 +259,11 @@ void CKeyIn::contextMenuEvent(QContextMenuEvent* event) {
         return;
     }
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    // The menu's Paste is known by its shortcut text, the one part of it not translated.
+    const QString pasteShortcut =
+        QLatin1Char('\t') + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
     for (QAction* action : menu->actions()) {
-        if (action->objectName() == QLatin1String("edit-paste")) {
+        if (action->text().endsWith(pasteShortcut)) {
             // Connected after the edit's own paste, so the text is in when the dialog looks.
             connect(action, &QAction::triggered, this, [this] { notify(this, kKeyInPaste); });
         }
