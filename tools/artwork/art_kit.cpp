@@ -28,8 +28,9 @@ void cutOut(QImage& art, const QPainterPath& shape, const QColor& key) {
         for (int x = 0; x < art.width(); ++x) {
             if (qRed(m[x]) < 128) {
                 a[x] = keyRgb;
-            } else if ((a[x] | 0xFF000000u) == keyRgb) {
+            } else if (keyRgb != kKeyBlack.rgb() && (a[x] | 0xFF000000u) == keyRgb) {
                 // A drawn pixel that happens to equal the key would punch a hole; nudge it.
+                // Black-keyed panels are drawn over black, so their black may stay.
                 a[x] = qRgb(qRed(keyRgb) ^ 1, qGreen(keyRgb), qBlue(keyRgb) ^ 1);
             }
         }

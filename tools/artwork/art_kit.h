@@ -40,7 +40,8 @@ inline const QColor kAccent(44, 96, 210);
 QImage blank(int width, int height, const QColor& fill);
 
 // Every pixel of `art` outside `shape` (filled without anti-aliasing) becomes `key`, so that the
-// outline never blends into the key colour.
+// outline never blends into the key colour. Inside, a pixel that equals a key other than black
+// is nudged off it.
 void cutOut(QImage& art, const QPainterPath& shape, const QColor& key);
 
 // Replaces every pixel of exactly `from` by `to`.
