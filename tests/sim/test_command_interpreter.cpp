@@ -129,3 +129,24 @@ TEST_F(CommandInterpreterTest, RebootIsReportedWithoutAnswer) {
 }
 
 } // namespace
+
+TEST(CommandInterpreterInput, RandomLinesNeverAnswerMoreValuesThanTheyAsk) {
+    ReceiverState state = makeInitialState(1, "127.0.0.1", 1, 2);
+    const std::string alphabet = ":;?\" ABCDEFGHIKLMNOPQRSTUVWXYZ0123456789.-\t*";
+    uint64_t bits = 12345;
+    for (int line = 0; line < 5000; ++line) {
+        std::string text;
+        bits = bits * 6364136223846793005ULL + 1442695040888963407ULL;
+        const int length = static_cast<int>((bits >> 40) % 120);
+        for (int i = 0; i < length; ++i) {
+            bits = bits * 6364136223846793005ULL + 1442695040888963407ULL;
+            text.push_back(alphabet[(bits >> 33) % alphabet.size()]);
+        }
+        const LineOutcome outcome = interpretLine(text, state, [] { return LiveLevels{}; });
+        ASSERT_LE(outcome.values.size(),
+                  static_cast<size_t>(std::count(text.begin(), text.end(), '?')))
+            << text;
+        ASSERT_EQ(outcome.hasQuery, !outcome.values.empty()) << text;
+        ASSERT_LE(state.name.size(), kMaxStoredNameLength);
+    }
+}
