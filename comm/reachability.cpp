@@ -105,7 +105,15 @@ std::vector<int> pingParallel(const QStringList& ips, int timeoutMs, int probePo
 
 ReachabilityNotices& ReachabilityNotices::instance() {
     // Never destroyed: pings may still run on other threads while the program exits.
-    static auto* notices = new ReachabilityNotices;
+    static auto* notices = [] {
+        auto* created = new ReachabilityNotices;
+        // Whichever thread asks first, the object belongs with the application, not with a
+        // worker that may end.
+        if (QCoreApplication::instance() != nullptr) {
+            created->moveToThread(QCoreApplication::instance()->thread());
+        }
+        return created;
+    }();
     return *notices;
 }
 
