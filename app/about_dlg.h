@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+
+namespace tessaly {
+
+// The About box: the application icon, "Tessaly Version " and the full version, and OK.
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CAboutDlg(const QString& fullVersion, QWidget* parent = nullptr);
+
+    QString versionLine() const;
+
+private:
+    QLabel* version_ = nullptr;
+};
+
+} // namespace tessaly

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QApplication>
+
+#include <memory>
+
+namespace tessaly {
+
+class CCorvaneDoc;
+class CMainFrame;
+class CSingleInstance;
+
+// The application: start-up in order (single instance, settings, main window, splash around
+// the view's first update), the event loop, and shut-down.
+class CCorvaneApp : public QApplication {
+    Q_OBJECT
+
+public:
+    CCorvaneApp(int& argc, char** argv);
+    ~CCorvaneApp() override;
+
+    // False when this start ends at once (another instance runs, or it could not be told).
+    bool initInstance();
+    int exitInstance(int exitCode);
+    // initInstance, the event loop, exitInstance.
+    int run();
+
+    CMainFrame* mainFrame() const { return frame_.get(); }
+
+private:
+    std::unique_ptr<CSingleInstance> instance_;
+    std::unique_ptr<CCorvaneDoc> document_;
+    std::unique_ptr<CMainFrame> frame_;
+};
+
+} // namespace tessaly

@@ -1,0 +1,221 @@
+#include "app/main_frame.h"
+
+#include "app/about_dlg.h"
+#include "app/help_target.h"
+#include "app/version_info.h"
+#include "chrome/dlg_bar_menu.h"
+#include "chrome/dlg_menu_file.h"
+#include "chrome/menu_commands.h"
+#include "chrome/user_prompts.h"
+#include "comm/app_message.h"
+#include "monitor/corvane_view.h"
+#include "protocol/environment_file.h"
+#include "protocol/program_flags.h"
+#include "protocol/receiver_table.h"
+#include "protocol/settings.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMetaObject>
+
+namespace tessaly {
+
+namespace {
+constexpr QSize kInitialSize(1280, 800);
+
+// 0 and 1 set, 2 toggles; anything else leaves the value alone.
+bool switchValue(int request, int current, int& result) {
+    if (request == kSwitchOff || request == kSwitchOn) {
+        result = request;
+        return true;
+    }
+    if (request == kSwitchToggle) {
+        result = current != 0 ? 0 : 1;
+        return true;
+    }
+    return false;
+}
+} // namespace
+
+CMainFrame::CMainFrame(CCorvaneView* view, QWidget* parent)
+    : QMainWindow(parent), view_(view != nullptr ? view : new CCorvaneView),
+      fullVersion_(fullVersionText()), shortVersion_(shortVersionText(fullVersion_)),
+      urlOpener_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+    setWindowTitle(QString::fromLatin1(kMainCaption));
+    bar_ = new CDlgBarMenu(this);
+    bar_->setTarget(this);
+    setMenuWidget(bar_);
+    setCentralWidget(view_);
+    resize(kInitialSize);
+    refreshRfItem();
+    refreshMenuStates();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+bool CMainFrame::event(QEvent* event) {
+    if (const AppMessage* message = AppMessage::from(event)) {
+        onCommand(message->code(), static_cast<int>(message->value()));
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void CMainFrame::onCommand(int code, int value) {
+    switch (code) {
+    case kCmdOpenEnvironment:
+        openEnvironment();
+        break;
+    case kCmdSaveEnvironment:
+        savePrompt();
+        break;
+    case kCmdReceiverConfig:
+    case kCmdUpload:
+    case kCmdDownload:
+        sendAppMessage(view_, code, value);
+        break;
+    case kCmdExit:
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        break;
+    case kCmdLayoutMode:
+        if (value >= 0 && value < kLayoutModeCount) {
+            displayState().layoutMode = value;
+            postAppMessage(view_, kCmdLayoutMode, value);
+            refreshRfItem();
+        }
+        break;
+    case kCmdMonitorStartStop: {
+        int monitoring = 0;
+        if (switchValue(value, programFlags().monitoring, monitoring)) {
+            programFlags().monitoring = monitoring;
+            postAppMessage(view_, kCmdMonitorStartStop, monitoring);
+            refreshMenuStates();
+        }
+        break;
+    }
+    case kCmdRfUnit: {
+        int rfUnit = 0;
+        if (switchValue(value, displayState().rfUnit, rfUnit)) {
+            displayState().rfUnit = rfUnit;
+            postAppMessage(view_, kCmdRfUnit, rfUnit);
+            refreshRfItem();
+        }
+        break;
+    }
+    case kCmdMonitorMatrix:
+        postAppMessage(view_, kCmdMonitorMatrix, value);
+        break;
+    case kCmdAbout:
+    case kCmdAboutAlt:
+        runAboutBox();
+        break;
+    case kCmdHelp:
+        openHelp();
+        break;
+    case kEvRefreshMenus:
+        refreshMenuStates();
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::openEnvironment() {
+    const QString path = userPrompts().openFileName(this, QString::fromLatin1(kOpenFileTitle),
+                                                    QString::fromLatin1(kEnvironmentFileFilter));
+    if (path.isEmpty()) {
+        return;
+    }
+    sendAppMessage(view_, kCmdOpenEnvironment, 0, path);
+    refreshRfItem();
+    setCaptionFile(path);
+}
+
+bool CMainFrame::savePrompt() {
+    const QString path = userPrompts().saveFileName(this, QString::fromLatin1(kSaveFileTitle),
+                                                    QString::fromLatin1(kEnvironmentSuffix),
+                                                    QString::fromLatin1(kEnvironmentFileFilter));
+    if (path.isEmpty()) {
+        return false;
+    }
+    sendAppMessage(view_, kCmdSaveEnvironment, 0, path);
+    setCaptionFile(path);
+    return true;
+}
+
+void CMainFrame::setCaptionFile(const QString& path) {
+    setWindowTitle(QStringLiteral("%1 - [%2]")
+                       .arg(QString::fromLatin1(kMainCaption), QFileInfo(path).fileName()));
+}
+
+void CMainFrame::refreshRfItem() {
+    bar_->setDisplayValues(displayState().rfUnit, displayState().layoutMode);
+}
+
+void CMainFrame::refreshMenuStates() {
+    const int monitoring = programFlags().monitoring;
+    const int receivers = programReceiverTable().count;
+    bar_->fileMenu()->updateFileState(monitoring, receivers);
+    bar_->updateMonitorState(monitoring, receivers);
+    bar_->update();
+}
+
+void CMainFrame::openHelp() {
+    const Settings& settings = programSettings();
+    const QUrl target = helpTargetUrl(QString::fromStdString(settings.directory),
+                                      QString::fromStdString(settings.helpUrl));
+    urlOpener_(target); // a help target that cannot be opened is not worth a message
+}
+
+void CMainFrame::runAboutBox() {
+    if (aboutRunner_) {
+        aboutRunner_();
+        return;
+    }
+    CAboutDlg about(fullVersion_, this);
+    about.exec();
+}
+
+void CMainFrame::activateFromOtherInstance() {
+    if (isMinimized()) {
+        showNormal();
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+bool CMainFrame::confirmClose() {
+    if (programFlags().modified == 0) {
+        return true;
+    }
+    switch (userPrompts().messageBox(this, QString::fromLatin1(kSavePromptText),
+                                     PromptButtons::YesNoCancel, PromptIcon::Question)) {
+    case PromptAnswer::No:
+        return true;
+    case PromptAnswer::Yes:
+        // The view clears the modified flag only when the file was written; after a failed
+        // save (it has said so) the window stays, so the changes are not lost.
+        return savePrompt() && programFlags().modified == 0;
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!confirmClose()) {
+        event->ignore();
+        return;
+    }
+    bar_->closeAllPopUps();
+    event->accept();
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    bar_->closeAllPopUps();
+    postAppMessage(view_, kEvMainWindowMoved, 0);
+}
+
+} // namespace tessaly

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+namespace tessaly {
+
+class CDlgBarMenu;
+class CCorvaneView;
+
+constexpr const char* kMainCaption = "TESSALY";
+constexpr const char* kSavePromptText = "Do you want save the changes?";
+constexpr const char* kOpenFileTitle = "Open File";
+constexpr const char* kSaveFileTitle = "Save File";
+constexpr const char* kEnvironmentSuffix = "ini";
+
+// The main window: the skinned menu bar on top, the monitor view below. It turns the menus'
+// commands into actions, mostly by forwarding them to the view.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Takes the view (a plain CCorvaneView when none is given).
+    explicit CMainFrame(CCorvaneView* view = nullptr, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    CDlgBarMenu* barMenu() const { return bar_; }
+    CCorvaneView* view() const { return view_; }
+
+    // One command of the menus (code, value); unknown codes are ignored.
+    void onCommand(int code, int value);
+
+    // Save file dialog; on OK the view saves. True when the dialog was confirmed, whatever the
+    // save's outcome.
+    bool savePrompt();
+
+    // The View menu's RF item follows the RF unit in use.
+    void refreshRfItem();
+    // Enabled states of the File menu and the monitor button, from the monitoring flag and
+    // the receiver count.
+    void refreshMenuStates();
+
+    // Brings the window forward for a second start of the program.
+    void activateFromOtherInstance();
+
+    // "TESSALY", or "TESSALY - [name.ini]" once a file was opened or saved.
+    void setCaptionFile(const QString& path);
+
+    // Replaceable for tests: how the help target is opened and how the About box is run.
+    void setUrlOpener(std::function<bool(const QUrl&)> opener) { urlOpener_ = std::move(opener); }
+    void setAboutRunner(std::function<void()> runner) { aboutRunner_ = std::move(runner); }
+
+    const QString& fullVersion() const { return fullVersion_; }
+    const QString& shortVersion() const { return shortVersion_; }
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    bool confirmClose();
+    void openEnvironment();
+    void openHelp();
+    void runAboutBox();
+
+    CDlgBarMenu* bar_ = nullptr;
+    CCorvaneView* view_ = nullptr;
+    QString fullVersion_;
+    QString shortVersion_;
+    std::function<bool(const QUrl&)> urlOpener_;
+    std::function<void()> aboutRunner_;
+};
+
+} // namespace tessaly

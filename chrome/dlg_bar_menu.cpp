@@ -1,0 +1,277 @@
+#include "chrome/dlg_bar_menu.h"
+
+#include "chrome/dlg_menu_file.h"
+#include "chrome/dlg_menu_help.h"
+#include "chrome/dlg_menu_view.h"
+#include "chrome/menu_commands.h"
+#include "chrome/shell_dlg_font.h"
+#include "chrome/skin_image.h"
+#include "comm/app_message.h"
+#include "protocol/receiver_table.h"
+#include "protocol/settings.h"
+#include "resources/resource_ids.h"
+
+#include <QGuiApplication>
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+
+namespace tessaly {
+
+namespace {
+constexpr int kBarFontHeight = 13;
+constexpr int kDefaultBarHeight = 70; // height of the bar background
+constexpr QPoint kLampAt(85, 46);
+constexpr QPoint kButtonAt(110, 39);
+constexpr QPoint kMonitorLabelAt(20, 44);
+constexpr int kLogoMargin = 170; // room the logo leaves for titles and monitor control
+const QColor kHighlightTop(155, 155, 255);
+const QColor kHighlightBottom(0, 0, 117);
+
+// Opaque copy of the picture with `caption` keyed over it, then keyed black for the bar.
+QImage composeFace(const QImage& face, const QImage& caption) {
+    if (face.isNull()) {
+        return {};
+    }
+    QImage composed = face.copy();
+    QPainter painter(&composed);
+    copyKeyed(painter, QPoint(0, 0), colourKeyed(caption, kKeyBlack));
+    painter.end();
+    return colourKeyed(composed, kKeyBlack);
+}
+
+QImage lampOverBar(const QImage& bar, const QImage& lamp) {
+    if (lamp.isNull() || bar.isNull()) {
+        return {};
+    }
+    QImage composed = bar.copy(QRect(kLampAt, lamp.size()));
+    QPainter painter(&composed);
+    copyKeyed(painter, QPoint(0, 0), colourKeyed(lamp, kKeyBlack));
+    return composed;
+}
+
+int screenWidth() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry().width() : 1920;
+}
+} // namespace
+
+CDlgBarMenu::CDlgBarMenu(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    composeBar();
+
+    popUps_[TitleFile] = new CDlgMenuFile(this);
+    popUps_[TitleView] = new CDlgMenuView(this);
+    popUps_[TitleHelp] = new CDlgMenuHelp(this);
+    update();
+}
+
+CDlgBarMenu::~CDlgBarMenu() = default; // the pop-ups are children and go with the bar
+
+void CDlgBarMenu::composeBar() {
+    const QImage ready = loadSkinImage(kPngButtonReady);
+    faceReady_ = composeFace(ready, loadSkinImage(kPngCaptionStart));
+    faceUnavailable_ =
+        composeFace(loadSkinImage(kPngButtonUnavailable), loadSkinImage(kPngCaptionStartGrey));
+    faceRunning_ = composeFace(loadSkinImage(kPngButtonRunning), loadSkinImage(kPngCaptionStop));
+    monitorLabel_ = colourKeyed(loadSkinImage(kPngMonitorLabel), kKeyBlack);
+
+    const QImage tile = loadSkinImage(kBmpBarBackground);
+    const int height = tile.isNull() ? kDefaultBarHeight : tile.height();
+    barPicture_ = QImage(screenWidth(), height, QImage::Format_RGB32);
+    barPicture_.fill(Qt::black);
+    {
+        QPainter painter(&barPicture_);
+        for (int x = 0; !tile.isNull() && x < barPicture_.width(); x += tile.width()) {
+            copyOpaque(painter, QPoint(x, 0), tile);
+        }
+    }
+    logo_ = loadSkinImage(kBmpBarLogo);
+    setFixedHeight(height);
+
+    const QSize buttonSize = ready.isNull() ? QSize(60, 28) : ready.size();
+    hits_[TitleFile] = {{9, 3, 54, 32}, QStringLiteral("File"), {}};
+    hits_[TitleView] = {{54, 3, 99, 32}, QStringLiteral("View"), {}};
+    hits_[TitleHelp] = {{99, 3, 144, 32}, QStringLiteral("Help"), {}};
+    hits_[MonitorButton] = {{kButtonAt.x(), kButtonAt.y(), kButtonAt.x() + buttonSize.width(),
+                             kButtonAt.y() + buttonSize.height()},
+                            {},
+                            {}};
+
+    lampOnBar_ = lampOverBar(barPicture_, loadSkinImage(kPngLampGreen));
+    lampOffBar_ = lampOverBar(barPicture_, loadSkinImage(kPngLampOff));
+
+    font_ = shellDlgFont(kBarFontHeight);
+    QPainter bar(&barPicture_);
+    bar.setFont(font_);
+    bar.setPen(Qt::white);
+    for (int i = TitleFile; i <= TitleHelp; ++i) {
+        HitArea& area = hits_[static_cast<size_t>(i)];
+        const QRect local(0, 0, area.rect.width(), area.rect.height());
+        area.picture = QImage(local.size(), QImage::Format_RGB32);
+        QPainter highlight(&area.picture);
+        QLinearGradient gradient(0, 0, 0, local.height());
+        gradient.setColorAt(0, kHighlightTop);
+        gradient.setColorAt(1, kHighlightBottom);
+        highlight.fillRect(local, gradient);
+        highlight.setFont(font_);
+        highlight.setPen(Qt::white);
+        const int flags = Qt::AlignCenter | Qt::TextSingleLine;
+        highlight.drawText(local, flags, area.label);
+        bar.drawText(local.translated(area.rect.left, area.rect.top), flags, area.label);
+    }
+    HitArea& button = hits_[MonitorButton];
+    button.picture = barPicture_.copy(button.rect.left, button.rect.top, button.rect.width(),
+                                      button.rect.height());
+    bar.end();
+
+    updateMonitorState(0, programReceiverTable().count);
+
+    QPainter label(&barPicture_);
+    copyKeyed(label, kMonitorLabelAt, monitorLabel_);
+}
+
+QSize CDlgBarMenu::sizeHint() const {
+    return {barPicture_.width(), barPicture_.height()};
+}
+
+CDlgMenuFile* CDlgBarMenu::fileMenu() const {
+    return static_cast<CDlgMenuFile*>(popUps_[0]);
+}
+CDlgMenuView* CDlgBarMenu::viewMenu() const {
+    return static_cast<CDlgMenuView*>(popUps_[1]);
+}
+CDlgMenuHelp* CDlgBarMenu::helpMenu() const {
+    return static_cast<CDlgMenuHelp*>(popUps_[2]);
+}
+
+QRect CDlgBarMenu::hitRect(int index) const {
+    const MenuRect& r = hits_[static_cast<size_t>(index)].rect;
+    return {r.left, r.top, r.width(), r.height()};
+}
+
+void CDlgBarMenu::updateMonitorState(int monitoring, int receiverCount) {
+    const bool hasReceivers = receiverCount > 0;
+    lampOn_ = hasReceivers && monitoring != 0;
+    currentFace_ = !hasReceivers     ? &faceUnavailable_
+                   : monitoring != 0 ? &faceRunning_
+                                     : &faceReady_;
+
+    QPainter painter(&barPicture_);
+    copyOpaque(painter, kLampAt, lampOn_ ? lampOnBar_ : lampOffBar_);
+    const HitArea& button = hits_[MonitorButton];
+    copyOpaque(painter, QPoint(button.rect.left, button.rect.top), button.picture);
+    copyKeyed(painter, kButtonAt, *currentFace_);
+}
+
+void CDlgBarMenu::setDisplayValues(int rfUnit, int /*layoutMode*/) {
+    viewMenu()->updateRfItem(rfUnit);
+}
+
+bool CDlgBarMenu::showsLogo(int clientWidth) const {
+    return !logo_.isNull() && clientWidth > logo_.width() + kLogoMargin;
+}
+
+int CDlgBarMenu::hitTest(QPoint point) const {
+    if (point.x() < 0 || point.y() < 0) {
+        return -1;
+    }
+    for (int i = 0; i < HitCount; ++i) {
+        if (hits_[static_cast<size_t>(i)].rect.contains(point)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void CDlgBarMenu::openPopUp(int index) {
+    const MenuRect& title = hits_[static_cast<size_t>(index)].rect;
+    popUp(index)->popUpAt(mapToGlobal(QPoint(title.left, title.top)));
+    openIndex_ = index;
+}
+
+void CDlgBarMenu::closeAllPopUps() {
+    for (CDlgMenuBase* menu : popUps_) {
+        menu->setShownFlag(false);
+        menu->closeSubMenus();
+        menu->hide();
+    }
+    openIndex_ = -1;
+}
+
+bool CDlgBarMenu::event(QEvent* event) {
+    if (const AppMessage* message = AppMessage::from(event)) {
+        if (message->code() == kCmdMenuClosed) {
+            hoverIndex_ = -1;
+            // A pop-up that closed because another title was clicked reports after the new one
+            // opened; keep the new one's index.
+            openIndex_ = -1;
+            for (int i = 0; i < kPopUpCount; ++i) {
+                if (popUp(i)->isShownFlag()) {
+                    openIndex_ = i;
+                }
+            }
+            update();
+        } else {
+            postAppMessage(target_, message->code(), message->value(), message->payload());
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void CDlgBarMenu::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    copyOpaque(painter, QPoint(0, 0), barPicture_);
+    if (showsLogo(width())) {
+        copyOpaque(painter, QPoint(width() - logo_.width(), 0), logo_);
+    }
+    if (hoverIndex_ >= TitleFile && hoverIndex_ <= TitleHelp) {
+        const HitArea& area = hits_[static_cast<size_t>(hoverIndex_)];
+        copyOpaque(painter, QPoint(area.rect.left, area.rect.top), area.picture);
+    }
+}
+
+void CDlgBarMenu::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    const int hit = hitTest(event->position().toPoint());
+    hoverIndex_ = hit;
+    if (hit >= TitleFile && hit <= TitleHelp) {
+        hoverIndex_ = -1;
+        update();
+        closeAllPopUps();
+        openPopUp(hit);
+    } else if (hit == MonitorButton) {
+        if (programReceiverTable().count > 0) {
+            postAppMessage(target_, kCmdMonitorStartStop, kSwitchToggle);
+            hoverIndex_ = -1;
+            openIndex_ = -1;
+        }
+    }
+}
+
+void CDlgBarMenu::mouseMoveEvent(QMouseEvent* event) {
+    const int hit = hitTest(event->position().toPoint());
+    if (hit == hoverIndex_) {
+        return;
+    }
+    if (openIndex_ >= 0 && hit >= 0) {
+        closeAllPopUps();
+        if (hit <= TitleHelp) {
+            openPopUp(hit);
+        }
+    }
+    hoverIndex_ = hit;
+    update();
+}
+
+void CDlgBarMenu::mouseReleaseEvent(QMouseEvent* event) {
+    hoverIndex_ = hitTest(event->position().toPoint());
+}
+
+} // namespace tessaly

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "chrome/dlg_menu_base.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+
+namespace tessaly {
+
+class CDlgMenuFile;
+class CDlgMenuView;
+class CDlgMenuHelp;
+
+// The skinned menu bar across the top of the main window: the File, View and Help titles that
+// open the pop-up menus, and the monitor lamp with its Start/Stop button. Every command of the
+// pop-ups, and the button's, goes to the target window (the main frame).
+class CDlgBarMenu : public QWidget {
+    Q_OBJECT
+
+public:
+    enum HitIndex { TitleFile, TitleView, TitleHelp, MonitorButton, HitCount };
+    static constexpr int kPopUpCount = 3;
+
+    explicit CDlgBarMenu(QWidget* parent = nullptr);
+    ~CDlgBarMenu() override;
+
+    void setTarget(QObject* target) { target_ = target; }
+    QObject* target() const { return target_; }
+
+    // Lamp and button for the monitoring flag and the number of receivers in the table.
+    void updateMonitorState(int monitoring, int receiverCount);
+    // The RF unit and layout mode in use; the View menu's RF item follows the unit.
+    void setDisplayValues(int rfUnit, int layoutMode);
+
+    int hitTest(QPoint point) const;
+    int hoverIndex() const { return hoverIndex_; }
+    int openIndex() const { return openIndex_; }
+    void openPopUp(int index);
+    void closeAllPopUps();
+
+    // The logo needs room beside the titles and the monitor control.
+    bool showsLogo(int clientWidth) const;
+
+    CDlgMenuFile* fileMenu() const;
+    CDlgMenuView* viewMenu() const;
+    CDlgMenuHelp* helpMenu() const;
+    CDlgMenuBase* popUp(int index) const { return popUps_[static_cast<size_t>(index)]; }
+    const QImage& barPicture() const { return barPicture_; }
+    // The face the button shows now, composed with its caption.
+    const QImage& buttonFace() const { return *currentFace_; }
+    bool lampOn() const { return lampOn_; }
+    QRect hitRect(int index) const;
+
+    QSize sizeHint() const override;
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    struct HitArea {
+        MenuRect rect;
+        QString label;
+        QImage picture; // highlight, or the background saved under the button
+    };
+
+    void composeBar();
+
+    QPointer<QObject> target_;
+    QImage faceReady_, faceUnavailable_, faceRunning_; // keyed black, caption composed in
+    QImage lampOnBar_, lampOffBar_;                    // lamps composed over the bar
+    QImage monitorLabel_;
+    QImage barPicture_;
+    QImage logo_;
+    QFont font_;
+    std::array<HitArea, HitCount> hits_;
+    const QImage* currentFace_ = &faceUnavailable_;
+    bool lampOn_ = false;
+    int hoverIndex_ = -1;
+    int openIndex_ = -1;
+    std::array<CDlgMenuBase*, kPopUpCount> popUps_{};
+};
+
+} // namespace tessaly

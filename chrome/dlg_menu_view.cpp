@@ -1,0 +1,98 @@
+#include "chrome/dlg_menu_view.h"
+
+#include "chrome/dlg_menu_sub_hv.h"
+#include "chrome/menu_commands.h"
+#include "chrome/skin_image.h"
+#include "protocol/settings.h"
+#include "resources/resource_ids.h"
+
+namespace tessaly {
+
+namespace {
+const char* rfItemLabel(int rfUnit) {
+    return rfUnit == kRfUnitMw ? "RF Monitor dBm" : "RF Monitor mW";
+}
+} // namespace
+
+CDlgMenuView::CDlgMenuView(QWidget* owner) : CDlgMenuBase(owner, kPngMenuView) {
+    setTitle(QStringLiteral("View"), {11, 7, 41, 27});
+    addItem({6, 47, 175, 71}, QStringLiteral("Align Channels"), 0).subMenu =
+        new CDlgMenuSubHV(this);
+    addItem({6, 72, 165, 96}, QString::fromLatin1(rfItemLabel(kRfUnitDbm)), kCmdRfUnit,
+            kSwitchToggle);
+    addItem({6, 97, 165, 121}, QStringLiteral("Monitor Matrix..."), kCmdMonitorMatrix);
+    cascadeTimer_.setSingleShot(true);
+    cascadeTimer_.setInterval(kCascadeCheckMs);
+    connect(&cascadeTimer_, &QTimer::timeout, this, &CDlgMenuView::onCascadeCheck);
+    updateRfItem(displayState().rfUnit);
+}
+
+CDlgMenuSubHV* CDlgMenuView::alignChannelsMenu() const {
+    return static_cast<CDlgMenuSubHV*>(items()[AlignChannels].subMenu);
+}
+
+void CDlgMenuView::updateRfItem(int rfUnit) {
+    item(RfMonitor).label = QString::fromLatin1(rfItemLabel(rfUnit));
+    item(AlignChannels).enabled = 1;
+    item(RfMonitor).enabled = 1;
+    redraw();
+}
+
+void CDlgMenuView::onMouseMove(int hit) {
+    updateHover(hit);
+    if (hit < 0) {
+        if (lastItem_ >= 0) {
+            closeSubMenus();
+        }
+    } else if (hit != lastItem_) {
+        const MenuItem& hovered = item(hit);
+        if (hovered.hasSubMenu()) {
+            subMenuActive_ = 1;
+            hovered.subMenu->popUpAt(subMenuPosition(this, hovered));
+        } else {
+            closeSubMenus();
+        }
+    } else if (item(hit).hasSubMenu()) {
+        item(hit).subMenu->closeSubMenus();
+    }
+    lastItem_ = hit;
+}
+
+void CDlgMenuView::onActivationChange(bool active) {
+    if (!active && isShownFlag() && anySubMenuShown()) {
+        return; // focus went into the cascade
+    }
+    CDlgMenuBase::onActivationChange(active);
+}
+
+bool CDlgMenuView::onMessage(int code, int value) {
+    switch (code) {
+    case kCmdSubMenuActive:
+        subMenuActive_ = value;
+        cascadeTimer_.start();
+        return true;
+    case kCmdSubSubMenuActive:
+        subSubMenuActive_ = value;
+        cascadeTimer_.start();
+        return true;
+    case kCmdLayoutMode:
+        closeMenu(false);
+        postToOwner(kCmdLayoutMode, value);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CDlgMenuView::onCascadeCheck() {
+    cascadeTimer_.stop();
+    if (subMenuActive_ == 0 && subSubMenuActive_ == 0 && hoverIndex() == AlignChannels) {
+        setShownFlag(false);
+        closeSubMenus();
+        hide();
+        postToOwner(kCmdMenuClosed, 0);
+        setHoverIndex(-1);
+    }
+}
+
+} // namespace tessaly

@@ -1,0 +1,29 @@
+#pragma once
+
+namespace tessaly {
+
+// Menu command codes, carried by AppMessage from the menus through the menu bar to the main
+// frame and on to the view (3051 and 3101 are in comm/message_codes.h).
+constexpr int kCmdMenuClosed = 3000;       // a pop-up closed; value: its hover index
+constexpr int kCmdOpenEnvironment = 3001;  // File
+constexpr int kCmdSaveEnvironment = 3002;  // File
+constexpr int kCmdReceiverConfig = 3003;   // File
+constexpr int kCmdExit = 3005;             // File
+constexpr int kCmdSubMenuActive = 3006;    // Horizontal/Vertical -> View; value 1/0
+constexpr int kCmdSubSubMenuActive = 3007; // Small/Large -> Horizontal/Vertical; value 1/0
+constexpr int kCmdUpload = 3008;           // File
+constexpr int kCmdDownload = 3009;         // File
+constexpr int kCmdLayoutMode = 3021;       // View cascade; value: layout mode 0..3
+constexpr int kCmdMonitorStartStop = 3022; // bar button; value 0 stop, 1 start, 2 toggle
+constexpr int kCmdRfUnit = 3023;           // View; value 0 dBm, 1 mW, 2 toggle
+constexpr int kCmdMonitorMatrix = 3024;    // View
+constexpr int kCmdAboutAlt = 3031;         // same as About
+constexpr int kCmdAbout = 3032;            // Help
+constexpr int kCmdHelp = 3033;             // Help
+
+// Values of kCmdMonitorStartStop and kCmdRfUnit.
+constexpr int kSwitchOff = 0;
+constexpr int kSwitchOn = 1;
+constexpr int kSwitchToggle = 2;
+
+} // namespace tessaly

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace tessaly {
+
+enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class PromptIcon { Information, Question, Exclamation, Stop };
+enum class PromptAnswer { Ok, Cancel, Yes, No };
+
+// Every message box and file dialog of the program goes through here, so that tests can read
+// what would be shown and choose the answer (setUserPrompts with a scripted implementation).
+class CUserPrompts {
+public:
+    virtual ~CUserPrompts() = default;
+
+    virtual PromptAnswer messageBox(QWidget* parent, const QString& text, PromptButtons buttons,
+                                    PromptIcon icon) = 0;
+
+    // `filter` uses the program's "Name|pattern|Name|pattern|" form. An empty result means the
+    // operator cancelled.
+    virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter) = 0;
+    virtual QString saveFileName(QWidget* parent, const QString& title,
+                                 const QString& defaultSuffix, const QString& filter) = 0;
+};
+
+// The prompts in use: the Qt dialogs unless something else was installed.
+CUserPrompts& userPrompts();
+
+// Installs `prompts` (not owned; nullptr restores the Qt dialogs).
+void setUserPrompts(CUserPrompts* prompts);
+
+// "Name|pattern|Name|pattern|" -> Qt's "Name (pattern);;Name (pattern)".
+QString qtNameFilters(const QString& filter);
+
+} // namespace tessaly

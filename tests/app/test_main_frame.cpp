@@ -1,0 +1,308 @@
+#include "app/main_frame.h"
+#include "app/version_info.h"
+#include "chrome/dlg_bar_menu.h"
+#include "chrome/dlg_menu_file.h"
+#include "chrome/dlg_menu_view.h"
+#include "chrome/menu_commands.h"
+#include "chrome/user_prompts.h"
+#include "comm/message_codes.h"
+#include "monitor/corvane_view.h"
+#include "protocol/program_flags.h"
+#include "protocol/receiver_table.h"
+#include "protocol/settings.h"
+#include "tests/chrome/message_recorder.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <deque>
+#include <gtest/gtest.h>
+
+using namespace tessaly;
+using namespace tessaly::test;
+
+namespace {
+
+// Answers prompts from a script and remembers what was asked.
+class ScriptedPrompts : public CUserPrompts {
+public:
+    std::deque<PromptAnswer> answers;
+    std::deque<QString> paths; // empty text: the file dialog was cancelled
+    QStringList shown;         // message texts and dialog titles, in order
+    QStringList filters;
+
+    PromptAnswer messageBox(QWidget*, const QString& text, PromptButtons buttons,
+                            PromptIcon icon) override {
+        shown << text;
+        lastButtons = buttons;
+        lastIcon = icon;
+        return take(answers, PromptAnswer::Cancel);
+    }
+    QString openFileName(QWidget*, const QString& title, const QString& filter) override {
+        shown << title;
+        filters << filter;
+        return take(paths, QString());
+    }
+    QString saveFileName(QWidget*, const QString& title, const QString& suffix,
+                         const QString& filter) override {
+        shown << title;
+        filters << filter;
+        lastSuffix = suffix;
+        return take(paths, QString());
+    }
+
+    PromptButtons lastButtons = PromptButtons::Ok;
+    PromptIcon lastIcon = PromptIcon::Information;
+    QString lastSuffix;
+
+private:
+    template <typename T> static T take(std::deque<T>& queue, T fallback) {
+        if (queue.empty()) {
+            return fallback;
+        }
+        T front = queue.front();
+        queue.pop_front();
+        return front;
+    }
+};
+
+bool dispatching = false; // true while the frame handles a command
+
+struct ViewCall {
+    int code;
+    int value;
+    QString path;
+    bool duringDispatch; // sent (synchronous) rather than posted
+};
+
+// The view side of the commands: records what arrives; saving succeeds unless told otherwise.
+class RecordingView : public CCorvaneView {
+public:
+    std::vector<ViewCall> calls;
+    bool saveSucceeds = true;
+
+protected:
+    void onCommand(int code, int value, const QString& path) override {
+        calls.push_back({code, value, path, dispatching});
+        if (code == kCmdSaveEnvironment && saveSucceeds) {
+            programFlags().modified = 0;
+        }
+    }
+};
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    ScriptedPrompts prompts;
+    RecordingView* view = new RecordingView;
+    CMainFrame frame{view};
+    std::vector<QUrl> openedUrls;
+    int aboutRuns = 0;
+
+    MainFrameTest() {
+        setUserPrompts(&prompts);
+        programFlags().modified = 0;
+        programFlags().monitoring = 0;
+        programReceiverTable().count = 0;
+        displayState() = DisplayState{};
+        frame.setUrlOpener([this](const QUrl& url) {
+            openedUrls.push_back(url);
+            return true;
+        });
+        frame.setAboutRunner([this] { ++aboutRuns; });
+        frame.show();
+        deliverPosted();
+        view->calls.clear();
+    }
+    ~MainFrameTest() override {
+        programFlags().modified = 0;
+        setUserPrompts(nullptr);
+    }
+
+    void command(int code, int value = 0) {
+        dispatching = true;
+        frame.onCommand(code, value);
+        dispatching = false;
+        deliverPosted();
+    }
+
+    void requestClose() {
+        frame.close();
+        deliverPosted();
+    }
+};
+
+} // namespace
+
+TEST_F(MainFrameTest, ForwardsFileCommandsSynchronously) {
+    for (const int code : {kCmdReceiverConfig, kCmdUpload, kCmdDownload}) {
+        view->calls.clear();
+        command(code);
+        ASSERT_EQ(view->calls.size(), 1u) << code;
+        EXPECT_EQ(view->calls[0].code, code);
+        EXPECT_TRUE(view->calls[0].duringDispatch) << code;
+    }
+}
+
+TEST_F(MainFrameTest, OpenSendsThePathAndNamesTheFileInTheCaption) {
+    prompts.paths = {QStringLiteral("/srv/sites/hall.ini")};
+    command(kCmdOpenEnvironment);
+    ASSERT_EQ(view->calls.size(), 1u);
+    EXPECT_EQ(view->calls[0].code, kCmdOpenEnvironment);
+    EXPECT_EQ(view->calls[0].path, QStringLiteral("/srv/sites/hall.ini"));
+    EXPECT_TRUE(view->calls[0].duringDispatch);
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("TESSALY - [hall.ini]"));
+    EXPECT_EQ(prompts.shown, QStringList{QStringLiteral("Open File")});
+    EXPECT_EQ(prompts.filters.value(0),
+              QStringLiteral("Environment File(*.ini)|*.ini|All Files(*.*)|*.*|"));
+}
+
+TEST_F(MainFrameTest, CancelledOpenDoesNothing) {
+    command(kCmdOpenEnvironment);
+    EXPECT_TRUE(view->calls.empty());
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("TESSALY"));
+}
+
+TEST_F(MainFrameTest, SaveAsksForAnIniPathAndSendsIt) {
+    prompts.paths = {QStringLiteral("/tmp/stage.ini")};
+    command(kCmdSaveEnvironment);
+    ASSERT_EQ(view->calls.size(), 1u);
+    EXPECT_EQ(view->calls[0].path, QStringLiteral("/tmp/stage.ini"));
+    EXPECT_TRUE(view->calls[0].duringDispatch);
+    EXPECT_EQ(prompts.shown, QStringList{QStringLiteral("Save File")});
+    EXPECT_EQ(prompts.lastSuffix, QStringLiteral("ini"));
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("TESSALY - [stage.ini]"));
+}
+
+TEST_F(MainFrameTest, DisplayCommandsAreStoredAndPosted) {
+    command(kCmdLayoutMode, kLayoutSmallVertical);
+    EXPECT_EQ(displayState().layoutMode, kLayoutSmallVertical);
+    command(kCmdLayoutMode, 7); // no such layout: ignored
+    EXPECT_EQ(displayState().layoutMode, kLayoutSmallVertical);
+    command(kCmdMonitorMatrix, 0);
+    frame.move(frame.pos() + QPoint(15, 10));
+    deliverPosted();
+
+    ASSERT_GE(view->calls.size(), 3u);
+    EXPECT_EQ(view->calls[0].code, kCmdLayoutMode);
+    EXPECT_EQ(view->calls[0].value, kLayoutSmallVertical);
+    EXPECT_EQ(view->calls[1].code, kCmdMonitorMatrix);
+    EXPECT_EQ(view->calls[2].code, kEvMainWindowMoved);
+    for (const ViewCall& call : view->calls) {
+        EXPECT_FALSE(call.duringDispatch) << call.code;
+    }
+}
+
+TEST_F(MainFrameTest, RfUnitToggleAlternatesUnitAndMenuText) {
+    const QString& label = frame.barMenu()->viewMenu()->items()[CDlgMenuView::RfMonitor].label;
+    EXPECT_EQ(label, QStringLiteral("RF Monitor mW"));
+    command(kCmdRfUnit, kSwitchToggle);
+    EXPECT_EQ(displayState().rfUnit, kRfUnitMw);
+    EXPECT_EQ(label, QStringLiteral("RF Monitor dBm"));
+    command(kCmdRfUnit, kSwitchToggle);
+    EXPECT_EQ(displayState().rfUnit, kRfUnitDbm);
+    EXPECT_EQ(label, QStringLiteral("RF Monitor mW"));
+    command(kCmdRfUnit, kRfUnitMw);
+    EXPECT_EQ(displayState().rfUnit, kRfUnitMw);
+
+    ASSERT_EQ(view->calls.size(), 3u);
+    EXPECT_EQ(view->calls[0].value, kRfUnitMw);
+    EXPECT_EQ(view->calls[1].value, kRfUnitDbm);
+    EXPECT_EQ(view->calls[2].value, kRfUnitMw);
+    EXPECT_FALSE(view->calls[0].duringDispatch);
+}
+
+TEST_F(MainFrameTest, MonitoringSwitchUpdatesFlagViewAndMenus) {
+    programReceiverTable().count = 2;
+    command(kEvRefreshMenus);
+    const auto& fileItems = frame.barMenu()->fileMenu()->items();
+    EXPECT_EQ(fileItems[CDlgMenuFile::Upload].enabled, 1);
+
+    command(kCmdMonitorStartStop, kSwitchToggle);
+    EXPECT_EQ(programFlags().monitoring, 1);
+    EXPECT_EQ(fileItems[CDlgMenuFile::Upload].enabled, 0);
+    EXPECT_TRUE(frame.barMenu()->lampOn());
+    command(kCmdMonitorStartStop, kSwitchOff);
+    EXPECT_EQ(programFlags().monitoring, 0);
+    EXPECT_EQ(fileItems[CDlgMenuFile::Upload].enabled, 1);
+
+    ASSERT_EQ(view->calls.size(), 2u);
+    EXPECT_EQ(view->calls[0].code, kCmdMonitorStartStop);
+    EXPECT_EQ(view->calls[0].value, 1);
+    EXPECT_EQ(view->calls[1].value, 0);
+    EXPECT_FALSE(view->calls[1].duringDispatch);
+}
+
+TEST_F(MainFrameTest, AboutHelpAndUnknownCodes) {
+    command(kCmdAbout);
+    command(kCmdAboutAlt);
+    EXPECT_EQ(aboutRuns, 2);
+    for (const int code : {3004, 3010, 3025, 3034, 2006}) {
+        command(code, 1);
+    }
+    EXPECT_TRUE(view->calls.empty());
+    EXPECT_TRUE(prompts.shown.isEmpty());
+}
+
+TEST_F(MainFrameTest, HelpIsFoundFromTheStartDirectoryWhereverWeAreNow) {
+    QTemporaryDir startDir;
+    QTemporaryDir elsewhere;
+    programSettings().directory = startDir.path().toStdString();
+    programSettings().helpUrl = "docs\\Tessaly_e.chm";
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(elsewhere.path());
+
+    command(kCmdHelp);
+    const QString after = QDir::currentPath();
+    QDir::setCurrent(before);
+
+    ASSERT_EQ(openedUrls.size(), 1u);
+    EXPECT_EQ(openedUrls[0], QUrl::fromLocalFile(startDir.path() + "/docs/Tessaly_e.chm"));
+    EXPECT_EQ(after, QDir(elsewhere.path()).canonicalPath());
+}
+
+TEST_F(MainFrameTest, ExitClosesAtOnceWithoutChanges) {
+    command(kCmdExit);
+    EXPECT_FALSE(frame.isVisible());
+    EXPECT_TRUE(prompts.shown.isEmpty());
+}
+
+TEST_F(MainFrameTest, ClosePromptCancelAndCancelledSaveKeepTheWindow) {
+    programFlags().modified = 1;
+    prompts.answers = {PromptAnswer::Cancel};
+    requestClose();
+    EXPECT_TRUE(frame.isVisible());
+    EXPECT_EQ(prompts.shown, QStringList{QStringLiteral("Do you want save the changes?")});
+    EXPECT_EQ(prompts.lastButtons, PromptButtons::YesNoCancel);
+    EXPECT_EQ(prompts.lastIcon, PromptIcon::Question);
+
+    prompts.answers = {PromptAnswer::Yes};
+    requestClose(); // save dialog cancelled
+    EXPECT_TRUE(frame.isVisible());
+    EXPECT_TRUE(view->calls.empty());
+}
+
+TEST_F(MainFrameTest, FailedSaveKeepsTheWindowAndTheChanges) {
+    programFlags().modified = 1;
+    view->saveSucceeds = false;
+    prompts.answers = {PromptAnswer::Yes};
+    prompts.paths = {QStringLiteral("/nonexistent/dir/site.ini")};
+    requestClose();
+    EXPECT_TRUE(frame.isVisible());
+    EXPECT_EQ(programFlags().modified, 1);
+    ASSERT_EQ(view->calls.size(), 1u);
+    EXPECT_EQ(view->calls[0].code, kCmdSaveEnvironment);
+
+    // The operator tries again and the save works this time.
+    view->saveSucceeds = true;
+    prompts.answers = {PromptAnswer::Yes};
+    prompts.paths = {QStringLiteral("/tmp/site.ini")};
+    requestClose();
+    EXPECT_FALSE(frame.isVisible());
+}
+
+TEST_F(MainFrameTest, NoClosesWithoutSaving) {
+    programFlags().modified = 1;
+    prompts.answers = {PromptAnswer::No};
+    requestClose();
+    EXPECT_FALSE(frame.isVisible());
+    EXPECT_TRUE(view->calls.empty());
+}
