@@ -13,6 +13,7 @@ namespace tessaly {
 namespace {
 
 constexpr int kTextIndent = 2; // pixels between the item's left edge and its text
+constexpr int kVisibleItems = 12;
 
 // Draws one list item: highlight or window background, then the text in the item's colour.
 class ColorItemDelegate : public QStyledItemDelegate {
@@ -59,6 +60,10 @@ private:
 
 CCombColor::CCombColor(QWidget* parent) : QComboBox(parent) {
     setItemDelegate(new ColorItemDelegate(this, this));
+    // A scrolling list of maxVisibleItems below the box, as a drop-down list is, instead of
+    // the menu-like popup some styles use (which would show all 31 channels at once).
+    setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    setMaxVisibleItems(kVisibleItems);
 }
 
 void CCombColor::setColors(std::vector<uint32_t> colors) {
