@@ -308,6 +308,23 @@ QImage contactSheet(const PictureSet& pictures) {
                        scale);
         }
 
+        flow.heading(QStringLiteral("Splash as shown (version and year written by the "
+                                    "program, outside shape transparent)"));
+        {
+            QImage splash = pictures.at(kPngSplash).convertToFormat(QImage::Format_ARGB32);
+            QPainter sp(&splash);
+            sp.setRenderHint(QPainter::TextAntialiasing, true);
+            sp.setFont(sansFont(64, true));
+            sp.setPen(Qt::white);
+            sp.drawText(QRect(QPoint(700, 194), QPoint(780, 260)),
+                        Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, QStringLiteral("1.0"));
+            sp.setFont(sansFont(16, true));
+            sp.setPen(QColor(154, 160, 169));
+            sp.drawText(QPoint(425, 293 + sp.fontMetrics().ascent()), QStringLiteral("2026"));
+            sp.end();
+            flow.place(keyed(splash, kKeySplash), QStringLiteral("359 as shown"));
+        }
+
         flow.heading(QStringLiteral("Menu bar as composed at run time (titles, label, lamp, "
                                     "button in its three states, logo)"));
         for (int state = 0; state < 3; ++state) {

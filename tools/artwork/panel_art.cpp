@@ -107,7 +107,7 @@ void legend(QImage& image, QPoint at, const QString& text, int pixelSize, const 
             bool bold = true) {
     QPainter p(&image);
     p.setRenderHint(QPainter::TextAntialiasing, true);
-    p.setFont(sansFont(pixelSize, bold, 105));
+    p.setFont(sansFont(pixelSize, bold));
     p.setPen(colour);
     p.drawText(QRect(at, QSize(200, pixelSize + 4)), Qt::AlignLeft | Qt::AlignTop, text);
 }
@@ -258,8 +258,8 @@ QImage largeVerticalBackground() {
     for (int i = 0; i <= 8; ++i) {
         const int y = g.rfA.y() + std::min(m.rf.height() - 1, m.rf.height() * i / 8);
         const int len = i % 2 == 0 ? 3 : 2;
-        tick(art, g.rfA.x() + m.rf.width() + 2, y, len, 1);
-        tick(art, g.rfB.x() - 2 - len, y, len, 1);
+        tick(art, g.rfA.x() - 2 - len, y, len, 1);
+        tick(art, g.rfB.x() + m.rf.width() + 2, y, len, 1);
     }
     for (double db : {-40.0, -30.0, -20.0, -10.0, -6.0, 0.0, 6.0, 10.0, 19.0}) {
         const int y = g.af.y() + m.af.height() - 1 - int(afOffset(kLargeVertical, db));
@@ -268,7 +268,7 @@ QImage largeVerticalBackground() {
     }
     nameStrip(art, g.name);
     drawWell(art, QRectF(1, 607, 64, 50), 3);
-    legend(art, QPoint(6, 610), QStringLiteral("BATTERY"), 8, kLegendDim, false);
+    legend(art, QPoint(6, 609), QStringLiteral("BATTERY"), 9, kLegendDim, false);
     // A rack screw fills the corner beside the battery.
     {
         QPainter p(&art);

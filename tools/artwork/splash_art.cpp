@@ -115,7 +115,7 @@ QImage splash() {
         p.drawText(QRect(34, 0, 300, kBodyTop + 2), Qt::AlignCenter,
                    QStringLiteral("WIRELESS RECEIVER MONITOR"));
 
-        drawMeterBank(p, QRect(40, 58, 300, 246));
+        drawMeterBank(p, QRect(40, 58, 300, 218));
 
         p.setFont(sansFont(76, true, 104));
         p.setPen(QColor(238, 242, 250));
