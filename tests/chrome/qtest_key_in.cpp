@@ -252,16 +252,6 @@ private slots:
         QVERIFY(!other->hasSelectedText());
     }
 
-    void numericEditSetUp() {
-        CKeyIn* edit = dialog_->edit;
-        setUpNumericEdit(*edit, 37);
-        QCOMPARE(edit->text(), QStringLiteral("37"));
-        QCOMPARE(edit->filterMode(), kFilterDigits);
-        edit->setCursorPosition(2);
-        QTest::keyClicks(edit, QStringLiteral("a5912"));
-        QCOMPARE(edit->text(), QStringLiteral("3759"));
-    }
-
     // The comment edit: no Enter notification, so Enter breaks the line; Tab is reported and
     // not inserted; a paste is reported once and keeps its tab for the dialog to expand.
     void multiLineCommentEdit() {

