@@ -1,5 +1,6 @@
 #include "sim/command_interpreter.h"
 
+#include "protocol/command_builder.h"
 #include "protocol/frequency.h"
 
 #include <algorithm>
@@ -111,32 +112,6 @@ std::optional<int32_t> parseInteger(std::string_view text) {
         value = std::min<int64_t>(value * 10 + (c - '0'), std::numeric_limits<int32_t>::max());
     }
     return static_cast<int32_t>(negative ? -value : value);
-}
-
-bool isDottedAddress(std::string_view text) {
-    int parts = 0;
-    while (true) {
-        size_t digits = 0;
-        int value = 0;
-        while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]))) {
-            value = value * 10 + (text[digits] - '0');
-            if (++digits > 3) {
-                return false;
-            }
-        }
-        if (digits == 0 || value > 255) {
-            return false;
-        }
-        ++parts;
-        text.remove_prefix(digits);
-        if (text.empty()) {
-            return parts == 4;
-        }
-        if (text.front() != '.' || parts == 4) {
-            return false;
-        }
-        text.remove_prefix(1);
-    }
 }
 
 std::string unquoted(std::string_view value) {
@@ -278,7 +253,7 @@ private:
                 state_.*field = *value;
             }
         } else if (auto text = textSetting(state_, path)) {
-            if (isDottedAddress(command.argument)) {
+            if (isDottedIpv4(command.argument)) {
                 *text = command.argument;
             }
         } else if (path == "NAME") {

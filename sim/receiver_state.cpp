@@ -12,24 +12,18 @@ constexpr const char* kSystemModel = "TESSALY-SIM";
 constexpr const char* kFirmwareVersion = "1.00";
 } // namespace
 
-const SimBand& simBand(int32_t band) {
-    for (const SimBand& entry : kSimBands) {
-        if (entry.number == band) {
-            return entry;
-        }
-    }
-    return simBand(kSimDefaultBand);
-}
-
 ReceiverState makeInitialState(int number, const std::string& address, uint64_t seed,
                                int32_t band) {
     ReceiverState state;
-    const SimBand& limits = simBand(band);
-    state.band = limits.number;
+    BandLimits limits = bandLimits(band);
+    if (!limits.valid) {
+        band = kSimDefaultBand;
+        limits = bandLimits(band);
+    }
+    state.band = band;
     state.lowestKhz = limits.lowestKhz;
     state.highestKhz = limits.highestKhz;
-    const int32_t channelCount = (limits.highestKhz - limits.lowestKhz) / kChannelStepKhz + 1;
-    state.freqKhz = limits.lowestKhz + ((number - 1) % channelCount) * kChannelStepKhz;
+    state.freqKhz = limits.lowestKhz + ((number - 1) % kChannelsPerBand) * kChannelStepKhz;
     state.name = "RX" + std::to_string(number);
     state.configuredIp = address;
 

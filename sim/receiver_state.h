@@ -1,19 +1,13 @@
 #pragma once
 
+#include "protocol/bands.h"
+
 #include <cstdint>
 #include <string>
 
 namespace tessaly::sim {
 
-// The frequency bands a simulated receiver can be built for (kHz, 125 kHz channel grid).
-struct SimBand {
-    int32_t number;
-    int32_t lowestKhz;
-    int32_t highestKhz;
-};
-constexpr SimBand kSimBands[] = {{1, 946125, 949875}, {2, 710125, 713875}, {3, 704125, 707875}};
-constexpr int32_t kSimDefaultBand = 2;
-constexpr int32_t kChannelStepKhz = 125;
+constexpr int32_t kSimDefaultBand = kBandJpn;
 
 // Names longer than this are cut; the receiver's display could not show them anyway.
 constexpr size_t kMaxStoredNameLength = 32;
@@ -50,12 +44,9 @@ struct ReceiverState {
     std::string systemInfo; // the whole ":SYST:INF?" answer
 };
 
-// The band entry for a band number, the default band for any other number.
-const SimBand& simBand(int32_t band);
-
 // The start state of receiver `number` (1-based) listening on `address`: a name "RX<number>",
-// a channel of the band picked by the number, a MAC address with the vendor prefix made from
-// the seed and the number, and the system information.
+// a channel of the band (the default band for an unknown one) picked by the number, a MAC address
+// with the vendor prefix made from the seed and the number, and the system information.
 ReceiverState makeInitialState(int number, const std::string& address, uint64_t seed, int32_t band);
 
 } // namespace tessaly::sim
