@@ -203,10 +203,13 @@ private:
         }
         if (path == "FREQ") {
             const std::string which = upper(command.argument);
-            const int32_t khz = which == "MIN"   ? state_.lowestKhz
-                                : which == "MAX" ? state_.highestKhz
-                                                 : state_.freqKhz;
-            return formatFixed(khz / 1000.0, kFrequencyDecimals);
+            if (which == "MIN") {
+                return formatFixed(state_.lowestKhz / 1000.0, kFrequencyDecimals);
+            }
+            if (which == "MAX") {
+                return formatFixed(state_.highestKhz / 1000.0, kFrequencyDecimals);
+            }
+            return state_.frequencyText();
         }
         if (path == "LOCK:PIN") {
             char pin[16];

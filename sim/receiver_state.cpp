@@ -1,5 +1,6 @@
 #include "sim/receiver_state.h"
 
+#include "protocol/frequency.h"
 #include "protocol/settings.h"
 #include "sim/sim_hash.h"
 
@@ -10,7 +11,12 @@ namespace tessaly::sim {
 namespace {
 constexpr const char* kSystemModel = "TESSALY-SIM";
 constexpr const char* kFirmwareVersion = "1.00";
+constexpr int kAnswerFrequencyDecimals = 4;
 } // namespace
+
+std::string ReceiverState::frequencyText() const {
+    return formatFixed(freqKhz / 1000.0, kAnswerFrequencyDecimals);
+}
 
 ReceiverState makeInitialState(int number, const std::string& address, uint64_t seed,
                                int32_t band) {

@@ -42,6 +42,9 @@ struct ReceiverState {
     int32_t dhcpServer = 0;
     int32_t ipSelect = 0;
     std::string systemInfo; // the whole ":SYST:INF?" answer
+
+    // The frequency as the receiver answers ":FREQ?": MHz with four decimals ("710.1250").
+    std::string frequencyText() const;
 };
 
 // The start state of receiver `number` (1-based) listening on `address`: a name "RX<number>",

@@ -35,7 +35,9 @@ struct SimulatorOptions {
     // waits, QTest::qWait, its own event loops). false: they run on the caller's thread, whose
     // event loop must spin for them (the tessaly-sim program does this).
     bool ownThread = true;
-    bool reportTraffic = false; // emit traffic() for every line in and out
+    // Emit traffic() for every line in and out. It crosses to the owner's thread through Qt's
+    // queued signals, which ThreadSanitizer cannot follow; the program uses it on one thread.
+    bool reportTraffic = false;
 };
 
 // Many simulated receivers in one process, each on its own loopback address at one port.

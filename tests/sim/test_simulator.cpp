@@ -143,7 +143,7 @@ TEST_F(SimulatorTest, OneAnswerLinePerQueryLineAndNoneForSetsOnly) {
     EXPECT_EQ(lines[0], ":TXSET:RFP 3;MICG 6");
     EXPECT_EQ(lines[1], ":AFV -2");
     EXPECT_EQ(sim.state(1).remote, 1);
-    EXPECT_EQ(sim.state(1).freqKhz, 711500);
+    EXPECT_EQ(sim.state(1).frequencyText(), "711.5000");
 }
 
 TEST_F(SimulatorTest, PollAnswersTheLevelsSetForTheTest) {
