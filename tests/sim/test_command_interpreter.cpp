@@ -1,5 +1,10 @@
 #include "sim/command_interpreter.h"
 
+#include "protocol/answer_line_collector.h"
+#include "protocol/answer_parser.h"
+#include "protocol/command_builder.h"
+#include "sim/answer_delivery.h"
+
 #include <gtest/gtest.h>
 
 using namespace tessaly::sim;
@@ -149,4 +154,123 @@ TEST(CommandInterpreterInput, RandomLinesNeverAnswerMoreValuesThanTheyAsk) {
         ASSERT_EQ(outcome.hasQuery, !outcome.values.empty()) << text;
         ASSERT_LE(state.name.size(), kMaxStoredNameLength);
     }
+}
+
+// The program's own builders and parsers against the simulated receiver: what the engines send
+// must do what they mean, and what the receiver answers must parse back.
+class CommandInterpreterWithProgram : public ::testing::Test {
+protected:
+    std::string exchange(const tessaly::CommandItem& item) {
+        std::string_view line = item.line();
+        EXPECT_TRUE(line.ends_with("\r\n"));
+        line.remove_suffix(2);
+        const LineOutcome outcome = interpretLine(line, state, [this] { return levels; });
+        EXPECT_EQ(outcome.hasQuery, item.answerKind == tessaly::kAnswerLine) << line;
+        return outcome.answer();
+    }
+
+    ReceiverState state = makeInitialState(4, "127.0.0.4", 3, 2);
+    LiveLevels levels;
+};
+
+TEST_F(CommandInterpreterWithProgram, UploadThenDownloadCarriesNameFrequencyAndSettings) {
+    tessaly::ReceiverRecord record;
+    record.name = "MIC1";
+    record.setFrequencyText("712.375");
+    for (const auto& item : tessaly::buildConfigurationExchange(record, tessaly::kUploadSetMask,
+                                                                tessaly::kUploadGetMask)) {
+        tessaly::parseConfigurationAnswer(item.id, exchange(item), record);
+    }
+    EXPECT_EQ(state.name, "MIC1");
+    EXPECT_EQ(state.freqKhz, 712375);
+    EXPECT_EQ(record.systemInfo, state.systemInfo.substr(state.systemInfo.find(',') + 1));
+    EXPECT_EQ(record.band, 2);
+
+    state.afVolume = -10;
+    state.squelch = 38;
+    state.micGain = 16;
+    state.name = "VOX";
+    tessaly::ReceiverRecord downloaded;
+    for (const auto& item : tessaly::buildConfigurationExchange(
+             downloaded, tessaly::kDownloadSetMask, tessaly::kDownloadGetMask)) {
+        tessaly::parseConfigurationAnswer(item.id, exchange(item), downloaded);
+    }
+    EXPECT_EQ(downloaded.name, "VOX");
+    EXPECT_EQ(downloaded.freqText, "712.375");
+    EXPECT_EQ(downloaded.afVolume, -10);
+    EXPECT_EQ(downloaded.squelch, 38);
+    EXPECT_EQ(downloaded.micGain, 16);
+    EXPECT_EQ(downloaded.lineMic, state.lineMic);
+
+    tessaly::ReceiverRecord info;
+    for (const auto& item : tessaly::buildConfigurationExchange(
+             info, 0,
+             tessaly::kMaskMacAddress | tessaly::kMaskFrequencyRange | tessaly::kMaskIpSelect)) {
+        tessaly::parseConfigurationAnswer(item.id, exchange(item), info);
+    }
+    EXPECT_EQ(info.mac, state.mac);
+    EXPECT_EQ(info.lowestFreqKhz, 710125);
+    EXPECT_EQ(info.highestFreqKhz, 713875);
+    EXPECT_EQ(info.ipSelect, 0);
+}
+
+TEST_F(CommandInterpreterWithProgram, ConnectTimeCommandAppliesPendingChangesAndTakesRemote) {
+    tessaly::ReceiverRecord record;
+    record.name = "GTR";
+    record.setFrequencyText("711.000");
+    record.afVolume = -4;
+    record.rxKeyLockPin = 7;
+    record.rfPower = 3;
+    record.batteryKind = 1;
+    record.freqChanged = 1;
+    record.nameChanged = 1;
+    record.rxtxChanged = 1;
+    const tessaly::CommandItem item = tessaly::buildConnectTimeCommand(record);
+    tessaly::MonitorValues values;
+    EXPECT_EQ(tessaly::parseMonitorAnswer(item.id, exchange(item), values).code,
+              tessaly::kMonitorParseOk);
+    EXPECT_EQ(values.freqKhz, 711000);
+    EXPECT_EQ(state.name, "GTR");
+    EXPECT_EQ(state.afVolume, -4);
+    EXPECT_EQ(state.rxKeyLockPin, 7);
+    EXPECT_EQ(state.rfPower, 3);
+    EXPECT_EQ(state.batteryKind, 1);
+    EXPECT_EQ(state.remote, 1);
+
+    levels = LiveLevels{-52.5, -61.0, -18.3, 3, 1, 0};
+    EXPECT_EQ(tessaly::parseMonitorAnswer(tessaly::kItemPoll, exchange(tessaly::pollCommandItem()),
+                                          values)
+                  .code,
+              tessaly::kMonitorParseOk);
+    EXPECT_EQ(values.rfLevelA, -525);
+    EXPECT_EQ(values.rfLevelB, -610);
+    EXPECT_EQ(values.afLevel, -183);
+    EXPECT_EQ(values.battery, 3);
+    EXPECT_EQ(values.antennaSelect, 1);
+    EXPECT_EQ(values.mute, 0);
+}
+
+TEST_F(CommandInterpreterWithProgram, ShapedAnswersReachTheProgramsParserAsTheyShould) {
+    levels = LiveLevels{-52.5, -61.0, -18.3, 3, 1, 0};
+    LineOutcome outcome =
+        interpretLine(tessaly::kPollCommandText, state, [this] { return levels; });
+    tessaly::AnswerLineCollector collector;
+    tessaly::MonitorValues values;
+
+    // Padded in front with blanks, the over-long line and the large block still end in the
+    // whole answer once the program's 256-character gathering has dropped the rest.
+    for (const Fault& fault : {makeFault(FaultKind::LongLine), makeFault(FaultKind::LargeBlock)}) {
+        const auto lines = collector.feed(deliveryFor(outcome, fault, 1)->bytes);
+        ASSERT_EQ(lines.size(), 1u);
+        values = tessaly::MonitorValues{};
+        EXPECT_EQ(tessaly::parseMonitorAnswer(tessaly::kItemPoll, lines[0], values).code,
+                  tessaly::kMonitorParseOk);
+        EXPECT_EQ(values.rfLevelB, -610);
+    }
+    const auto shortLines =
+        collector.feed(deliveryFor(outcome, makeFault(FaultKind::ShortAnswer), 1)->bytes);
+    ASSERT_EQ(shortLines.size(), 1u);
+    const auto result = tessaly::parseMonitorAnswer(tessaly::kItemPoll, shortLines[0], values);
+    EXPECT_EQ(result.code, tessaly::kMonitorParseShortage);
+    EXPECT_EQ(result.message, "Answer Data Shortage [3/6]");
 }
