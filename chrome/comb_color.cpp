@@ -3,6 +3,7 @@
 #include "protocol/bands.h"
 
 #include <QAbstractItemView>
+#include <QEvent>
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QStylePainter>
@@ -64,6 +65,16 @@ CCombColor::CCombColor(QWidget* parent) : QComboBox(parent) {
     // the menu-like popup some styles use (which would show all 31 channels at once).
     setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     setMaxVisibleItems(kVisibleItems);
+    // The list's pop-up window is hidden by every way of closing it, not all of which pass
+    // through hidePopup().
+    view()->window()->installEventFilter(this);
+}
+
+bool CCombColor::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Hide && watched == view()->window()) {
+        emit popupClosed();
+    }
+    return QComboBox::eventFilter(watched, event);
 }
 
 void CCombColor::setColors(std::vector<uint32_t> colors) {

@@ -25,8 +25,14 @@ public:
     const std::vector<uint32_t>& colors() const { return colors_; }
     uint32_t itemColor(int index) const;
 
+signals:
+    // The dropped-down list closed up, however: an item clicked, Enter, Escape or a click
+    // elsewhere. The current index is already the chosen item.
+    void popupClosed();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     std::vector<uint32_t> colors_;

@@ -5,6 +5,7 @@
 #include "protocol/receiver_table.h"
 
 #include <QAbstractItemDelegate>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
@@ -141,4 +142,18 @@ TEST(CombColor, ChannelFillMarksChannelsOfOtherReceiversRed) {
     fillChannelCombo(combo, kBandUsa, table, 1, 710125);
     EXPECT_EQ(combo.itemText(0), QStringLiteral("946.125"));
     EXPECT_EQ(combo.itemColor(0), kFreeChannelColor);
+}
+
+TEST(CombColor, ClosingTheDroppedListIsReportedHoweverItCloses) {
+    CCombColor combo;
+    combo.addItems({QStringLiteral("710.125"), QStringLiteral("710.250")});
+    combo.show();
+    int closed = 0;
+    QObject::connect(&combo, &CCombColor::popupClosed, [&closed] { ++closed; });
+    combo.showPopup();
+    combo.hidePopup();
+    EXPECT_EQ(closed, 1);
+    combo.showPopup();
+    combo.view()->window()->close(); // what a click elsewhere does
+    EXPECT_EQ(closed, 2);
 }
