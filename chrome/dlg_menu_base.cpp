@@ -91,7 +91,7 @@ void CDlgMenuBase::drawItemHighlight(MenuItem& menuItem) const {
     gradient.setColorAt(0, kHighlightTop);
     gradient.setColorAt(1, kHighlightBottom);
     painter.fillRect(menuItem.highlight.rect(), gradient);
-    painter.setFont(font_);
+    painter.setFont(fontFitting(font_, menuItem.label, width - kLabelIndent));
     painter.setPen(menuItem.enabled != 0 ? kEnabledText : kDisabledText);
     painter.drawText(QRect(kLabelIndent, 0, width - kLabelIndent, height),
                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, menuItem.label);
@@ -114,6 +114,7 @@ void CDlgMenuBase::redraw() {
     for (MenuItem& menuItem : items_) {
         drawItemHighlight(menuItem);
         const MenuRect& r = menuItem.rect;
+        painter.setFont(fontFitting(font_, menuItem.label, r.width() - kLabelIndent));
         painter.setPen(menuItem.enabled != 0 ? kEnabledText : kDisabledText);
         painter.drawText(QRect(r.left + kLabelIndent, r.top, r.width() - kLabelIndent, r.height()),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, menuItem.label);

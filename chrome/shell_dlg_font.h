@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QString>
 
 namespace tessaly {
 
@@ -9,12 +10,10 @@ constexpr const char* kShellDlgFamily = "DejaVu Sans";
 constexpr int kWeightNormal = 400;
 constexpr int kWeightBold = 700;
 
-inline QFont shellDlgFont(int pixelHeight, int weight = kWeightNormal) {
-    QFont font(QString::fromLatin1(kShellDlgFamily));
-    font.setPixelSize(pixelHeight);
-    font.setWeight(static_cast<QFont::Weight>(weight));
-    font.setStyleStrategy(QFont::PreferAntialias);
-    return font;
-}
+QFont shellDlgFont(int pixelHeight, int weight = kWeightNormal);
+
+// DejaVu Sans runs wider than the font the skins were measured with: a text that would not fit
+// `width` gets the font narrowed (same height and weight) until it does, down to a limit.
+QFont fontFitting(const QFont& font, const QString& text, int width);
 
 } // namespace tessaly

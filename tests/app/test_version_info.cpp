@@ -1,5 +1,6 @@
 #include "app/version_info.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 using namespace tessaly;
