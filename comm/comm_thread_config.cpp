@@ -12,6 +12,7 @@ CCommThreadConfig::~CCommThreadConfig() {
     // Destroying a running thread would abort the program; wait as long as it takes.
     if (!stop()) {
         wait();
+        std::lock_guard lock(engineMutex_);
     }
 }
 
@@ -27,7 +28,13 @@ bool CCommThreadConfig::post(int code, qintptr value) {
 bool CCommThreadConfig::stop(int waitMs) {
     requestInterruption();
     quit();
-    return wait(QDeadlineTimer(waitMs));
+    if (!wait(QDeadlineTimer(waitMs))) {
+        return false;
+    }
+    // run() ends under this lock; taking it here orders everything the engine did before what
+    // the caller does next (QThread's own wait is invisible to the thread sanitizer).
+    std::lock_guard lock(engineMutex_);
+    return true;
 }
 
 void CCommThreadConfig::run() {

@@ -15,6 +15,7 @@ CCommThreadMonitor::~CCommThreadMonitor() {
     // Destroying a running thread would abort the program; wait as long as it takes.
     if (!stop()) {
         wait();
+        std::lock_guard lock(engineMutex_);
     }
 }
 
@@ -38,7 +39,17 @@ void CCommThreadMonitor::requestQuit() {
 
 bool CCommThreadMonitor::stop(int waitMs) {
     requestQuit();
-    return wait(QDeadlineTimer(waitMs));
+    return waitForEnd(waitMs);
+}
+
+bool CCommThreadMonitor::waitForEnd(int waitMs) {
+    if (!wait(QDeadlineTimer(waitMs))) {
+        return false;
+    }
+    // run() ends under this lock; taking it here orders everything the engine did before what
+    // the caller does next (QThread's own wait is invisible to the thread sanitizer).
+    std::lock_guard lock(engineMutex_);
+    return true;
 }
 
 void CCommThreadMonitor::run() {

@@ -14,7 +14,7 @@ namespace tessaly {
 // The thread of the monitor engine of one receiver number. The view constructs it with the
 // program-wide tables and the number and calls start(); post(2006) starts monitoring, post(2007)
 // stops it (sending ":REMOTE 0" when connected), post(2009) asks for the trace window (see
-// CommTrace::showRequested). requestQuit() and then wait() (or stop()) end the thread.
+// CommTrace::showRequested). requestQuit() and then waitForEnd() (or stop()) end the thread.
 class CCommThreadMonitor : public QThread {
     Q_OBJECT
 public:
@@ -27,7 +27,10 @@ public:
 
     // Asks the engine's loop to quit, ending a connect in progress; does not wait.
     void requestQuit();
-    // requestQuit(), then waits at most `waitMs`. True when the thread ended.
+    // Waits at most `waitMs` for the thread to end; true when it ended. Use it rather than
+    // QThread::wait(), whose ordering the thread sanitizer cannot see.
+    bool waitForEnd(int waitMs);
+    // requestQuit(), then waitForEnd(waitMs).
     bool stop(int waitMs = kMonitorQuitWaitMs);
 
     int receiverNumber() const { return receiverNumber_; }

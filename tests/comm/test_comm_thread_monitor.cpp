@@ -261,6 +261,6 @@ TEST_F(MonitorEngineTest, SixtyEnginesPollSixtyReceiversAndStopTogether) {
         engine->requestQuit();
     }
     for (auto& engine : engines) {
-        EXPECT_TRUE(engine->wait(QDeadlineTimer(kMonitorQuitWaitMs)));
+        EXPECT_TRUE(engine->waitForEnd(kMonitorQuitWaitMs));
     }
 }
