@@ -25,6 +25,7 @@ constexpr int kDefaultBarHeight = 70; // height of the bar background
 constexpr QPoint kLampAt(85, 46);
 constexpr QPoint kButtonAt(110, 39);
 constexpr QPoint kMonitorLabelAt(20, 44);
+constexpr int kFallbackDesktopWidth = 1920;
 constexpr int kLogoMargin = 170; // room the logo leaves for titles and monitor control
 const QColor kHighlightTop(155, 155, 255);
 const QColor kHighlightBottom(0, 0, 117);
@@ -51,9 +52,10 @@ QImage lampOverBar(const QImage& bar, const QImage& lamp) {
     return composed;
 }
 
-int screenWidth() {
+// Wide enough for a main window stretched across every screen.
+int desktopWidth() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? screen->geometry().width() : 1920;
+    return screen != nullptr ? screen->virtualGeometry().width() : kFallbackDesktopWidth;
 }
 } // namespace
 
@@ -80,7 +82,7 @@ void CDlgBarMenu::composeBar() {
 
     const QImage tile = loadSkinImage(kBmpBarBackground);
     const int height = tile.isNull() ? kDefaultBarHeight : tile.height();
-    barPicture_ = QImage(screenWidth(), height, QImage::Format_RGB32);
+    barPicture_ = QImage(desktopWidth(), height, QImage::Format_RGB32);
     barPicture_.fill(Qt::black);
     {
         QPainter painter(&barPicture_);

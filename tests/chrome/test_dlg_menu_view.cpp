@@ -57,6 +57,26 @@ protected:
 
 } // namespace
 
+TEST_F(ViewMenuTest, CascadeMenusHaveTheirSkinSizes) {
+    EXPECT_EQ(menu->size(), QSize(176, 141));
+    EXPECT_EQ(hv()->size(), QSize(119, 65));
+    EXPECT_EQ(hv()->subMenu(CDlgMenuSubHV::Horizontal)->size(), QSize(80, 65));
+    EXPECT_EQ(hv()->subMenu(CDlgMenuSubHV::Vertical)->size(), QSize(80, 65));
+    // The sub-menu arrow (5 x 9) sits 14 pixels from the item's right edge.
+    const MenuItem& align = menu->items()[CDlgMenuView::AlignChannels];
+    const QImage& plain = menu->background();
+    const QImage& composed = menu->composedPicture();
+    const QPoint arrowAt(align.rect.right - 5 - 14, align.rect.top + 8);
+    bool arrowDrawn = false;
+    for (int y = 0; y < 9; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            arrowDrawn |=
+                composed.pixel(arrowAt + QPoint(x, y)) != plain.pixel(arrowAt + QPoint(x, y));
+        }
+    }
+    EXPECT_TRUE(arrowDrawn);
+}
+
 TEST_F(ViewMenuTest, RfItemAlwaysNamesTheOtherUnit) {
     menu->updateRfItem(0);
     EXPECT_EQ(menu->items()[CDlgMenuView::RfMonitor].label, QStringLiteral("RF Monitor mW"));
