@@ -1,28 +1,333 @@
 #include "monitor/corvane_view.h"
 
 #include "comm/app_message.h"
+#include "protocol/environment_file.h"
+#include "protocol/program_flags.h"
+#include "protocol/settings.h"
+
+#include <QEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace tessaly {
 
-CCorvaneView::CCorvaneView(QWidget* parent) : QWidget(parent) {
-    setAutoFillBackground(true);
-    QPalette dark = palette();
-    dark.setColor(QPalette::Window, Qt::black);
-    setPalette(dark);
+namespace {
+
+constexpr int kTooltipMaxWidth = 240;
+constexpr int kTooltipFontPixels = 14;
+constexpr QPoint kTooltipOffset(4, 20); // below the pointer, clear of its tip
+constexpr int kLineStepsPerContent = 100;
+constexpr int kDefaultRefreshMs = 100;
+
+// Copies the part of `source` inside `sourceRect` to `at`, leaving what lies beyond the image
+// untouched.
+void copyBlock(QPainter& painter, QPoint at, const QImage& source, const QRect& sourceRect) {
+    const QRect clipped = sourceRect & source.rect();
+    if (clipped.isEmpty()) {
+        return;
+    }
+    painter.drawImage(at + (clipped.topLeft() - sourceRect.topLeft()), source, clipped);
 }
 
-CCorvaneView::~CCorvaneView() = default;
+MonitorEngineFactory defaultEngineFactory() {
+    // comm/debug is read when an engine is made, after the settings were loaded.
+    return [](int receiverNumber) {
+        return programMonitorEngineFactory(programSettings().commDebug != 0)(receiverNumber);
+    };
+}
 
-void CCorvaneView::onInitialUpdate() {}
+MonitorControlOptions controlOptions() {
+    const Settings& settings = programSettings();
+    MonitorControlOptions options;
+    options.refreshIntervalMs =
+        settings.monitorIntervalMs > 0 ? settings.monitorIntervalMs : kDefaultRefreshMs;
+    options.nameDev = settings.monitorNameDev;
+    return options;
+}
+
+// The names and frequencies that differ from the table in use become pending changes, so that
+// the engines send them when they connect; receivers beyond the current count get both.
+void preparePendingChanges(ReceiverTable& scratch, const ReceiverTable& current) {
+    const int currentCount = current.count;
+    for (int position = 0; position < kMaxReceivers; ++position) {
+        ReceiverRecord& record = scratch.records[static_cast<size_t>(position)];
+        if (position >= currentCount) {
+            record.nameChanged = 1;
+            record.freqChanged = 1;
+            continue;
+        }
+        const ReceiverRecord& now = current.records[static_cast<size_t>(position)];
+        record.nameChanged = now.nameChanged.load();
+        record.freqChanged = now.freqChanged.load();
+        if (record.name != now.name) {
+            record.nameChanged = 1;
+        }
+        if (record.freqKhz != now.freqKhz) {
+            record.freqChanged = 1;
+        }
+    }
+}
+
+} // namespace
+
+CCorvaneView::CCorvaneView(QWidget* parent, MonitorEngineFactory engineFactory,
+                           PanelPngLoader imageLoader)
+    : QAbstractScrollArea(parent), renderer_(std::move(imageLoader)) {
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Painting covers every pixel itself: no background erase.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAttribute(Qt::WA_NoSystemBackground);
+    viewport()->setMouseTracking(true);
+    QPalette black = viewport()->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    viewport()->setPalette(black);
+
+    control_ = std::make_unique<CMonitorControl>(
+        renderer_, static_cast<IMonitorHost&>(*this), programReceiverTable(),
+        programMonitorValues(), displayState(),
+        engineFactory ? std::move(engineFactory) : defaultEngineFactory(), controlOptions());
+
+    tooltip_ = new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint);
+    QFont tipFont(QStringLiteral("DejaVu Sans"));
+    tipFont.setPixelSize(kTooltipFontPixels);
+    tipFont.setWeight(QFont::Normal);
+    tooltip_->setFont(tipFont);
+    tooltip_->setStyleSheet(QStringLiteral(
+        "QLabel { background-color: #FFFF00; color: #000000; border: 1px solid #000000; "
+        "padding: 2px; }"));
+    tooltip_->setMaximumWidth(kTooltipMaxWidth);
+    tooltip_->setWordWrap(true);
+    tooltip_->hide();
+}
+
+CCorvaneView::~CCorvaneView() {
+    hideTooltip();
+    control_.reset(); // stops and ends the engines
+}
+
+void CCorvaneView::onInitialUpdate() {
+    const QScreen* screen = window()->screen();
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    const QSize screenSize = screen != nullptr ? screen->size() : QSize(1920, 1080);
+    scratch_.fillDefaultFrequency(programSettings().defaultFreqText);
+    control_->initialUpdate(screenSize);
+    paintBuffer_ = QImage(screenSize, QImage::Format_RGB32);
+    viewport()->update();
+}
+
+void CCorvaneView::openEnvironmentFile(const QString& path) {
+    readEnvironmentFile(QFile::encodeName(path).toStdString(), scratch_);
+    programFlags().modified = 0;
+    preparePendingChanges(scratch_, programReceiverTable());
+    control_->takeOverTable(scratch_, true);
+    if (hasMainWindow()) {
+        postAppMessage(window(), kEvRefreshMenus, 0);
+    }
+}
+
+QPoint CCorvaneView::scrollPosition() const {
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
 
 bool CCorvaneView::event(QEvent* event) {
     if (const AppMessage* message = AppMessage::from(event)) {
         onCommand(message->code(), static_cast<int>(message->value()), message->payload());
         return true;
     }
-    return QWidget::event(event);
+    return QAbstractScrollArea::event(event);
 }
 
-void CCorvaneView::onCommand(int /*code*/, int /*value*/, const QString& /*path*/) {}
+void CCorvaneView::onCommand(int code, int value, const QString& /*path*/) {
+    control_->handleCommand(code, value);
+}
+
+bool CCorvaneView::viewportEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        mouseMoved(static_cast<QMouseEvent*>(event)->position().toPoint());
+        break;
+    case QEvent::Leave:
+        tooltip_->hide();
+        break;
+    default:
+        break;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void CCorvaneView::mouseMoved(QPoint clientPoint) {
+    const TooltipChange change = control_->mouseMoved(clientPoint, scrollPosition());
+    if (change.kind == TooltipChange::Hide) {
+        hideTooltip();
+    } else if (change.kind == TooltipChange::Show) {
+        tooltip_->setText(change.text);
+        tooltip_->adjustSize();
+        tooltip_->move(viewport()->mapToGlobal(clientPoint) + kTooltipOffset);
+        tooltip_->show();
+        tooltip_->raise();
+    }
+}
+
+void CCorvaneView::hideTooltip() {
+    if (tooltip_ != nullptr) {
+        tooltip_->hide();
+        tooltip_->clear();
+    }
+}
+
+void CCorvaneView::paintBlocks(QPainter& painter, QSize client) {
+    const QPoint scroll = scrollPosition();
+    const QImage& content = renderer_.contentImage();
+    const QImage& strip = renderer_.stripImage();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    switch (renderer_.layoutMode()) {
+    case kLayoutLargeVertical: {
+        // The strip scrolls only vertically.
+        const int stripWidth = renderer_.stripSize().width();
+        copyBlock(painter, {0, 0}, strip, QRect(0, scroll.y(), stripWidth, client.height()));
+        copyBlock(painter, {stripWidth, 0}, content,
+                  QRect(scroll, QSize(client.width() - stripWidth, client.height())));
+        break;
+    }
+    case kLayoutLargeHorizontal: {
+        // The strip scrolls only horizontally.
+        const int stripHeight = renderer_.stripSize().height();
+        copyBlock(painter, {0, 0}, strip, QRect(scroll.x(), 0, client.width(), stripHeight));
+        copyBlock(painter, {0, stripHeight}, content,
+                  QRect(scroll, QSize(client.width(), client.height() - stripHeight)));
+        break;
+    }
+    default:
+        copyBlock(painter, {0, 0}, content, QRect(scroll, client));
+        break;
+    }
+}
+
+void CCorvaneView::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(viewport());
+    const QSize client = viewport()->size();
+    if (!control_->layoutReady() || renderer_.contentImage().isNull()) {
+        painter.fillRect(QRect(QPoint(), client), Qt::black);
+        return;
+    }
+    // A wide layout's content image is at least screen-sized: straight copies cover the window.
+    // Narrow layouts (and a window larger than the screen) leave part of the window beyond the
+    // content image, which the buffer makes black.
+    const QPoint scroll = scrollPosition();
+    QSize covered = renderer_.contentImage().size() - QSize(scroll.x(), scroll.y());
+    if (renderer_.layoutMode() == kLayoutLargeVertical) {
+        covered.rwidth() += renderer_.stripSize().width();
+    } else if (renderer_.layoutMode() == kLayoutLargeHorizontal) {
+        covered.rheight() += renderer_.stripSize().height();
+    }
+    if (renderer_.wide() && covered.width() >= client.width() &&
+        covered.height() >= client.height()) {
+        paintBlocks(painter, client);
+        return;
+    }
+    if (paintBuffer_.width() < client.width() || paintBuffer_.height() < client.height()) {
+        paintBuffer_ = QImage(client.expandedTo(paintBuffer_.size()), QImage::Format_RGB32);
+    }
+    {
+        QPainter buffer(&paintBuffer_);
+        buffer.fillRect(QRect(QPoint(), client), Qt::black);
+        paintBlocks(buffer, client);
+    }
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPoint(0, 0), paintBuffer_, QRect(QPoint(), client));
+}
+
+void CCorvaneView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollRanges();
+    if (control_->initialised() && event->size().width() != 0 && event->size().height() != 0) {
+        control_->rememberWindowRect();
+    }
+}
+
+void CCorvaneView::scrollContentsBy(int /*dx*/, int /*dy*/) {
+    viewport()->update();
+}
+
+void CCorvaneView::updateScrollRanges() {
+    const QSize content = renderer_.contentSize();
+    const QSize page = viewport()->size();
+    QScrollBar* horizontal = horizontalScrollBar();
+    QScrollBar* vertical = verticalScrollBar();
+    horizontal->setRange(0, std::max(0, content.width() - page.width()));
+    horizontal->setPageStep(std::max(1, page.width()));
+    horizontal->setSingleStep(std::max(1, content.width() / kLineStepsPerContent));
+    vertical->setRange(0, std::max(0, content.height() - page.height()));
+    vertical->setPageStep(std::max(1, page.height()));
+    vertical->setSingleStep(std::max(1, content.height() / kLineStepsPerContent));
+}
+
+void CCorvaneView::layoutBuilt() {
+    updateScrollRanges();
+    viewport()->update();
+}
+
+void CCorvaneView::invalidate() {
+    viewport()->update();
+}
+
+bool CCorvaneView::hasMainWindow() const {
+    const QWidget* main = window();
+    return main != nullptr && main != this;
+}
+
+bool CCorvaneView::mainWindowMaximised() const {
+    return window()->isMaximized();
+}
+
+QRect CCorvaneView::mainWindowRect() const {
+    return window()->frameGeometry();
+}
+
+void CCorvaneView::placeMainWindow(const QRect& outer) {
+    QWidget* main = window();
+    const QSize frame = main->frameGeometry().size() - main->size();
+    main->move(outer.topLeft());
+    main->resize((outer.size() - frame).expandedTo(QSize(1, 1)));
+}
+
+void CCorvaneView::resizeMainWindow(QSize outer) {
+    QWidget* main = window();
+    const QSize frame = main->frameGeometry().size() - main->size();
+    main->resize((outer - frame).expandedTo(QSize(1, 1)));
+}
+
+PlatformMetrics CCorvaneView::platformMetrics() const {
+    const QWidget* main = window();
+    const QRect outer = main->frameGeometry();
+    const QRect inner = main->geometry();
+    PlatformMetrics metrics;
+    metrics.sizingFrameWidth = std::max(0, inner.left() - outer.left());
+    metrics.sizingFrameHeight = std::max(0, outer.bottom() - inner.bottom());
+    metrics.captionHeight = std::max(0, inner.top() - outer.top() - metrics.sizingFrameHeight);
+    const int scrollExtent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    metrics.verticalScrollBarWidth = scrollExtent;
+    metrics.horizontalScrollBarHeight = scrollExtent;
+    const QScreen* screen = main->screen();
+    if (screen != nullptr) {
+        metrics.dpiY = static_cast<int>(screen->logicalDotsPerInchY());
+        metrics.screen = screen->size();
+        metrics.workArea = screen->availableGeometry().size();
+    }
+    return metrics;
+}
 
 } // namespace tessaly

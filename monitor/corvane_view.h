@@ -1,7 +1,17 @@
 #pragma once
 
+#include "monitor/monitor_control.h"
+#include "monitor/monitor_engine_table.h"
+#include "monitor/panel_renderer.h"
+#include "protocol/receiver_table.h"
+
+#include <QAbstractScrollArea>
+#include <QImage>
 #include <QString>
-#include <QWidget>
+
+#include <memory>
+
+class QLabel;
 
 namespace tessaly {
 
@@ -13,22 +23,60 @@ namespace tessaly {
 //     matrix, 3101 main window moved.
 // After a save the frame reads the modified flag (protocol/program_flags.h): the view clears
 // it only when the file was written, and shows "Error Saveing File." otherwise.
-class CCorvaneView : public QWidget {
+//
+// Everything is drawn into offscreen images (CPanelRenderer); painting only copies them.
+class CCorvaneView : public QAbstractScrollArea, private IMonitorHost {
     Q_OBJECT
 
 public:
-    explicit CCorvaneView(QWidget* parent = nullptr);
+    // `engineFactory` empty: monitor engine threads on the program-wide tables.
+    explicit CCorvaneView(QWidget* parent = nullptr, MonitorEngineFactory engineFactory = {},
+                          PanelPngLoader imageLoader = loadPanelPng);
     ~CCorvaneView() override;
 
     // The first update, run once after the main window is shown; the application shows the
     // splash window around it.
     virtual void onInitialUpdate();
 
+    // Opens an environment file as File, Open Environment does, taking its table over at once
+    // (the path a file named on the command line takes).
+    void openEnvironmentFile(const QString& path);
+
+    CMonitorControl& control() { return *control_; }
+    const CPanelRenderer& renderer() const { return renderer_; }
+    QPoint scrollPosition() const;
+
 protected:
     bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
     // One forwarded command. Codes whose work the view does not do (yet) are ignored.
     virtual void onCommand(int code, int value, const QString& path);
+
+private:
+    // IMonitorHost
+    void layoutBuilt() override;
+    void invalidate() override;
+    bool hasMainWindow() const override;
+    bool mainWindowMaximised() const override;
+    QRect mainWindowRect() const override;
+    void placeMainWindow(const QRect& outer) override;
+    void resizeMainWindow(QSize outer) override;
+    PlatformMetrics platformMetrics() const override;
+
+    void updateScrollRanges();
+    void paintBlocks(QPainter& painter, QSize client);
+    void mouseMoved(QPoint clientPoint);
+    void hideTooltip();
+
+    CPanelRenderer renderer_;
+    std::unique_ptr<CMonitorControl> control_;
+    QImage paintBuffer_;
+    ReceiverTable scratch_;
+    QLabel* tooltip_ = nullptr;
 };
 
 } // namespace tessaly

@@ -2,6 +2,7 @@
 
 #include "protocol/settings.h"
 
+#include <QFontMetrics>
 #include <QString>
 
 #include <array>
@@ -25,12 +26,18 @@ struct TextHeights {
 constexpr std::array<TextHeights, kLayoutModeCount> kHeights = {
     {{14, 12}, {18, 16}, {14, 12}, {16, 14}}};
 
-QFont makeFont(const char* family, int pixels, int weight, QFont::StyleHint hint) {
+// The documented heights are character cell heights (ascent plus descent), as the panels'
+// original platform measures fonts; the em size that gives that cell is a little smaller.
+QFont makeFont(const char* family, int cellHeight, int weight, QFont::StyleHint hint) {
     QFont font(QString::fromLatin1(family));
     font.setStyleHint(hint, QFont::PreferAntialias);
-    font.setPixelSize(pixels);
     font.setWeight(static_cast<QFont::Weight>(weight));
     font.setKerning(false);
+    int pixels = cellHeight;
+    font.setPixelSize(pixels);
+    while (pixels > 1 && QFontMetrics(font).height() > cellHeight) {
+        font.setPixelSize(--pixels);
+    }
     return font;
 }
 

@@ -5,7 +5,8 @@
 namespace tessaly {
 
 // The texts of a receiver panel, per layout mode. The dialog font of the panels' original
-// platform is carried by DejaVu Sans, its fixed-pitch scale font by DejaVu Sans Mono.
+// platform is carried by DejaVu Sans, its fixed-pitch scale font by DejaVu Sans Mono, each at
+// the em size whose character cell has the documented pixel height.
 struct PanelFonts {
     QFont name;
     QFont frequency;
