@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -199,6 +200,20 @@ private slots:
         QCOMPARE(dialog_->result(), 0);
         QCOMPARE(QApplication::focusWidget(), edit);
         QCOMPARE(edit->text(), QStringLiteral("a"));
+    }
+
+    // Delete is editing, not typing: a digits-only edit still deletes with it.
+    void deleteKeyWorksInFilteredModes() {
+        CKeyIn* edit = dialog_->edit;
+        edit->setFilterMode(kFilterDigits);
+        edit->setNotifyMessage(kAppMessageNumber);
+        edit->setText(QStringLiteral("12"));
+        edit->setCursorPosition(0);
+        // As X11 delivers it: with the DEL character as its text.
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(QChar(0x7f)));
+        QCoreApplication::sendEvent(edit, &press);
+        QCOMPARE(edit->text(), QStringLiteral("2"));
+        QVERIFY(dialog_->take().empty());
     }
 
     void rightButtonReportsCode11WithZero() {
