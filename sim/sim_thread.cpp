@@ -25,11 +25,10 @@ bool SimThread::start() {
     {
         std::lock_guard lock(mutex_);
         ready_ = false;
-        failed_ = false;
     }
     thread_ = std::thread([this] { threadMain(); });
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return ready_ || failed_; });
+    changed_.wait(lock, [this] { return ready_; });
     return ready_;
 }
 

@@ -21,7 +21,7 @@ public:
     SimThread(const SimThread&) = delete;
     SimThread& operator=(const SimThread&) = delete;
 
-    // Starts the thread and returns once its loop is ready; false when no eventfd was had.
+    // Starts the thread and returns once its loop is ready; false when no eventfd can be made.
     bool start();
     // Runs `work` on the thread and returns when it is done (at once on the thread itself).
     void run(const std::function<void()>& work);
@@ -45,7 +45,6 @@ private:
     std::deque<Task*> tasks_;
     int wakeFd_ = -1;
     bool ready_ = false;
-    bool failed_ = false;
     QEventLoop* loop_ = nullptr; // only touched on the thread
 };
 

@@ -51,7 +51,7 @@ bool Simulator::start(const SimulatorOptions& options, QString* error) {
     const quint32 first = options.firstAddress.toIPv4Address(&isV4);
     if (options.count < 1 || options.count > kMaxSimulatedReceivers) {
         return fail(
-            QStringLiteral("the receiver count must lie in 1 … %1").arg(kMaxSimulatedReceivers));
+            QStringLiteral("the receiver count must lie in 1 to %1").arg(kMaxSimulatedReceivers));
     }
     if (!isV4 || !isLoopbackV4(first) || !isLoopbackV4(first + options.count - 1) ||
         first + options.count - 1 < first) {
