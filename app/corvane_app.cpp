@@ -49,8 +49,22 @@ bool CCorvaneApp::initInstance() {
     splash.showSplash();
     frame_->view()->onInitialUpdate();
     splash.finish(programSettings().splashTimeSec);
+    openCommandLineFile();
     frame_->activateWindow();
     return true;
+}
+
+void CCorvaneApp::openCommandLineFile() {
+    // `tessaly demo.ini`: the file opens as File, Open Environment opens it.
+    const QStringList args = arguments();
+    if (args.size() < 2 || args.at(1).isEmpty()) {
+        return;
+    }
+    const QString& path = args.at(1);
+    frame_->view()->openEnvironmentFile(path);
+    frame_->refreshRfItem();
+    frame_->setCaptionFile(path);
+    frame_->refreshMenuStates();
 }
 
 int CCorvaneApp::exitInstance(int exitCode) {

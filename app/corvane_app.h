@@ -28,6 +28,8 @@ public:
     CMainFrame* mainFrame() const { return frame_.get(); }
 
 private:
+    void openCommandLineFile();
+
     std::unique_ptr<CSingleInstance> instance_;
     std::unique_ptr<CCorvaneDoc> document_;
     std::unique_ptr<CMainFrame> frame_;
