@@ -37,6 +37,11 @@ std::string nameFromAnswer(std::string_view line) {
     if (!line.empty() && line.back() == '"') {
         line.remove_suffix(1);
     }
+    // Blanks before the opening quote too: a line cut down to its end by the line buffer keeps
+    // the padding that stood in front of it, and the quote must not end up in the name.
+    while (!line.empty() && isBlank(line.front())) {
+        line.remove_prefix(1);
+    }
     if (!line.empty() && line.front() == '"') {
         line.remove_prefix(1);
     }
