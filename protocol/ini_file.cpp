@@ -1,6 +1,7 @@
 #include "protocol/ini_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -63,10 +64,12 @@ std::string errnoText(const char* what) {
 IniFile IniFile::load(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::string text;
-    if (in) {
-        text.resize(kMaxIniFileBytes);
-        in.read(text.data(), static_cast<std::streamsize>(kMaxIniFileBytes));
-        text.resize(static_cast<size_t>(in.gcount()));
+    // Read in pieces, so that a small file does not cost a buffer of the whole limit.
+    std::array<char, 4096> piece;
+    while (in && text.size() < kMaxIniFileBytes) {
+        const size_t wanted = std::min(piece.size(), kMaxIniFileBytes - text.size());
+        in.read(piece.data(), static_cast<std::streamsize>(wanted));
+        text.append(piece.data(), static_cast<size_t>(in.gcount()));
     }
     return fromText(text);
 }

@@ -86,6 +86,14 @@ Settings readSettingsFile(const std::string& path, const std::string& directory)
     s.monitorIntervalMs = readInt(ini, "monitor", "interval", "100");
     s.monitorNameDev = readInt(ini, "monitor", "name_dev", "0");
     const Settings defaults;
+    // A timer given a negative period never fires: an engine would wait for an answer forever,
+    // or never poll, and the view never redraw. Such periods fall back to the defaults.
+    for (int32_t Settings::*period :
+         {&Settings::commIntervalMs, &Settings::commTimeoutMs, &Settings::monitorIntervalMs}) {
+        if (s.*period < 0) {
+            s.*period = defaults.*period;
+        }
+    }
     for (int mode = 0; mode < kLayoutModeCount; ++mode) {
         MatrixPair pair = defaults.matrix[mode];
         readPair(read(ini, "monitor", kMatrixKeys[mode], ""), pair);
