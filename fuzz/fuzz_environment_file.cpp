@@ -13,7 +13,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path =
-        "/tmp/tessaly-fuzz-environment-" + std::to_string(getpid()) + ".ini";
+        "/dev/shm/tessaly-fuzz-environment-" + std::to_string(getpid()) + ".ini";
     FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         return 0;

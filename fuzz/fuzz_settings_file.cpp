@@ -1,5 +1,6 @@
-// A settings file with any content is read; the values that come out must lie within what the
-// rest of the program can take.
+// A settings file with any content is read (from /dev/shm: on disk, rewriting the file each run
+// waits for the flush that replacing by truncation triggers); the values that come out must lie
+// within what the rest of the program can take.
 #include "protocol/settings.h"
 
 #include <cstddef>
@@ -12,7 +13,7 @@ namespace {
 
 std::string scratchPath() {
     static const std::string path =
-        "/tmp/tessaly-fuzz-settings-" + std::to_string(getpid()) + ".ini";
+        "/dev/shm/tessaly-fuzz-settings-" + std::to_string(getpid()) + ".ini";
     return path;
 }
 
