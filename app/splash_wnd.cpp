@@ -2,7 +2,6 @@
 
 #include "chrome/row_run_region.h"
 #include "chrome/shell_dlg_font.h"
-#include "chrome/skin_image.h"
 #include "resources/resource_ids.h"
 
 #include <QDateTime>
@@ -39,12 +38,11 @@ CSplashWnd::CSplashWnd(const QString& shortVersion)
       clock_(secondsSinceEpoch), waiter_(waitPainting) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
-    picture_ = loadSkinImage(kPngSplash);
-    if (picture_.isNull()) {
+    if (!picture_.load(kPngSplash)) {
         return;
     }
     {
-        QPainter painter(&picture_);
+        QPainter painter(&picture_.editableImage());
         painter.setPen(Qt::white);
         painter.setFont(shellDlgFont(kVersionFontHeight, kWeightBold));
         painter.drawText(kVersionRect,
@@ -55,7 +53,7 @@ CSplashWnd::CSplashWnd(const QString& shortVersion)
         const QFontMetrics metrics(painter.font());
         painter.drawText(kYearAt + QPoint(0, metrics.ascent()), QString::fromLatin1(kArtworkYear));
     }
-    setMask(rowRunRegion(picture_, kKeySplashOutside));
+    setMask(rowRunRegion(picture_.image(), kKeyColourSplashOutside));
     setFixedSize(picture_.size());
 }
 
@@ -88,7 +86,7 @@ void CSplashWnd::finish(int splashTimeSec) {
 
 void CSplashWnd::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    copyOpaque(painter, QPoint(0, 0), picture_);
+    picture_.copyTo(painter, QPoint(0, 0));
 }
 
 } // namespace tessaly

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chrome/image_png.h"
+
 #include <QImage>
 #include <QWidget>
 
@@ -34,14 +36,14 @@ public:
     void setClock(Clock clock) { clock_ = std::move(clock); }
     void setWaiter(Waiter waiter) { waiter_ = std::move(waiter); }
 
-    const QImage& picture() const { return picture_; }
+    const QImage& picture() const { return picture_.image(); }
     int64_t startTime() const { return startTime_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QImage picture_;
+    ImageSurface picture_;
     int64_t startTime_ = 0;
     Clock clock_;
     Waiter waiter_;

@@ -5,7 +5,6 @@
 #include "chrome/dlg_menu_view.h"
 #include "chrome/menu_commands.h"
 #include "chrome/shell_dlg_font.h"
-#include "chrome/skin_image.h"
 #include "comm/app_message.h"
 #include "protocol/receiver_table.h"
 #include "protocol/settings.h"
@@ -26,29 +25,31 @@ constexpr QPoint kLampAt(85, 46);
 constexpr QPoint kButtonAt(110, 39);
 constexpr QPoint kMonitorLabelAt(20, 44);
 constexpr int kFallbackDesktopWidth = 1920;
+constexpr QSize kDefaultButtonSize(60, 28);
 constexpr int kLogoMargin = 170; // room the logo leaves for titles and monitor control
 const QColor kHighlightTop(155, 155, 255);
 const QColor kHighlightBottom(0, 0, 117);
 
-// Opaque copy of the picture with `caption` keyed over it, then keyed black for the bar.
-QImage composeFace(const QImage& face, const QImage& caption) {
-    if (face.isNull()) {
-        return {};
+// A button face with its caption keyed over it (black is transparent in both).
+ImageSurface composeFace(int faceId, int captionId) {
+    ImageSurface face;
+    ImageSurface caption;
+    if (face.load(faceId) && caption.load(captionId)) {
+        QPainter painter(&face.editableImage());
+        caption.copyKeyedTo(painter, QPoint(0, 0), kKeyColourBlack);
     }
-    QImage composed = face.copy();
-    QPainter painter(&composed);
-    copyKeyed(painter, QPoint(0, 0), colourKeyed(caption, kKeyBlack));
-    painter.end();
-    return colourKeyed(composed, kKeyBlack);
+    return face;
 }
 
-QImage lampOverBar(const QImage& bar, const QImage& lamp) {
-    if (lamp.isNull() || bar.isNull()) {
-        return {};
+// The bar's background under the lamp with the lamp keyed over it.
+ImageSurface lampOverBar(const QImage& bar, int lampId) {
+    ImageSurface lamp;
+    ImageSurface composed;
+    if (lamp.load(lampId) && !bar.isNull()) {
+        composed.assign(bar.copy(QRect(kLampAt, lamp.size())));
+        QPainter painter(&composed.editableImage());
+        lamp.copyKeyedTo(painter, QPoint(0, 0), kKeyColourBlack);
     }
-    QImage composed = bar.copy(QRect(kLampAt, lamp.size()));
-    QPainter painter(&composed);
-    copyKeyed(painter, QPoint(0, 0), colourKeyed(lamp, kKeyBlack));
     return composed;
 }
 
@@ -73,27 +74,26 @@ CDlgBarMenu::CDlgBarMenu(QWidget* parent) : QWidget(parent) {
 CDlgBarMenu::~CDlgBarMenu() = default; // the pop-ups are children and go with the bar
 
 void CDlgBarMenu::composeBar() {
-    const QImage ready = loadSkinImage(kPngButtonReady);
-    faceReady_ = composeFace(ready, loadSkinImage(kPngCaptionStart));
-    faceUnavailable_ =
-        composeFace(loadSkinImage(kPngButtonUnavailable), loadSkinImage(kPngCaptionStartGrey));
-    faceRunning_ = composeFace(loadSkinImage(kPngButtonRunning), loadSkinImage(kPngCaptionStop));
-    monitorLabel_ = colourKeyed(loadSkinImage(kPngMonitorLabel), kKeyBlack);
+    faceReady_ = composeFace(kPngButtonReady, kPngCaptionStart);
+    faceUnavailable_ = composeFace(kPngButtonUnavailable, kPngCaptionStartGrey);
+    faceRunning_ = composeFace(kPngButtonRunning, kPngCaptionStop);
+    monitorLabel_.load(kPngMonitorLabel);
 
-    const QImage tile = loadSkinImage(kBmpBarBackground);
-    const int height = tile.isNull() ? kDefaultBarHeight : tile.height();
+    ImageSurface tile;
+    tile.load(kBmpBarBackground);
+    const int height = tile.isEmpty() ? kDefaultBarHeight : tile.height();
     barPicture_ = QImage(desktopWidth(), height, QImage::Format_RGB32);
     barPicture_.fill(Qt::black);
     {
         QPainter painter(&barPicture_);
-        for (int x = 0; !tile.isNull() && x < barPicture_.width(); x += tile.width()) {
-            copyOpaque(painter, QPoint(x, 0), tile);
+        for (int x = 0; !tile.isEmpty() && x < barPicture_.width(); x += tile.width()) {
+            tile.copyTo(painter, QPoint(x, 0));
         }
     }
-    logo_ = loadSkinImage(kBmpBarLogo);
+    logo_.load(kBmpBarLogo);
     setFixedHeight(height);
 
-    const QSize buttonSize = ready.isNull() ? QSize(60, 28) : ready.size();
+    const QSize buttonSize = faceReady_.isEmpty() ? kDefaultButtonSize : faceReady_.size();
     hits_[TitleFile] = {{9, 3, 54, 32}, QStringLiteral("File"), {}};
     hits_[TitleView] = {{54, 3, 99, 32}, QStringLiteral("View"), {}};
     hits_[TitleHelp] = {{99, 3, 144, 32}, QStringLiteral("Help"), {}};
@@ -102,8 +102,8 @@ void CDlgBarMenu::composeBar() {
                             {},
                             {}};
 
-    lampOnBar_ = lampOverBar(barPicture_, loadSkinImage(kPngLampGreen));
-    lampOffBar_ = lampOverBar(barPicture_, loadSkinImage(kPngLampOff));
+    lampOnBar_ = lampOverBar(barPicture_, kPngLampGreen);
+    lampOffBar_ = lampOverBar(barPicture_, kPngLampOff);
 
     font_ = shellDlgFont(kBarFontHeight);
     QPainter bar(&barPicture_);
@@ -132,7 +132,7 @@ void CDlgBarMenu::composeBar() {
     updateMonitorState(0, programReceiverTable().count);
 
     QPainter label(&barPicture_);
-    copyKeyed(label, kMonitorLabelAt, monitorLabel_);
+    monitorLabel_.copyKeyedTo(label, kMonitorLabelAt, kKeyColourBlack);
 }
 
 QSize CDlgBarMenu::sizeHint() const {
@@ -162,10 +162,10 @@ void CDlgBarMenu::updateMonitorState(int monitoring, int receiverCount) {
                                      : &faceReady_;
 
     QPainter painter(&barPicture_);
-    copyOpaque(painter, kLampAt, lampOn_ ? lampOnBar_ : lampOffBar_);
+    (lampOn_ ? lampOnBar_ : lampOffBar_).copyTo(painter, kLampAt);
     const HitArea& button = hits_[MonitorButton];
-    copyOpaque(painter, QPoint(button.rect.left, button.rect.top), button.picture);
-    copyKeyed(painter, kButtonAt, *currentFace_);
+    painter.drawImage(QPoint(button.rect.left, button.rect.top), button.picture);
+    currentFace_->copyKeyedTo(painter, kButtonAt, kKeyColourBlack);
 }
 
 void CDlgBarMenu::setDisplayValues(int rfUnit, int /*layoutMode*/) {
@@ -173,7 +173,7 @@ void CDlgBarMenu::setDisplayValues(int rfUnit, int /*layoutMode*/) {
 }
 
 bool CDlgBarMenu::showsLogo(int clientWidth) const {
-    return !logo_.isNull() && clientWidth > logo_.width() + kLogoMargin;
+    return !logo_.isEmpty() && clientWidth > logo_.width() + kLogoMargin;
 }
 
 int CDlgBarMenu::hitTest(QPoint point) const {
@@ -226,13 +226,13 @@ bool CDlgBarMenu::event(QEvent* event) {
 
 void CDlgBarMenu::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    copyOpaque(painter, QPoint(0, 0), barPicture_);
+    painter.drawImage(QPoint(0, 0), barPicture_); // opaque RGB32, as the highlights
     if (showsLogo(width())) {
-        copyOpaque(painter, QPoint(width() - logo_.width(), 0), logo_);
+        logo_.copyTo(painter, QPoint(width() - logo_.width(), 0));
     }
     if (hoverIndex_ >= TitleFile && hoverIndex_ <= TitleHelp) {
         const HitArea& area = hits_[static_cast<size_t>(hoverIndex_)];
-        copyOpaque(painter, QPoint(area.rect.left, area.rect.top), area.picture);
+        painter.drawImage(QPoint(area.rect.left, area.rect.top), area.picture);
     }
 }
 

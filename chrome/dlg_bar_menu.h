@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chrome/dlg_menu_base.h"
+#include "chrome/image_png.h"
 
 #include <QFont>
 #include <QImage>
@@ -51,7 +52,7 @@ public:
     CDlgMenuBase* popUp(int index) const { return popUps_[static_cast<size_t>(index)]; }
     const QImage& barPicture() const { return barPicture_; }
     // The face the button shows now, composed with its caption.
-    const QImage& buttonFace() const { return *currentFace_; }
+    const QImage& buttonFace() const { return currentFace_->image(); }
     bool lampOn() const { return lampOn_; }
     QRect hitRect(int index) const;
 
@@ -74,14 +75,14 @@ private:
     void composeBar();
 
     QPointer<QObject> target_;
-    QImage faceReady_, faceUnavailable_, faceRunning_; // keyed black, caption composed in
-    QImage lampOnBar_, lampOffBar_;                    // lamps composed over the bar
-    QImage monitorLabel_;
+    ImageSurface faceReady_, faceUnavailable_, faceRunning_; // captions composed in
+    ImageSurface lampOnBar_, lampOffBar_;                    // lamps composed over the bar
+    ImageSurface monitorLabel_;
     QImage barPicture_;
-    QImage logo_;
+    ImageSurface logo_;
     QFont font_;
     std::array<HitArea, HitCount> hits_;
-    const QImage* currentFace_ = &faceUnavailable_;
+    const ImageSurface* currentFace_ = &faceUnavailable_;
     bool lampOn_ = false;
     int hoverIndex_ = -1;
     int openIndex_ = -1;

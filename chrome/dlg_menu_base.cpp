@@ -3,7 +3,6 @@
 #include "chrome/menu_commands.h"
 #include "chrome/row_run_region.h"
 #include "chrome/shell_dlg_font.h"
-#include "chrome/skin_image.h"
 #include "comm/app_message.h"
 #include "resources/resource_ids.h"
 
@@ -32,13 +31,13 @@ CDlgMenuBase::CDlgMenuBase(QWidget* owner, int backgroundPngId)
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
 
-    background_ = loadSkinImage(backgroundPngId);
-    arrow_ = colourKeyed(loadSkinImage(kPngSubMenuArrow), kKeyBlack);
-    composed_ = background_.isNull() ? QImage() : background_.copy();
+    background_.load(backgroundPngId);
+    arrow_.load(kPngSubMenuArrow);
+    composed_ = background_.image().copy();
     font_ = shellDlgFont(kMenuFontHeight);
 
     if (!composed_.isNull()) {
-        setMask(rowRunRegion(composed_, kKeyMenuOutside));
+        setMask(rowRunRegion(composed_, kKeyColourMenuOutside));
         regionReady_ = 1;
         setFixedSize(composed_.size());
     }
@@ -96,15 +95,16 @@ void CDlgMenuBase::drawItemHighlight(MenuItem& menuItem) const {
     painter.drawText(QRect(kLabelIndent, 0, width - kLabelIndent, height),
                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, menuItem.label);
     if (menuItem.hasSubMenu()) {
-        copyKeyed(painter, QPoint(width - arrow_.width() - kArrowRightGap, kArrowTop), arrow_);
+        arrow_.copyKeyedTo(painter, QPoint(width - arrow_.width() - kArrowRightGap, kArrowTop),
+                           kKeyColourBlack);
     }
 }
 
 void CDlgMenuBase::redraw() {
-    if (background_.isNull()) {
+    if (background_.isEmpty()) {
         return;
     }
-    composed_ = background_.copy();
+    composed_ = background_.image().copy();
     QPainter painter(&composed_);
     painter.setFont(font_);
     painter.setPen(kEnabledText);
@@ -119,8 +119,9 @@ void CDlgMenuBase::redraw() {
         painter.drawText(QRect(r.left + kLabelIndent, r.top, r.width() - kLabelIndent, r.height()),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, menuItem.label);
         if (menuItem.hasSubMenu()) {
-            copyKeyed(painter, QPoint(r.right - arrow_.width() - kArrowRightGap, r.top + kArrowTop),
-                      arrow_);
+            arrow_.copyKeyedTo(painter,
+                               QPoint(r.right - arrow_.width() - kArrowRightGap, r.top + kArrowTop),
+                               kKeyColourBlack);
         }
     }
     update();
@@ -219,11 +220,12 @@ void CDlgMenuBase::paintEvent(QPaintEvent* /*event*/) {
     if (regionReady_ == 0) {
         return;
     }
+    // Both pictures are opaque (RGB32): drawing them is a plain copy.
     QPainter painter(this);
-    copyOpaque(painter, QPoint(0, 0), composed_);
+    painter.drawImage(QPoint(0, 0), composed_);
     if (hoverIndex_ >= 0 && hoverIndex_ < static_cast<int>(items_.size())) {
         const MenuItem& hovered = item(hoverIndex_);
-        copyOpaque(painter, QPoint(hovered.rect.left, hovered.rect.top), hovered.highlight);
+        painter.drawImage(QPoint(hovered.rect.left, hovered.rect.top), hovered.highlight);
     }
 }
 

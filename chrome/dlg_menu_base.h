@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chrome/image_png.h"
+
 #include <QImage>
 #include <QRect>
 #include <QString>
@@ -60,7 +62,7 @@ public:
 
     const std::vector<MenuItem>& items() const { return items_; }
     const QImage& composedPicture() const { return composed_; }
-    const QImage& background() const { return background_; }
+    const QImage& background() const { return background_.image(); }
     bool regionReady() const { return regionReady_ != 0; }
 
 protected:
@@ -101,8 +103,8 @@ private:
     QString title_;
     MenuRect titleRect_;
     std::vector<MenuItem> items_;
-    QImage background_;
-    QImage arrow_; // keyed black
+    ImageSurface background_;
+    ImageSurface arrow_; // black is transparent
     QImage composed_;
     QFont font_;
 };

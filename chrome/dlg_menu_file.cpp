@@ -1,7 +1,6 @@
 #include "chrome/dlg_menu_file.h"
 
 #include "chrome/menu_commands.h"
-#include "chrome/skin_image.h"
 #include "protocol/receiver_table.h"
 #include "resources/resource_ids.h"
 

@@ -2,7 +2,6 @@
 
 #include "chrome/dlg_menu_sub_sl.h"
 #include "chrome/menu_commands.h"
-#include "chrome/skin_image.h"
 #include "protocol/settings.h"
 #include "resources/resource_ids.h"
 
