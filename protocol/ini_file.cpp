@@ -95,7 +95,10 @@ void IniFile::parse(std::string_view text) {
             end = text.size();
         }
         std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
+        // Every carriage return before the line feed: a file converted to CR LF twice ends its
+        // lines in CR CR LF, and a header or value must not keep one, or a save would change
+        // what the line means when it is read back.
+        while (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
         start = end + 1;
