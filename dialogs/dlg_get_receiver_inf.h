@@ -1,0 +1,104 @@
+#pragma once
+
+#include "comm/engine_options.h"
+#include "comm/exchange_sequence.h"
+#include "protocol/receiver_table.h"
+
+#include <QDialog>
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace tessaly {
+
+class CApListCtrl;
+
+constexpr int kGetInfModeUpload = 1;
+constexpr int kGetInfModeDownload = 2; // any mode other than upload downloads
+
+constexpr int kGetInfStartDelayMs = 100; // timer 1
+
+constexpr const char* kTitleUpload = "Upload";
+constexpr const char* kTitleDownload = "Download";
+constexpr const char* kGettingReadyFormat = "Getting ready for %1...";
+constexpr const char* kInProgressFormat = "Operation now in progress %1 [%2/%3]";
+constexpr const char* kStoppingText = "Currently processing stop, Please wait a moment.";
+constexpr const char* kStoppedWord = "Stopped.";
+constexpr const char* kFinishedWord = "Finished.";
+constexpr const char* kStopCaption = "Stop";
+constexpr const char* kCloseCaption = "Close";
+
+// Upload or download over every receiver of a table copy, one receiver after the other, with a
+// progress line, a progress bar and a row per receiver. The creator sets the mode, copies the
+// program-wide table into table() and runs the dialog modally; it always ends with OK, after
+// which table() holds what the receivers answered and dataChanged() says whether a download
+// brought anything to take over. Esc and the close box do nothing: the run ends through "Stop".
+class CDlgGetReceiverInf : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CDlgGetReceiverInf(QWidget* parent = nullptr, EngineOptions options = {});
+    ~CDlgGetReceiverInf() override;
+
+    void setMode(int mode) { mode_ = mode; }
+    int mode() const { return mode_; }
+    bool isUpload() const { return mode_ == kGetInfModeUpload; }
+    QString titleText() const;
+
+    ReceiverTable& table() { return table_; }
+    const ReceiverTable& table() const { return table_; }
+    int dataChanged() const { return dataChanged_; }
+    int busy() const { return busy_; }
+    int stopRequested() const { return stop_; }
+    // Why the last receiver that failed or answered differently did so; empty while none did.
+    const QString& lastFailureText() const { return lastFailureText_; }
+
+    QLabel* progressLine() const { return progressLine_; }
+    QProgressBar* progressBar() const { return progressBar_; }
+    // The position the run has reached: n while receiver n is exchanged, n + 1 after its
+    // result. The bar shows it, held to its range.
+    int progressPosition() const { return progressPosition_; }
+    CApListCtrl* list() const { return list_; }
+    QPushButton* stopButton() const { return stopButton_; }
+    QLabel* failureLine() const { return failureLine_; }
+
+public slots:
+    void reject() override; // Esc and the close box: nothing
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void startRun();
+    void onStopClicked();
+    void onExchangeStarted(int number, int position, int total);
+    void onExchangeFinished(int number, int result, const QString& status, const QString& detail);
+    void onFinished(bool stopped);
+    void setProgressPosition(int position);
+    void endEngine();
+
+    EngineOptions options_;
+    int mode_ = kGetInfModeDownload;
+    ReceiverTable table_;
+    std::unique_ptr<ExchangeSequence> sequence_;
+    int busy_ = 0;
+    int stop_ = 0;
+    int dataChanged_ = 0;
+    int started_ = 0;
+    int progressPosition_ = 0;
+    QString lastFailureText_;
+    QTimer startTimer_;
+
+    QLabel* progressLine_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    CApListCtrl* list_ = nullptr;
+    QLabel* failureLine_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
+};
+
+} // namespace tessaly

@@ -1,0 +1,58 @@
+// Grabs the receiver configuration dialogs as the operator sees them, against simulated
+// receivers on loopback, and saves them as PNG files:
+//   xvfb-run -a -s "-screen 0 1920x1080x24" dialog_tour <output directory>
+#include "chrome/ap_list_ctrl.h"
+#include "dialogs/dlg_get_receiver_inf.h"
+#include "tests/dialogs/dialog_test_support.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+
+#include <cstdio>
+
+using namespace tessaly;
+using namespace tessaly::testing;
+
+namespace {
+
+QString outputDir;
+
+bool save(QWidget& widget, const QString& name) {
+    runEventsFor(200);
+    const QString path = QDir(outputDir).filePath(name);
+    const bool saved = widget.grab().save(path);
+    std::printf("%s %s\n", saved ? "saved" : "FAILED", qPrintable(path));
+    return saved;
+}
+
+bool tourProgress() {
+    SimulatedReceivers receivers;
+    if (!receivers.start(8)) {
+        return false;
+    }
+    receivers.simulator.setFault(3, sim::makeFault(sim::FaultKind::Silent));
+    receivers.simulator.setFault(6, sim::makeFault(sim::FaultKind::Late, 40));
+    CDlgGetReceiverInf dialog(nullptr, loopbackEngineOptions());
+    dialog.setMode(kGetInfModeDownload);
+    dialog.table().copyFrom(receivers.table);
+    dialog.open();
+    waitUntil([&] { return dialog.progressLine()->text().contains("[6/8]"); }, 20000);
+    bool ok = save(dialog, "dialog-progress.png");
+    dialog.stopButton()->click();
+    waitUntil([&] { return dialog.busy() == 0; }, 20000);
+    ok = save(dialog, "dialog-progress-stopped.png") && ok;
+    dialog.stopButton()->click();
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    outputDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    QDir().mkpath(outputDir);
+    bool ok = tourProgress();
+    return ok ? 0 : 1;
+}

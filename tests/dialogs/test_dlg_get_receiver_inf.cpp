@@ -1,0 +1,123 @@
+// The upload and download progress dialog against simulated receivers on loopback.
+
+#include "chrome/ap_list_ctrl.h"
+#include "dialogs/dlg_get_receiver_inf.h"
+#include "dialogs/receiver_list_rows.h"
+#include "tests/dialogs/dialog_test_support.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+using namespace tessaly;
+using namespace tessaly::testing;
+
+namespace {
+
+constexpr int kRunLimitMs = 20000;
+
+class GetReceiverInfTest : public ::testing::Test {
+protected:
+    void run(CDlgGetReceiverInf& dialog, int mode) {
+        dialog.setMode(mode);
+        dialog.table().copyFrom(receivers.table);
+        dialog.open();
+    }
+    static bool closed(const CDlgGetReceiverInf& dialog) { return !dialog.isVisible(); }
+
+    SimulatedReceivers receivers;
+};
+
+} // namespace
+
+TEST_F(GetReceiverInfTest, DownloadMarksTheSilentReceiverAndClosesByItself) {
+    ASSERT_TRUE(receivers.start(3));
+    receivers.simulator.setFault(2, sim::makeFault(sim::FaultKind::Silent));
+    CDlgGetReceiverInf dialog(nullptr, loopbackEngineOptions());
+    run(dialog, kGetInfModeDownload);
+    EXPECT_EQ(dialog.windowTitle(), "Download");
+    EXPECT_EQ(dialog.progressLine()->text(), "Getting ready for Download...");
+    EXPECT_FALSE(dialog.stopButton()->isEnabled());
+    ASSERT_TRUE(waitUntil([&] { return closed(dialog); }, kRunLimitMs));
+
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.progressLine()->text(), "Download Finished.");
+    CApListCtrl& list = *dialog.list();
+    ASSERT_EQ(list.itemCount(), 3);
+    EXPECT_EQ(list.itemText(0, kColumnStatus), "Synchronize");
+    EXPECT_EQ(list.itemText(1, kColumnStatus), "Error");
+    EXPECT_EQ(list.itemText(2, kColumnStatus), "Synchronize");
+    EXPECT_EQ(list.itemText(2, kColumnName),
+              QString::fromStdString(receivers.simulator.state(3).name));
+
+    EXPECT_EQ(dialog.dataChanged(), 1);
+    const ReceiverTable& table = dialog.table();
+    EXPECT_EQ(table.byNumber(1).name, receivers.simulator.state(1).name);
+    EXPECT_EQ(table.byNumber(3).freqKhz, receivers.simulator.state(3).freqKhz);
+    EXPECT_EQ(table.byNumber(2).name, "OLD2");
+    EXPECT_EQ(table.byNumber(2).statusText, "Error");
+
+    // The reason for the failure is on the row and below the list.
+    EXPECT_TRUE(dialog.lastFailureText().startsWith("OLD2\n"))
+        << dialog.lastFailureText().toStdString();
+    EXPECT_EQ(dialog.failureLine()->text(), dialog.lastFailureText());
+    EXPECT_EQ(list.item(1, kColumnName)->toolTip(), dialog.lastFailureText());
+    EXPECT_TRUE(list.item(0, kColumnName)->toolTip().isEmpty());
+}
+
+TEST_F(GetReceiverInfTest, UploadKeepsTheNameSentAndTakesNothingOver) {
+    ASSERT_TRUE(receivers.start(2));
+    const std::string longName = "LEAD VOCAL " + std::string(30, 'X'); // the receiver keeps 32
+    receivers.table.byNumber(1).name = longName;
+    CDlgGetReceiverInf dialog(nullptr, loopbackEngineOptions());
+    run(dialog, kGetInfModeUpload);
+    EXPECT_EQ(dialog.windowTitle(), "Upload");
+    ASSERT_TRUE(waitUntil([&] { return closed(dialog); }, kRunLimitMs));
+
+    EXPECT_EQ(dialog.table().byNumber(1).name, longName);
+    EXPECT_EQ(dialog.list()->itemText(0, kColumnName), QString::fromStdString(longName));
+    EXPECT_EQ(dialog.list()->itemText(0, kColumnStatus), "Synchronize");
+    EXPECT_EQ(dialog.dataChanged(), 0);
+    EXPECT_EQ(receivers.simulator.state(2).name, "OLD2");
+    EXPECT_TRUE(dialog.lastFailureText().contains("Receiver Name dose not match"));
+}
+
+TEST_F(GetReceiverInfTest, StopDuringTheThirdOfTenFinishesItThenWaitsForClose) {
+    ASSERT_TRUE(receivers.start(10));
+    receivers.simulator.setFault(3, sim::makeFault(sim::FaultKind::Late, 20));
+    CDlgGetReceiverInf dialog(nullptr, loopbackEngineOptions());
+    run(dialog, kGetInfModeDownload);
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return dialog.progressLine()->text() == "Operation now in progress 127.0.0.3 [3/10]";
+        },
+        kRunLimitMs));
+    EXPECT_EQ(dialog.progressPosition(), 3);
+    EXPECT_EQ(dialog.progressBar()->value(), 3);
+    EXPECT_EQ(dialog.progressBar()->minimum(), 1);
+    EXPECT_EQ(dialog.progressBar()->maximum(), 10);
+
+    dialog.stopButton()->click();
+    EXPECT_EQ(dialog.progressLine()->text(), "Currently processing stop, Please wait a moment.");
+    EXPECT_FALSE(dialog.stopButton()->isEnabled());
+    dialog.reject(); // Esc during a run
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_TRUE(waitUntil([&] { return dialog.busy() == 0; }, kRunLimitMs));
+
+    EXPECT_EQ(dialog.progressLine()->text(), "Download Stopped.");
+    EXPECT_EQ(dialog.progressPosition(), 4);
+    EXPECT_EQ(dialog.progressBar()->value(), 4);
+    EXPECT_EQ(dialog.stopButton()->text(), "Close");
+    EXPECT_TRUE(dialog.stopButton()->isEnabled());
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.list()->itemText(2, kColumnStatus), "Synchronize");
+    EXPECT_EQ(dialog.list()->itemText(3, kColumnStatus), "");
+    EXPECT_EQ(dialog.table().byNumber(4).name, "OLD4");
+    EXPECT_EQ(dialog.dataChanged(), 1); // the three downloaded are worth taking over
+    dialog.reject();                    // the close box after the run: still nothing
+    EXPECT_TRUE(dialog.isVisible());
+
+    dialog.stopButton()->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
