@@ -153,6 +153,7 @@ void CDlgMenuBase::popUpAt(QPoint screenPos) {
     show();
     raise();
     activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason); // so that Escape reaches the menu
 }
 
 void CDlgMenuBase::postToOwner(int code, int value) {
