@@ -7,6 +7,7 @@
 
 #include <QEvent>
 #include <QFile>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -24,7 +25,8 @@ namespace {
 
 constexpr int kTooltipMaxWidth = 240;
 constexpr int kTooltipFontPixels = 14;
-constexpr QPoint kTooltipOffset(4, 20); // below the pointer, clear of its tip
+constexpr int kTooltipFrameWidth = 2 * (2 + 1) + 2; // padding and border both sides, rounding
+constexpr QPoint kTooltipOffset(4, 20);             // below the pointer, clear of its tip
 constexpr int kLineStepsPerContent = 100;
 constexpr int kDefaultRefreshMs = 100;
 
@@ -106,7 +108,6 @@ CCorvaneView::CCorvaneView(QWidget* parent, MonitorEngineFactory engineFactory,
     tooltip_->setStyleSheet(QStringLiteral(
         "QLabel { background-color: #FFFF00; color: #000000; border: 1px solid #000000; "
         "padding: 2px; }"));
-    tooltip_->setMaximumWidth(kTooltipMaxWidth);
     tooltip_->setWordWrap(true);
     tooltip_->hide();
 }
@@ -173,7 +174,14 @@ void CCorvaneView::mouseMoved(QPoint clientPoint) {
     if (change.kind == TooltipChange::Hide) {
         hideTooltip();
     } else if (change.kind == TooltipChange::Show) {
+        // One line when the text fits, wrapped at the maximum width otherwise.
+        const QFontMetrics metrics(tooltip_->font());
+        int widest = 0;
+        for (const QString& line : change.text.split(QLatin1Char('\n'))) {
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        }
         tooltip_->setText(change.text);
+        tooltip_->setFixedWidth(std::min(kTooltipMaxWidth, widest + kTooltipFrameWidth));
         tooltip_->adjustSize();
         tooltip_->move(viewport()->mapToGlobal(clientPoint) + kTooltipOffset);
         tooltip_->show();

@@ -28,6 +28,26 @@ QImage colourKeyedCopy(const QImage& image, QRgb key) {
     return keyed.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
+void blitOpaque(QImage& target, QPoint at, const QImage& source, QRect part) {
+    part &= source.rect();
+    QRect destination(at, part.size());
+    destination &= target.rect();
+    if (destination.isEmpty() || target.depth() != 32 || source.depth() != 32) {
+        return;
+    }
+    part = QRect(part.topLeft() + (destination.topLeft() - at), destination.size());
+    const int width = destination.width();
+    for (int row = 0; row < destination.height(); ++row) {
+        const auto* from =
+            reinterpret_cast<const QRgb*>(source.constScanLine(part.top() + row)) + part.left();
+        auto* to =
+            reinterpret_cast<QRgb*>(target.scanLine(destination.top() + row)) + destination.left();
+        for (int x = 0; x < width; ++x) {
+            to[x] = from[x] | 0xFF000000;
+        }
+    }
+}
+
 CPanelImages::CPanelImages(PanelPngLoader loader) : loader_(std::move(loader)) {
     sizes_.fill(kUnloadedSlotSize);
 }

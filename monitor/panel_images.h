@@ -22,6 +22,11 @@ QImage loadPanelPng(int id);
 // drawing it over something is a colour-keyed copy.
 QImage colourKeyedCopy(const QImage& image, QRgb key);
 
+// Opaque copy of `part` of `source` to `at` in `target`, clipped to both pictures; both are
+// 32-bit pictures. Copies rows straight, without a painter: meters are tall and narrow, and a
+// painter's cost per row would dominate.
+void blitOpaque(QImage& target, QPoint at, const QImage& source, QRect part);
+
 // The 19 pictures a receiver panel is drawn from, loaded anew for a layout mode.
 class CPanelImages {
 public:

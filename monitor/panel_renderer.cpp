@@ -354,20 +354,18 @@ void CPanelRenderer::drawColourTab(QPainter& painter, const ReceiverRecord& reco
                  colour(2), colour(3));
 }
 
-void CPanelRenderer::copyImage(QPainter& painter, QPoint at, int slot) {
-    if (!images_.has(slot)) {
-        return;
+void CPanelRenderer::copyImage(QPoint at, int slot) {
+    if (images_.has(slot)) {
+        blitOpaque(content_, at, images_.image(slot), images_.image(slot).rect());
+        drawn_ = true;
     }
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(at, images_.image(slot));
 }
 
-void CPanelRenderer::copyImagePart(QPainter& painter, QPoint at, int slot, const QRect& part) {
-    if (!images_.has(slot) || part.isEmpty()) {
-        return;
+void CPanelRenderer::copyImagePart(QPoint at, int slot, const QRect& part) {
+    if (images_.has(slot) && !part.isEmpty()) {
+        blitOpaque(content_, at, images_.image(slot), part);
+        drawn_ = true;
     }
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(at, images_.image(slot), part);
 }
 
 void CPanelRenderer::copyKeyed(QPainter& painter, QPoint at, int slot, QRgb key) {
@@ -378,9 +376,9 @@ void CPanelRenderer::copyKeyed(QPainter& painter, QPoint at, int slot, QRgb key)
     painter.drawImage(at, images_.keyed(slot, key));
 }
 
-void CPanelRenderer::restore(QPainter& painter, const QRect& area) {
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(area.topLeft(), clean_, area);
+void CPanelRenderer::restore(const QRect& area) {
+    blitOpaque(content_, area.topLeft(), clean_, area);
+    drawn_ = true;
 }
 
 void CPanelRenderer::drawAreaText(QPainter& painter, const QRect& area, const QString& text) {
@@ -425,50 +423,50 @@ void CPanelRenderer::drawMemoIcon(const ReceiverTable& table, int receiverNumber
     const QPoint at = state.origin + panelElementPositions(layoutMode_).memo;
     QPainter painter(&content_);
     if (table.byNumber(receiverNumber).comment.empty()) {
-        restore(painter, QRect(at, images_.size(kSlotMemoAbsent)));
+        restore(QRect(at, images_.size(kSlotMemoAbsent)));
         copyKeyed(painter, at, kSlotMemoAbsent, kKeyBlack);
     } else {
-        copyImage(painter, at, kSlotMemoPresent);
+        copyImage(at, kSlotMemoPresent);
     }
 }
 
-void CPanelRenderer::drawRfMeter(QPainter& painter, QPoint at, int32_t level) {
+void CPanelRenderer::drawRfMeter(QPoint at, int32_t level) {
     const QSize size = images_.size(kSlotRfLit);
     if (isVerticalMode(layoutMode_)) {
         const int lit = rfLitPixels(level, size.height());
-        copyImage(painter, at, kSlotRfLit);
-        copyImagePart(painter, at, kSlotRfDark, QRect(0, 0, size.width(), size.height() - lit));
+        copyImage(at, kSlotRfLit);
+        copyImagePart(at, kSlotRfDark, QRect(0, 0, size.width(), size.height() - lit));
     } else {
         const int lit = rfLitPixels(level, size.width());
-        copyImage(painter, at, kSlotRfDark);
-        copyImagePart(painter, at, kSlotRfLit, QRect(0, 0, lit, size.height()));
+        copyImage(at, kSlotRfDark);
+        copyImagePart(at, kSlotRfLit, QRect(0, 0, lit, size.height()));
     }
 }
 
-void CPanelRenderer::drawAfMeter(QPainter& painter, QPoint at, int32_t level) {
+void CPanelRenderer::drawAfMeter(QPoint at, int32_t level) {
     const QSize size = images_.size(kSlotAfLit);
     if (isVerticalMode(layoutMode_)) {
         const int lit = afLitPixels(layoutMode_, level, size.height());
-        copyImage(painter, at, kSlotAfLit);
-        copyImagePart(painter, at, kSlotAfDark, QRect(0, 0, size.width(), size.height() - lit));
+        copyImage(at, kSlotAfLit);
+        copyImagePart(at, kSlotAfDark, QRect(0, 0, size.width(), size.height() - lit));
     } else {
         const int lit = afLitPixels(layoutMode_, level, size.width());
-        copyImage(painter, at, kSlotAfDark);
-        copyImagePart(painter, at, kSlotAfLit, QRect(0, 0, lit, size.height()));
+        copyImage(at, kSlotAfDark);
+        copyImagePart(at, kSlotAfLit, QRect(0, 0, lit, size.height()));
     }
 }
 
 void CPanelRenderer::drawName(QPainter& painter, const PanelState& panel, const std::string& name) {
     const QRect area = placed(panel, panelElementPositions(layoutMode_).nameArea);
     painter.setFont(fonts_.name);
-    restore(painter, area);
+    restore(area);
     drawAreaText(painter, area, QString::fromStdString(name));
 }
 
 void CPanelRenderer::drawFrequency(QPainter& painter, const PanelState& panel, int32_t khz) {
     const QRect area = placed(panel, panelElementPositions(layoutMode_).frequencyArea);
     painter.setFont(fonts_.frequency);
-    restore(painter, area);
+    restore(area);
     drawAreaText(painter, area, frequencyText(layoutMode_, khz));
     if (isVerticalMode(layoutMode_)) {
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -487,12 +485,12 @@ void CPanelRenderer::idleRedraw(const ReceiverTable& table) {
         PanelState& state = panels_[static_cast<size_t>(number - 1)];
         const ReceiverRecord& record = table.byNumber(number);
         const QPoint o = state.origin;
-        copyImage(painter, o + at.rfMeterA, kSlotRfDark);
-        copyImage(painter, o + at.rfMeterB, kSlotRfDark);
-        copyImage(painter, o + at.antennaLampA, kSlotLampOff);
-        copyImage(painter, o + at.antennaLampB, kSlotLampOff);
-        copyImage(painter, o + at.afMeter, kSlotAfDark);
-        copyImage(painter, o + at.peakLamp, kSlotLampOff);
+        copyImage(o + at.rfMeterA, kSlotRfDark);
+        copyImage(o + at.rfMeterB, kSlotRfDark);
+        copyImage(o + at.antennaLampA, kSlotLampOff);
+        copyImage(o + at.antennaLampB, kSlotLampOff);
+        copyImage(o + at.afMeter, kSlotAfDark);
+        copyImage(o + at.peakLamp, kSlotLampOff);
 
         state.cache.name = record.name.substr(0, kCachedNameLimit);
         painter.setPen(kSilverText);
@@ -512,6 +510,7 @@ bool CPanelRenderer::liveUpdate(const ReceiverTable& table, const MonitorValueTa
         return false;
     }
     const PanelElementPositions& at = panelElementPositions(layoutMode_);
+    drawn_ = false;
     LazyPainter lazy(content_);
     const auto paint = [&lazy, this]() -> QPainter& {
         QPainter& painter = lazy.get();
@@ -531,7 +530,7 @@ bool CPanelRenderer::liveUpdate(const ReceiverTable& table, const MonitorValueTa
         if (commState != cache.commState || mute != cache.mute) {
             cache.commState = commState;
             if (commState == kCommOk && mute != 1) {
-                restore(paint(), QRect(o + at.warning, images_.size(kSlotWarning)));
+                restore(QRect(o + at.warning, images_.size(kSlotWarning)));
             } else {
                 copyKeyed(paint(), o + at.warning, kSlotWarning, kKeyBlack);
             }
@@ -543,35 +542,35 @@ bool CPanelRenderer::liveUpdate(const ReceiverTable& table, const MonitorValueTa
             cache.antennaSelect = antenna;
             antennaChanged = true;
             if (antenna == 0) {
-                copyImage(paint(), o + at.antennaLampA, kSlotLampGreen);
-                copyImage(paint(), o + at.antennaLampB, kSlotLampOff);
+                copyImage(o + at.antennaLampA, kSlotLampGreen);
+                copyImage(o + at.antennaLampB, kSlotLampOff);
             } else if (antenna == 1) {
-                copyImage(paint(), o + at.antennaLampB, kSlotLampGreen);
-                copyImage(paint(), o + at.antennaLampA, kSlotLampOff);
+                copyImage(o + at.antennaLampB, kSlotLampGreen);
+                copyImage(o + at.antennaLampA, kSlotLampOff);
             }
         }
 
         const int32_t rfA = m.rfLevelA;
         if (rfA != cache.rfLevelA || antennaChanged) {
             cache.rfLevelA = rfA;
-            drawRfMeter(paint(), o + at.rfMeterA, rfA);
+            drawRfMeter(o + at.rfMeterA, rfA);
         }
         const int32_t rfB = m.rfLevelB;
         if (rfB != cache.rfLevelB || antennaChanged) {
             cache.rfLevelB = rfB;
-            drawRfMeter(paint(), o + at.rfMeterB, rfB);
+            drawRfMeter(o + at.rfMeterB, rfB);
         }
 
         if (mute != cache.mute) {
             cache.mute = mute;
             if (mute == 1) {
                 if (cache.afLevel != kAfLevelMin) {
-                    copyImage(paint(), o + at.afMeter, kSlotAfDark);
-                    copyImage(paint(), o + at.peakLamp, kSlotLampOff);
+                    copyImage(o + at.afMeter, kSlotAfDark);
+                    copyImage(o + at.peakLamp, kSlotLampOff);
                     cache.afLevel = kAfLevelMin;
                 }
                 cache.battery = -1;
-                restore(paint(), QRect(o + at.battery, images_.size(kSlotBattery0)));
+                restore(QRect(o + at.battery, images_.size(kSlotBattery0)));
             }
         }
 
@@ -579,9 +578,8 @@ bool CPanelRenderer::liveUpdate(const ReceiverTable& table, const MonitorValueTa
             const int32_t af = m.afLevel;
             if (af != cache.afLevel) {
                 cache.afLevel = af;
-                drawAfMeter(paint(), o + at.afMeter, af);
-                copyImage(paint(), o + at.peakLamp,
-                          af < kAfPeakLevel ? kSlotLampOff : kSlotLampRed);
+                drawAfMeter(o + at.afMeter, af);
+                copyImage(o + at.peakLamp, af < kAfPeakLevel ? kSlotLampOff : kSlotLampRed);
             }
         }
 
@@ -601,12 +599,12 @@ bool CPanelRenderer::liveUpdate(const ReceiverTable& table, const MonitorValueTa
             if (battery != cache.battery) {
                 cache.battery = battery;
                 if (battery >= 0 && battery < kBatteryLevels) {
-                    copyImage(paint(), o + at.battery, kSlotBattery0 + battery);
+                    copyImage(o + at.battery, kSlotBattery0 + battery);
                 }
             }
         }
     }
-    return lazy.used();
+    return drawn_ || lazy.used();
 }
 
 } // namespace tessaly

@@ -120,15 +120,16 @@ private:
     void drawStaticPanel(QPainter& painter, const ReceiverRecord& record, QPoint origin);
     void drawColourTab(QPainter& painter, const ReceiverRecord& record, QPoint origin);
 
-    void copyImage(QPainter& painter, QPoint at, int slot);
-    void copyImagePart(QPainter& painter, QPoint at, int slot, const QRect& part);
+    // Opaque copies into the content image; they set drawn_.
+    void copyImage(QPoint at, int slot);
+    void copyImagePart(QPoint at, int slot, const QRect& part);
+    void restore(const QRect& area); // from the clean background
     void copyKeyed(QPainter& painter, QPoint at, int slot, QRgb key);
-    void restore(QPainter& painter, const QRect& area);
     void drawAreaText(QPainter& painter, const QRect& area, const QString& text);
     void drawFrame(QPainter& painter, const QRect& area);
 
-    void drawRfMeter(QPainter& painter, QPoint at, int32_t level);
-    void drawAfMeter(QPainter& painter, QPoint at, int32_t level);
+    void drawRfMeter(QPoint at, int32_t level);
+    void drawAfMeter(QPoint at, int32_t level);
     void drawName(QPainter& painter, const PanelState& panel, const std::string& name);
     void drawFrequency(QPainter& painter, const PanelState& panel, int32_t khz);
     QRect placed(const PanelState& panel, const QRect& area) const {
@@ -149,6 +150,7 @@ private:
     QImage clean_;
     QImage strip_;
     std::array<PanelState, kMaxReceivers> panels_;
+    bool drawn_ = false;
 };
 
 } // namespace tessaly
