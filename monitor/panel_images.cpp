@@ -1,6 +1,6 @@
 #include "monitor/panel_images.h"
 
-#include <QString>
+#include "chrome/image_png.h"
 
 namespace tessaly {
 
@@ -9,11 +9,11 @@ constexpr QSize kUnloadedSlotSize(100, 100);
 }
 
 QImage loadPanelPng(int id) {
-    QImage image(QStringLiteral(":/png/%1.png").arg(id));
-    if (image.isNull()) {
-        return image;
+    CImagePngRes png;
+    if (!png.load(id)) {
+        return {};
     }
-    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return png.takeImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 QImage colourKeyedCopy(const QImage& image, QRgb key) {
