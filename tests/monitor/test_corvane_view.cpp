@@ -193,4 +193,11 @@ TEST_F(CorvaneViewTest, ScreenshotsOfEveryMode) {
             EXPECT_TRUE(grab().save(name));
         }
     }
+    view->control().handleCommand(kCmdRfUnit, kRfUnitMw);
+    for (const int mode : {kLayoutLargeVertical, kLayoutLargeHorizontal}) {
+        view->resize(sizes[static_cast<size_t>(mode)]);
+        showMode(mode, 60, true);
+        EXPECT_TRUE(
+            grab().save(QStringLiteral("%1/monitor-mode%2-live-mw.png").arg(directory).arg(mode)));
+    }
 }
