@@ -142,13 +142,3 @@ TEST_F(BarMenuTest, ClosingReportOfAReplacedPopUpKeepsTheNewOne) {
     deliverPosted();
     EXPECT_EQ(bar->openIndex(), CDlgBarMenu::TitleView);
 }
-
-TEST_F(BarMenuTest, CommandFromAnOpenMenuReachesTheTarget) {
-    programReceiverTable().count = 2;
-    bar->fileMenu()->updateFileState(0, 2);
-    clickAt(bar, kFileTitle);
-    clickAt(bar->fileMenu(), {50, 157});
-    deliverPosted();
-    EXPECT_EQ(frame.codes(), (std::vector<int>{kCmdUpload}));
-    EXPECT_EQ(bar->openIndex(), -1);
-}

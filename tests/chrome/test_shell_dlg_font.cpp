@@ -1,18 +1,9 @@
 #include "chrome/shell_dlg_font.h"
 
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <gtest/gtest.h>
 
 using namespace tessaly;
-
-TEST(ShellDlgFont, IsDejaVuSansAtThePixelHeightAndWeight) {
-    const QFont bold = shellDlgFont(64, kWeightBold);
-    EXPECT_EQ(QFontInfo(bold).family(), QStringLiteral("DejaVu Sans"));
-    EXPECT_EQ(bold.pixelSize(), 64);
-    EXPECT_EQ(bold.weight(), QFont::Bold);
-    EXPECT_EQ(shellDlgFont(13).weight(), QFont::Normal);
-}
 
 TEST(ShellDlgFont, LongLabelIsNarrowedToFitItsItem) {
     const QFont font = shellDlgFont(13);
