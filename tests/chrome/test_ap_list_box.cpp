@@ -15,14 +15,6 @@ TEST(CApListBox, KeepsTheNewestHundredLinesAndSelectsTheNewest) {
     EXPECT_EQ(list.currentRow(), 99);
 }
 
-TEST(CApListBox, ExtentFollowsTheLongestLineAndNeverShrinks) {
-    CApListBox list;
-    list.addTraceLine(QString(30, 'x'));
-    EXPECT_EQ(list.horizontalExtent(), 30 * kTraceCharWidthPx);
-    list.addTraceLine("x");
-    EXPECT_EQ(list.horizontalExtent(), 30 * kTraceCharWidthPx);
-}
-
 TEST(CApListBox, LineBreaksOfReceivedTextStayOnOneRow) {
     CApListBox list;
     list.addTraceLine("2026/12/09 05:06:10.924 Send :NAME?\r\n");

@@ -31,17 +31,3 @@ TEST(ReceivedBlockRing, SixthUntakenBlockDropsTheFiveBeforeIt) {
     EXPECT_EQ(block, "6");
     EXPECT_EQ(ring.take(block), 0);
 }
-
-TEST(ReceivedBlockRing, WrapsAroundAndKeepsBlocksUpToTheReceiveSize) {
-    ReceivedBlockRing ring;
-    QByteArray block;
-    for (int i = 0; i < 12; ++i) { // more than the slots, taken one by one
-        const QByteArray data = QByteArray::number(i);
-        ring.store(data.constData(), static_cast<int>(data.size()));
-        ASSERT_EQ(ring.take(block), data.size());
-        EXPECT_EQ(block, data);
-    }
-    const QByteArray big(kReceiveBlockSize, 'z');
-    ring.store(big.constData(), static_cast<int>(big.size()));
-    EXPECT_EQ(ring.take(block), kReceiveBlockSize);
-}

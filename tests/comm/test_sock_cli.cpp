@@ -144,14 +144,6 @@ TEST(SockCliSend, SendingWithoutAConnectionFailsWithSendError) {
     EXPECT_EQ(socket.ioErrorText(), QString("Send Error [%1]").arg(ENOTCONN));
 }
 
-TEST(SockCliSend, SentBytesReachThePeer) {
-    ConnectedPair pair;
-    ASSERT_TRUE(pair.open());
-    EXPECT_EQ(pair.socket.send(11, ":REMOTE 0\r\n"), kSendOk);
-    ASSERT_TRUE(waitUntil([&] { return pair.peer->bytesAvailable() >= 11; }));
-    EXPECT_EQ(pair.peer->readAll(), QByteArray(":REMOTE 0\r\n"));
-}
-
 TEST(SystemErrorText, EnglishTextsWithoutLineBreaksAndEmptyForUnknownCodes) {
     EXPECT_EQ(systemErrorText(ECONNREFUSED), "Connection refused");
     EXPECT_EQ(systemErrorText(ETIMEDOUT), "Connection timed out");
