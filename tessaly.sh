@@ -3,6 +3,8 @@
 #   ./tessaly.sh run    install what is missing, build, and start the program's main job
 #   ./tessaly.sh test   install what is missing, build, and run the whole test suite
 #   ./tessaly.sh build  install what is missing and build only
+#   ./tessaly.sh sanitize [asan|tsan]  the sanitizer runs that `test` ends with
+#   ./tessaly.sh fuzz [seconds]        build the fuzz harnesses (clang) and run each that long
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -43,6 +45,78 @@ run_tests() {
     ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
 }
 
+# Sanitizer runs, beside build/: ASan with UBSan over the tests of the layers that read network
+# and file input, TSan over those that run threads. The widget layers stay out so that CI keeps
+# within its time on two cores. Qt is not instrumented; tools/tsan-qt.supp explains what is
+# suppressed. TESSALY_SKIP_SANITIZE=1 leaves them out of `test`.
+asan_dir=${TESSALY_ASAN_DIR:-$root/build-asan}
+tsan_dir=${TESSALY_TSAN_DIR:-$root/build-tsan}
+asan_layers=(protocol comm sim cli reliability)
+tsan_layers=(comm sim cli reliability)
+
+layer_tests() {
+    local layer file
+    for layer in "$@"; do
+        for file in "$root/tests/$layer"/test_*.cpp "$root/tests/$layer"/qtest_*.cpp; do
+            [ -e "$file" ] && basename "$file" .cpp
+        done
+    done
+    return 0
+}
+
+sanitize_asan() {
+    local tests
+    mapfile -t tests < <(layer_tests "${asan_layers[@]}")
+    cmake -S "$root" -B "$asan_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DTESSALY_SANITIZE=address >/dev/null
+    cmake --build "$asan_dir" -j "$jobs" --target "${tests[@]}"
+    ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:detect_stack_use_after_return=1 \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --test-dir "$asan_dir" --output-on-failure -j "$jobs" \
+        -R "^($(IFS='|'; echo "${tests[*]}"))\$"
+}
+
+sanitize_tsan() {
+    local tests
+    mapfile -t tests < <(layer_tests "${tsan_layers[@]}")
+    cmake -S "$root" -B "$tsan_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DTESSALY_SANITIZE=thread >/dev/null
+    cmake --build "$tsan_dir" -j "$jobs" --target "${tests[@]}"
+    TSAN_OPTIONS="suppressions=$root/tools/tsan-qt.supp halt_on_error=1 second_deadlock_stack=1" \
+        ctest --test-dir "$tsan_dir" --output-on-failure -j "$jobs" \
+        -R "^($(IFS='|'; echo "${tests[*]}"))\$"
+}
+
+sanitize() {
+    case "${1:-all}" in
+        asan) sanitize_asan ;;
+        tsan) sanitize_tsan ;;
+        all) sanitize_asan; sanitize_tsan ;;
+        *) echo "usage: ./tessaly.sh sanitize [asan|tsan]" >&2; exit 2 ;;
+    esac
+}
+
+# libFuzzer harnesses (fuzz/), built with clang in build-fuzz/ and run one after the other under
+# nice for the given seconds each, growing their corpora in build-fuzz/fuzz-work/.
+fuzz() {
+    local seconds=${1:-60} dir=${TESSALY_FUZZ_DIR:-$root/build-fuzz} harnesses status=0 h
+    mapfile -t harnesses < <(cd "$root/fuzz" && ls fuzz_*.cpp | sed 's/\.cpp$//')
+    CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DTESSALY_FUZZ=ON -DTESSALY_SANITIZE=address >/dev/null
+    cmake --build "$dir" -j "$jobs" --target "${harnesses[@]}"
+    for h in "${harnesses[@]}"; do
+        mkdir -p "$dir/fuzz-work/$h" "$dir/fuzz-artifacts/$h"
+        if ! nice -n 19 "$dir/fuzz/$h" -max_total_time="$seconds" -max_len=8192 \
+            -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$dir/fuzz-artifacts/$h/" \
+            "$dir/fuzz-work/$h" "$root/fuzz/corpus/$h" >"$dir/$h.log" 2>&1; then
+            echo "$h: FAILED, see $dir/$h.log and $dir/fuzz-artifacts/$h/"
+            status=1
+        fi
+        echo "$h: $(grep -o 'number_of_executed_units: *[0-9]*' "$dir/$h.log" | grep -o '[0-9]*$') runs"
+    done
+    return $status
+}
+
 main_job() {
     "$root/tools/demo.sh" "$build_dir" "$@"
 }
@@ -51,10 +125,15 @@ cmd=${1:-}
 shift || true
 case "$cmd" in
     build) install_missing; build ;;
-    test) install_missing; build; run_tests ;;
+    test)
+        install_missing; build; run_tests
+        [ "${TESSALY_SKIP_SANITIZE:-0}" = 1 ] || sanitize
+        ;;
+    sanitize) install_missing; sanitize "$@" ;;
+    fuzz) install_missing; fuzz "$@" ;;
     run) install_missing; build; main_job "$@" ;;
     *)
-        echo "usage: ./tessaly.sh run|test|build" >&2
+        echo "usage: ./tessaly.sh run|test|build|sanitize|fuzz" >&2
         exit 2
         ;;
 esac
