@@ -96,6 +96,11 @@ while :; do
         [ $((RANDOM % 3)) -eq 0 ] && sleep 8
         start_sim
         next_round=$((now + round_seconds))
+    elif [ $((RANDOM % 4)) -eq 0 ] && command -v nc >/dev/null; then
+        # A receiver told to reboot drops its connection and refuses new ones for a while.
+        n=$((RANDOM % count + 1))
+        printf ':SYST:REBOOT\r\n' | nc -q 1 -w 2 "127.0.0.$n" "$port" >/dev/null 2>&1 || true
+        echo "$(date +%T) reboot receiver $n" >>"$work/rounds.log"
     fi
     sample "$elapsed"
     sleep "$sample_seconds"
