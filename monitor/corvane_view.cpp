@@ -55,30 +55,6 @@ MonitorControlOptions controlOptions() {
     options.nameDev = settings.monitorNameDev;
     return options;
 }
-
-// The names and frequencies that differ from the table in use become pending changes, so that
-// the engines send them when they connect; receivers beyond the current count get both.
-void preparePendingChanges(ReceiverTable& scratch, const ReceiverTable& current) {
-    const int currentCount = current.count;
-    for (int position = 0; position < kMaxReceivers; ++position) {
-        ReceiverRecord& record = scratch.records[static_cast<size_t>(position)];
-        if (position >= currentCount) {
-            record.nameChanged = 1;
-            record.freqChanged = 1;
-            continue;
-        }
-        const ReceiverRecord& now = current.records[static_cast<size_t>(position)];
-        record.nameChanged = now.nameChanged.load();
-        record.freqChanged = now.freqChanged.load();
-        if (record.name != now.name) {
-            record.nameChanged = 1;
-        }
-        if (record.freqKhz != now.freqKhz) {
-            record.freqChanged = 1;
-        }
-    }
-}
-
 } // namespace
 
 CCorvaneView::CCorvaneView(QWidget* parent, MonitorEngineFactory engineFactory,
@@ -99,6 +75,8 @@ CCorvaneView::CCorvaneView(QWidget* parent, MonitorEngineFactory engineFactory,
         renderer_, static_cast<IMonitorHost&>(*this), programReceiverTable(),
         programMonitorValues(), displayState(),
         engineFactory ? std::move(engineFactory) : defaultEngineFactory(), controlOptions());
+    fileActions_ = std::make_unique<CViewFileActions>(*this, *control_, programReceiverTable(),
+                                                      displayState());
 
     tooltip_ = new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint);
     QFont tipFont(QStringLiteral("DejaVu Sans"));
@@ -123,20 +101,14 @@ void CCorvaneView::onInitialUpdate() {
         screen = QGuiApplication::primaryScreen();
     }
     const QSize screenSize = screen != nullptr ? screen->size() : QSize(1920, 1080);
-    scratch_.fillDefaultFrequency(programSettings().defaultFreqText);
+    fileActions_->initialUpdate(programSettings().defaultFreqText);
     control_->initialUpdate(screenSize);
     paintBuffer_ = QImage(screenSize, QImage::Format_RGB32);
     viewport()->update();
 }
 
-void CCorvaneView::openEnvironmentFile(const QString& path) {
-    readEnvironmentFile(QFile::encodeName(path).toStdString(), scratch_);
-    programFlags().modified = 0;
-    preparePendingChanges(scratch_, programReceiverTable());
-    control_->takeOverTable(scratch_, true);
-    if (hasMainWindow()) {
-        postAppMessage(window(), kEvRefreshMenus, 0);
-    }
+bool CCorvaneView::openEnvironmentFile(const QString& path) {
+    return fileActions_->openEnvironment(path);
 }
 
 QPoint CCorvaneView::scrollPosition() const {
@@ -151,8 +123,10 @@ bool CCorvaneView::event(QEvent* event) {
     return QAbstractScrollArea::event(event);
 }
 
-void CCorvaneView::onCommand(int code, int value, const QString& /*path*/) {
-    control_->handleCommand(code, value);
+void CCorvaneView::onCommand(int code, int value, const QString& path) {
+    if (!fileActions_->handleCommand(code, path)) {
+        control_->handleCommand(code, value);
+    }
 }
 
 bool CCorvaneView::viewportEvent(QEvent* event) {

@@ -3,6 +3,7 @@
 #include "monitor/monitor_control.h"
 #include "monitor/monitor_engine_table.h"
 #include "monitor/panel_renderer.h"
+#include "monitor/view_file_actions.h"
 #include "protocol/receiver_table.h"
 
 #include <QAbstractScrollArea>
@@ -38,11 +39,13 @@ public:
     // splash window around it.
     virtual void onInitialUpdate();
 
-    // Opens an environment file as File, Open Environment does, taking its table over at once
-    // (the path a file named on the command line takes).
-    void openEnvironmentFile(const QString& path);
+    // Opens an environment file as File, Open Environment does (also the road of a file named
+    // on the command line). False when the operator gave the open up.
+    bool openEnvironmentFile(const QString& path);
 
     CMonitorControl& control() { return *control_; }
+    // Open, save, receiver configuration, upload and download (3001 to 3009).
+    CViewFileActions& fileActions() { return *fileActions_; }
     const CPanelRenderer& renderer() const { return renderer_; }
     QPoint scrollPosition() const;
 
@@ -75,7 +78,7 @@ private:
     CPanelRenderer renderer_;
     std::unique_ptr<CMonitorControl> control_;
     QImage paintBuffer_;
-    ReceiverTable scratch_;
+    std::unique_ptr<CViewFileActions> fileActions_;
     QLabel* tooltip_ = nullptr;
 };
 
