@@ -3,6 +3,7 @@
 //   xvfb-run -a -s "-screen 0 1920x1080x24" dialog_tour <output directory>
 #include "chrome/ap_list_ctrl.h"
 #include "dialogs/dlg_get_receiver_inf.h"
+#include "dialogs/dlg_ref_arp.h"
 #include "tests/dialogs/dialog_test_support.h"
 
 #include <QApplication>
@@ -47,6 +48,24 @@ bool tourProgress() {
     return ok;
 }
 
+bool tourIpSearch() {
+    auto lan = std::make_shared<FakeNeighbourFinder>();
+    std::vector<NeighbourEntry> entries;
+    for (int n = 1; n <= 6; ++n) {
+        entries.push_back(neighbour(QString("192.168.1.%1").arg(20 + n),
+                                    QString("0A-54-53-00-10-%1").arg(n, 2, 10, QChar('0'))));
+    }
+    lan->setEntries(entries);
+    CDlgRefArp dialog(nullptr, lan);
+    dialog.open();
+    waitUntil([&] { return dialog.ready(); });
+    dialog.list()->setCheck(1, true);
+    dialog.list()->setCheck(4, true);
+    const bool ok = save(dialog, "dialog-ip-search.png");
+    dialog.done(QDialog::Rejected);
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -54,5 +73,6 @@ int main(int argc, char** argv) {
     outputDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
     QDir().mkpath(outputDir);
     bool ok = tourProgress();
+    ok = tourIpSearch() && ok;
     return ok ? 0 : 1;
 }

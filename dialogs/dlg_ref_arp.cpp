@@ -1,0 +1,152 @@
+#include "dialogs/dlg_ref_arp.h"
+
+#include "chrome/ap_list_ctrl.h"
+#include "chrome/text_functions.h"
+#include "chrome/user_prompts.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <array>
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::array<ListColumn, 3> kFoundColumns{{
+    {"No", 50},
+    {"IP ADDRESS", 120},
+    {"MAC ADDRESS", 120},
+}};
+constexpr int kFoundIpColumn = 1;
+constexpr int kFoundMacColumn = 2;
+constexpr QSize kListMinimumSize(330, 300);
+
+QPushButton* makeButton(const char* text, QWidget* parent) {
+    auto* button = new QPushButton(QString::fromLatin1(text), parent);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+CDlgRefArp::CDlgRefArp(QWidget* parent, std::shared_ptr<INeighbourFinder> finder)
+    : QDialog(parent), finder_(std::move(finder)) {
+    setWindowTitle(QStringLiteral("IP Search"));
+    list_ = new CApListCtrl(this);
+    list_->setCheckBoxes(true);
+    list_->setMinimumSize(kListMinimumSize);
+    insertScaledColumns(*list_, kFoundColumns);
+    selectAll_ = makeButton("Select All", this);
+    selectNone_ = makeButton("Select None", this);
+    refresh_ = makeButton("Refresh", this);
+    ok_ = makeButton("OK", this);
+    cancel_ = makeButton("Cancel", this);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(selectAll_);
+    side->addWidget(selectNone_);
+    side->addWidget(refresh_);
+    side->addStretch(1);
+    side->addWidget(ok_);
+    side->addWidget(cancel_);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(list_, 1);
+    layout->addLayout(side);
+
+    connect(selectAll_, &QPushButton::clicked, this, [this] { setChecks(true); });
+    connect(selectNone_, &QPushButton::clicked, this, [this] { setChecks(false); });
+    connect(refresh_, &QPushButton::clicked, this, &CDlgRefArp::refresh);
+    connect(ok_, &QPushButton::clicked, this, &CDlgRefArp::accept);
+    connect(cancel_, &QPushButton::clicked, this, &CDlgRefArp::reject);
+
+    refresh_->setEnabled(false);
+    ok_->setEnabled(false);
+    cancel_->setEnabled(false);
+    startTimer_.setSingleShot(true);
+    startTimer_.setInterval(kRefArpStartDelayMs);
+    connect(&startTimer_, &QTimer::timeout, this, &CDlgRefArp::firstSearch);
+}
+
+void CDlgRefArp::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (started_ == 0) {
+        started_ = 1;
+        startTimer_.start();
+    }
+}
+
+void CDlgRefArp::firstSearch() {
+    searchAndFill();
+    refresh_->setEnabled(true);
+    ok_->setEnabled(true);
+    cancel_->setEnabled(true);
+    ready_ = 1;
+}
+
+void CDlgRefArp::refresh() {
+    refresh_->setEnabled(false);
+    searchAndFill();
+    refresh_->setEnabled(true);
+}
+
+void CDlgRefArp::searchAndFill() {
+    std::vector<NeighbourEntry> found;
+    int failed = 0;
+    runBlockingWork(*this, [&] {
+        finder_->sweepLocalSubnets();
+        failed = finder_->scanNeighbourTable(found);
+    });
+    list_->deleteAllItems();
+    if (failed != 0) {
+        return;
+    }
+    for (const NeighbourEntry& entry : found) {
+        const int number = list_->itemCount() + 1;
+        const int row = list_->insertItem(list_->itemCount(), QString::number(number));
+        list_->setItemData(row, number);
+        list_->setItemText(row, kFoundIpColumn, entry.ip);
+        list_->setItemText(row, kFoundMacColumn, entry.mac);
+    }
+}
+
+void CDlgRefArp::setChecks(bool checked) {
+    for (int row = 0; row < list_->itemCount(); ++row) {
+        list_->setCheck(row, checked);
+    }
+}
+
+void CDlgRefArp::accept() {
+    if (ready_ == 0) {
+        return;
+    }
+    result_.reset();
+    int filled = 0;
+    for (int row = 0; row < list_->itemCount() && filled < kMaxReceivers; ++row) {
+        if (!list_->check(row)) {
+            continue;
+        }
+        ReceiverRecord& record = result_.records[static_cast<size_t>(filled)];
+        record.ip = bytesFromText(list_->itemText(row, kFoundIpColumn));
+        record.mac = bytesFromText(list_->itemText(row, kFoundMacColumn));
+        ++filled;
+    }
+    result_.count = filled;
+    if (filled == 0) {
+        userPrompts().messageBox(this, QString::fromLatin1(kNotSelectedText), PromptButtons::Ok,
+                                 PromptIcon::Exclamation);
+        return;
+    }
+    QDialog::accept();
+}
+
+void CDlgRefArp::reject() {
+    if (ready_ == 0) {
+        return; // Cancel is not offered before the first search has ended
+    }
+    QDialog::reject();
+}
+
+} // namespace tessaly
