@@ -1,0 +1,279 @@
+#include "dialogs/dlg_input_ip.h"
+
+#include "chrome/comb_color.h"
+#include "chrome/key_in.h"
+#include "chrome/text_functions.h"
+#include "chrome/user_prompts.h"
+#include "comm/app_message.h"
+#include "protocol/bands.h"
+#include "protocol/command_builder.h"
+#include "protocol/frequency.h"
+#include "protocol/settings.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tessaly {
+
+namespace {
+
+constexpr int kOctetLimit = 255;
+
+QPushButton* makeButton(const char* text, QWidget* parent) {
+    auto* button = new QPushButton(QString::fromLatin1(text), parent);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+std::optional<std::array<int, 4>> parseIpOctets(const QString& text) {
+    const QStringList parts = text.trimmed().split(QLatin1Char('.'));
+    if (parts.size() != 4) {
+        return std::nullopt;
+    }
+    std::array<int, 4> octets{};
+    for (int i = 0; i < 4; ++i) {
+        const QString part = parts[i].trimmed();
+        if (part.isEmpty()) {
+            continue;
+        }
+        bool ok = false;
+        const int value = part.toInt(&ok);
+        if (!ok || value < 0 || value > kOctetLimit || part.size() > 3) {
+            return std::nullopt;
+        }
+        octets[static_cast<size_t>(i)] = value;
+    }
+    return octets;
+}
+
+bool isUnusableAddress(const std::array<int, 4>& octets) {
+    bool allZero = true;
+    for (int octet : octets) {
+        if (octet == kOctetLimit) {
+            return true;
+        }
+        allZero = allZero && octet == 0;
+    }
+    return allZero;
+}
+
+CDlgInputIP::CDlgInputIP(QWidget* parent, std::shared_ptr<INeighbourFinder> finder,
+                         EngineOptions options)
+    : QDialog(parent), finder_(std::move(finder)), options_(std::move(options)) {
+    ipEdit_ = new QLineEdit(this);
+    nameEdit_ = new CKeyIn(this);
+    nameEdit_->setFilterMode(kFilterName);
+    nameEdit_->setMaxLength(kNameMaxLength);
+    nameEdit_->setNotifyMessage(kAppMessageNumber);
+    nameEdit_->setControlId(kNameEditId);
+    nameEdit_->setNotifyTarget(this);
+    bandCombo_ = new CCombColor(this);
+    channelCombo_ = new CCombColor(this);
+    bandWidth_ = makeButton("Band Width", this);
+    bandRange_ = new QLabel(this);
+    ok_ = makeButton("OK", this);
+    cancel_ = makeButton("Cancel", this);
+
+    for (int band = kFirstBand; band <= kLastBand; ++band) {
+        bandCombo_->addItem(QString::fromStdString(bandName(band)), band);
+    }
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("IP ADDRESS"), ipEdit_);
+    form->addRow(QStringLiteral("Receiver Name"), nameEdit_);
+    auto* bandRow = new QHBoxLayout;
+    bandRow->addWidget(bandCombo_);
+    bandRow->addWidget(bandWidth_);
+    bandRow->addWidget(bandRange_, 1);
+    form->addRow(QStringLiteral("Band"), bandRow);
+    form->addRow(QStringLiteral("Frequency"), channelCombo_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok_);
+    buttons->addWidget(cancel_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+
+    connect(ok_, &QPushButton::clicked, this, &CDlgInputIP::accept);
+    connect(cancel_, &QPushButton::clicked, this, &CDlgInputIP::reject);
+    connect(bandWidth_, &QPushButton::clicked, this, &CDlgInputIP::askBandWidth);
+    connect(bandCombo_, &QComboBox::activated, this,
+            [this](int index) { fillChannels(bandCombo_->itemData(index).toInt()); });
+}
+
+CDlgInputIP::~CDlgInputIP() {
+    if (engine_) {
+        engine_->stop();
+    }
+}
+
+void CDlgInputIP::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (prepared_ != 0) {
+        return;
+    }
+    prepared_ = 1;
+    const QString name = textFromBytes(record_.name);
+    setWindowTitle(name.isEmpty() ? QStringLiteral("Receiver Setting")
+                                  : QStringLiteral("Receiver Setting (%1)").arg(name));
+    bandRange_->clear();
+    bandWidth_->setVisible(programSettings().dispBand != 0);
+    nameEdit_->setText(name);
+    if (!record_.ip.empty()) {
+        ipEdit_->setText(QString::fromStdString(record_.ip));
+    }
+    int band = bandOfFrequency(record_.freqKhz);
+    if (band == kBandNone) {
+        band = effectiveDefaultBand(programSettings().defaultBand);
+    }
+    fillChannels(band);
+    bandCombo_->setCurrentIndex(bandCombo_->findData(band));
+}
+
+void CDlgInputIP::fillChannels(int band) {
+    fillChannelCombo(*channelCombo_, band, table_, number_, record_.freqKhz);
+}
+
+bool CDlgInputIP::event(QEvent* event) {
+    const AppMessage* message = AppMessage::from(event);
+    if (message == nullptr) {
+        return QDialog::event(event);
+    }
+    switch (message->code()) {
+    case kKeyInTab:
+        if (message->value() == kNameEditId) {
+            focusNextChild();
+        }
+        break;
+    case kKeyInPaste:
+        if (message->value() == kNameEditId) {
+            const QString cleaned = keepNameCharacters(nameEdit_->text());
+            nameEdit_->setText(cleaned);
+            record_.name = bytesFromText(cleaned);
+        }
+        break;
+    case kEvConfigReady:
+        if (message->value() == kConfigReadyValue && engineReady_ == 0) {
+            engineReady_ = 1;
+            if (bandPending_ != 0) {
+                engine_->post(kEvConfigStartOther, number_);
+            }
+        }
+        break;
+    case kEvConfigResultOther:
+        if (bandPending_ != 0) {
+            bandAnswered(static_cast<int>(message->value()));
+        }
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void CDlgInputIP::refuse(const char* text) {
+    userPrompts().messageBox(this, QString::fromLatin1(text), PromptButtons::Ok,
+                             PromptIcon::Exclamation);
+    ipEdit_->setFocus();
+}
+
+void CDlgInputIP::accept() {
+    if (bandPending_ != 0) {
+        return;
+    }
+    const std::optional<std::array<int, 4>> octets = parseIpOctets(ipEdit_->text());
+    if (!octets || isUnusableAddress(*octets)) {
+        userPrompts().messageBox(this,
+                                 QStringLiteral("%1 %2.").arg(kInvalidWord).arg(kIpAddressWord),
+                                 PromptButtons::Ok, PromptIcon::Exclamation);
+        ipEdit_->setFocus();
+        return;
+    }
+    const std::array<int, 4>& o = *octets;
+    record_.ip =
+        QStringLiteral("%1.%2.%3.%4").arg(o[0]).arg(o[1]).arg(o[2]).arg(o[3]).toStdString();
+    const int count = table_.count;
+    for (int number = 1; number <= count; ++number) {
+        if (number != number_ && table_.byNumber(number).ip == record_.ip) {
+            refuse(kIpOverlapsText);
+            return;
+        }
+    }
+
+    record_.name = bytesFromText(nameEdit_->text());
+    if (channelCombo_->currentIndex() >= 0) {
+        const int32_t khz = channelCombo_->currentData().toInt();
+        record_.freqKhz = khz;
+        record_.freqText = khzToText(khz);
+    }
+
+    const QString ip = QString::fromStdString(record_.ip);
+    std::vector<NeighbourEntry> found;
+    runBlockingWork(*this, [&] {
+        finder_->ping(ip, kAddressInputPingTimeoutMs); // the neighbour table learns the address
+        finder_->scanNeighbourTable(found);
+    });
+    record_.mac.clear();
+    for (const NeighbourEntry& entry : found) {
+        if (entry.ip == ip) {
+            record_.mac = entry.mac.toStdString();
+            break;
+        }
+    }
+    if (!record_.mac.empty()) {
+        for (int number = 1; number <= count; ++number) {
+            if (number != number_ && table_.byNumber(number).mac == record_.mac) {
+                refuse(kMacOverlapsText);
+                return;
+            }
+        }
+    }
+    QDialog::accept();
+}
+
+void CDlgInputIP::reject() {
+    if (bandPending_ == 0) {
+        QDialog::reject();
+    }
+}
+
+void CDlgInputIP::setButtonsEnabled(bool enabled) {
+    ok_->setEnabled(enabled);
+    cancel_->setEnabled(enabled);
+    bandWidth_->setEnabled(enabled);
+}
+
+void CDlgInputIP::askBandWidth() {
+    setButtonsEnabled(false);
+    bandPending_ = 1;
+    table_.setMask = 0;
+    table_.getMask = kMaskBand;
+    if (engine_ && engineReady_ != 0) {
+        engine_->post(kEvConfigStartOther, number_);
+        return;
+    }
+    if (!engine_) {
+        engine_ = std::make_unique<CCommThreadConfig>(&table_, this, options_);
+        engine_->start();
+    }
+}
+
+void CDlgInputIP::bandAnswered(int result) {
+    bandPending_ = 0;
+    if (result != 0) {
+        userPrompts().messageBox(this, engine_->messageText(), PromptButtons::Ok,
+                                 PromptIcon::Exclamation);
+    } else {
+        bandRange_->setText(QString::fromStdString(bandRangeText(table_.byNumber(number_).band)));
+    }
+    setButtonsEnabled(true);
+}
+
+} // namespace tessaly

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "comm/comm_thread_config.h"
+#include "comm/engine_options.h"
+#include "dialogs/neighbour_finder.h"
+#include "protocol/receiver_table.h"
+
+#include <QDialog>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tessaly {
+
+class CCombColor;
+class CKeyIn;
+
+constexpr int kInputModeEdit = 0;
+constexpr int kInputModeInsert = 1;
+constexpr int kInputModeAdd = 2;
+
+constexpr int kNameEditId = 1058;
+constexpr int kNameMaxLength = 10;
+constexpr const char* kInvalidWord = "Invalid ";
+constexpr const char* kIpAddressWord = "IP Address";
+constexpr const char* kIpOverlapsText = "IP address overlaps.";
+constexpr const char* kMacOverlapsText = "MAC address overlaps.";
+
+// The four octets of a typed IPv4 address; none when the text is no such address. A blank field
+// counts as 0, as in an address control.
+std::optional<std::array<int, 4>> parseIpOctets(const QString& text);
+// All four 0, or any 255: not an address a receiver can have.
+bool isUnusableAddress(const std::array<int, 4>& octets);
+
+// One receiver of the Receiver Configuration dialog's working table: its IP address, name and
+// channel. On OK the address is checked, the MAC address looked up in the neighbour table and
+// duplicates refused; record() is then the result. With disp/band set, "Band Width" asks the
+// receiver for its band through an engine of the dialog's own.
+class CDlgInputIP : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CDlgInputIP(QWidget* parent = nullptr,
+                         std::shared_ptr<INeighbourFinder> finder = systemNeighbourFinder(),
+                         EngineOptions options = {});
+    ~CDlgInputIP() override;
+
+    // Set-up by the creator before the dialog is shown.
+    void setMode(int mode) { mode_ = mode; }
+    void setReceiverNumber(int number) { number_ = number; }
+    ReceiverTable& table() { return table_; }
+    ReceiverRecord& record() { return record_; }
+    const ReceiverRecord& record() const { return record_; }
+
+    QLineEdit* ipEdit() const { return ipEdit_; }
+    CKeyIn* nameEdit() const { return nameEdit_; }
+    CCombColor* bandCombo() const { return bandCombo_; }
+    CCombColor* channelCombo() const { return channelCombo_; }
+    QPushButton* bandWidthButton() const { return bandWidth_; }
+    QLabel* bandRangeLabel() const { return bandRange_; }
+    QPushButton* okButton() const { return ok_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+public slots:
+    void accept() override;
+    void reject() override;
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void fillChannels(int band);
+    void askBandWidth();
+    void bandAnswered(int result);
+    void setButtonsEnabled(bool enabled);
+    void refuse(const char* text);
+
+    std::shared_ptr<INeighbourFinder> finder_;
+    EngineOptions options_;
+    std::unique_ptr<CCommThreadConfig> engine_;
+    int engineReady_ = 0;
+    int bandPending_ = 0;
+    int mode_ = kInputModeAdd;
+    int number_ = 1;
+    int prepared_ = 0;
+    ReceiverTable table_;
+    ReceiverRecord record_;
+
+    QLineEdit* ipEdit_ = nullptr;
+    CKeyIn* nameEdit_ = nullptr;
+    CCombColor* bandCombo_ = nullptr;
+    CCombColor* channelCombo_ = nullptr;
+    QPushButton* bandWidth_ = nullptr;
+    QLabel* bandRange_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+};
+
+} // namespace tessaly
