@@ -132,6 +132,13 @@ void CMainFrame::openEnvironment() {
     setCaptionFile(path);
 }
 
+void CMainFrame::openFromCommandLine(const QString& path) {
+    view_->openEnvironmentFile(path);
+    refreshRfItem();
+    refreshMenuStates();
+    setCaptionFile(path);
+}
+
 bool CMainFrame::savePrompt() {
     const QString path = userPrompts().saveFileName(this, QString::fromLatin1(kSaveFileTitle),
                                                     QString::fromLatin1(kEnvironmentSuffix),

@@ -43,6 +43,9 @@ public:
     // the receiver count.
     void refreshMenuStates();
 
+    // A file named on the command line takes the File, Open road without the file dialog.
+    void openFromCommandLine(const QString& path);
+
     // Brings the window forward for a second start of the program.
     void activateFromOtherInstance();
 
