@@ -1,0 +1,138 @@
+#pragma once
+
+#include "comm/engine_options.h"
+#include "comm/exchange_sequence.h"
+#include "dialogs/neighbour_finder.h"
+#include "protocol/receiver_table.h"
+
+#include <QDialog>
+#include <QImage>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QPushButton;
+
+namespace tessaly {
+
+class CApListCtrl;
+
+constexpr int kConfigRecvStartDelayMs = 100; // timer 1
+constexpr const char* kDeleteQuestion = "Do you want to delete ?";
+constexpr const char* kDeleteAllQuestion = "Do you want to delete All ?";
+
+// Operation kinds.
+constexpr int kOperationIdle = 0;
+constexpr int kOperationUpload = 1;
+constexpr int kOperationDownload = 2; // also the get-information sequence after an IP Search
+
+// Receiver Configuration: the receiver list editor. The caller copies a table into table(),
+// runs the dialog, and takes table() over after OK, or appliedTable() after Cancel when
+// applied() is set; changed() tells whether to set the modified flag. On opening the addresses
+// are brought in line with the neighbour table.
+class CDlgConfigRecv : public QDialog {
+    Q_OBJECT
+
+public:
+    // Runs the Input IP Address dialog: mode, receiver number, the prepared table copy and the
+    // initial record; true with the record filled in on OK.
+    using InputRunner = std::function<bool(QWidget* parent, int mode, int number,
+                                           const ReceiverTable& table, ReceiverRecord& record)>;
+    // Runs IP Search; true with the ticked entries on OK.
+    using SearchRunner = std::function<bool(QWidget* parent, ReceiverTable& found)>;
+
+    explicit CDlgConfigRecv(QWidget* parent = nullptr,
+                            std::shared_ptr<INeighbourFinder> finder = systemNeighbourFinder(),
+                            EngineOptions options = {});
+    ~CDlgConfigRecv() override;
+
+    void setInputRunner(InputRunner runner) { inputRunner_ = std::move(runner); }
+    void setSearchRunner(SearchRunner runner) { searchRunner_ = std::move(runner); }
+
+    ReceiverTable& table() { return table_; }
+    const ReceiverTable& appliedTable() const { return applied_; }
+    int changed() const { return changed_; }
+    int applied() const { return appliedFlag_; }
+    int operationKind() const { return operation_; }
+    bool ready() const { return ready_ != 0; }
+    const QString& lastFailureText() const { return lastFailureText_; }
+
+    CApListCtrl* list() const { return list_; }
+    QPushButton* button(int id) const;
+    QLabel* failureLine() const { return failureLine_; }
+
+    // The editing commands, as their buttons run them.
+    void insertReceiver();
+    void addReceiver();
+    void editReceiver();
+    void deleteReceiver();
+    void deleteAllReceivers();
+    void moveUp();
+    void moveDown();
+    void ipSearch();
+    void upload();
+    void download();
+    void apply();
+
+public slots:
+    void accept() override;
+    void reject() override;
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPushButton* addButton(int id, const char* text);
+    void opened();
+    void applyCountRule();
+    void setBusy(bool busy);
+    bool duplicateCheckPasses();
+    void startSequence(int kind, int firstNumber);
+    void onExchangeFinished(int number, int result, const QString& status, const QString& detail);
+    void onSequenceFinished(bool stopped);
+    void refreshRow(int row);
+    int selectedOrFirst() const;
+    ReceiverRecord freshRecord() const;
+
+    std::shared_ptr<INeighbourFinder> finder_;
+    EngineOptions options_;
+    InputRunner inputRunner_;
+    SearchRunner searchRunner_;
+    ReceiverTable table_;
+    ReceiverTable applied_;
+    std::unique_ptr<ExchangeSequence> sequence_;
+    int changed_ = 0;
+    int appliedFlag_ = 0;
+    int operation_ = kOperationIdle;
+    int started_ = 0;
+    int ready_ = 0;
+    QString lastFailureText_;
+    QTimer startTimer_;
+    QImage logo_;
+
+    CApListCtrl* list_ = nullptr;
+    QLabel* header_ = nullptr; // hidden: marks where the logo goes
+    QLabel* failureLine_ = nullptr;
+    std::vector<std::pair<int, QPushButton*>> buttons_;
+};
+
+// Button ids of the dialog.
+constexpr int kIdUp = 1016;
+constexpr int kIdDown = 1017;
+constexpr int kIdInsert = 1011;
+constexpr int kIdAdd = 1012;
+constexpr int kIdEdit = 1013;
+constexpr int kIdDelete = 1014;
+constexpr int kIdAllDelete = 1015;
+constexpr int kIdIpSearch = 1010;
+constexpr int kIdUpload = 1117;
+constexpr int kIdDownload = 1118;
+constexpr int kIdOk = 1;
+constexpr int kIdApply = 1097;
+constexpr int kIdCancel = 2;
+
+} // namespace tessaly
