@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -28,7 +30,8 @@ using namespace std::string_literals;
 namespace {
 
 constexpr int kInterruptedSaves = 40;
-constexpr int kMaxKillDelayUs = 30000;
+constexpr long long kMinKillWindowUs = 20000;
+constexpr long long kSavesPerKillWindow = 4;
 constexpr size_t kHugeFileBytes = 20 * 1024 * 1024;
 
 class FileRobustness : public ::testing::Test {
@@ -117,9 +120,16 @@ void expectDefaultSettings(const Settings& s) {
 TEST_F(FileRobustness, SaveKilledAtRandomMomentsLeavesTheOldOrTheNewFileWhole) {
     const std::string file = path("show.ini");
     const DisplayState display;
+    // Kill within a few save times, however slow this disk or build is, so that some kills land
+    // mid-save and some saves complete.
+    const auto saveStart = std::chrono::steady_clock::now();
     ASSERT_TRUE(writeEnvironmentFile(file, *versionTable(0), display));
+    const auto saveUs = std::chrono::duration_cast<std::chrono::microseconds>(
+                            std::chrono::steady_clock::now() - saveStart)
+                            .count();
     std::mt19937 random(20261209);
-    std::uniform_int_distribution<int> killDelayUs(0, kMaxKillDelayUs);
+    std::uniform_int_distribution<int> killDelayUs(
+        0, static_cast<int>(std::max<long long>(kMinKillWindowUs, kSavesPerKillWindow * saveUs)));
     int lastSeen = 0;
     int changedVersions = 0;
     for (int round = 1; round <= kInterruptedSaves; ++round) {
