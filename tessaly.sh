@@ -52,7 +52,8 @@ run_tests() {
 asan_dir=${TESSALY_ASAN_DIR:-$root/build-asan}
 tsan_dir=${TESSALY_TSAN_DIR:-$root/build-tsan}
 asan_layers=(protocol comm sim cli reliability)
-tsan_layers=(comm sim cli reliability)
+# The simulator's threads run under TSan inside the comm and reliability tests.
+tsan_layers=(comm cli reliability)
 
 layer_tests() {
     local layer file
