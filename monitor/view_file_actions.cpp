@@ -3,6 +3,7 @@
 #include "chrome/menu_commands.h"
 #include "chrome/user_prompts.h"
 #include "comm/app_message.h"
+#include "dialogs/dlg_config_recv.h"
 #include "dialogs/dlg_get_receiver_inf.h"
 #include "monitor/monitor_control.h"
 #include "protocol/environment_file.h"
@@ -23,17 +24,30 @@ WindowRect windowRectOf(const QRect& outer) {
     return {outer.left(), outer.top(), outer.left() + outer.width(), outer.top() + outer.height()};
 }
 
-ConfigDialogOutcome takeTableAsItIs(QWidget* /*parent*/, const ReceiverTable& table) {
+EngineOptions dialogEngineOptions() {
+    EngineOptions options;
+    options.commDebug = programSettings().commDebug != 0;
+    return options;
+}
+
+ConfigDialogOutcome runConfigRecvDialog(QWidget* parent, const ReceiverTable& table) {
+    CDlgConfigRecv dialog(parent, systemNeighbourFinder(), dialogEngineOptions());
+    dialog.table().copyFrom(table);
+    const int result = dialog.exec();
     ConfigDialogOutcome outcome;
-    outcome.takeOver = true;
-    outcome.table.copyFrom(table);
+    outcome.changed = dialog.changed() != 0;
+    if (result == QDialog::Accepted) {
+        outcome.takeOver = true;
+        outcome.table.copyFrom(dialog.table());
+    } else if (dialog.applied() != 0) {
+        outcome.takeOver = true;
+        outcome.table.copyFrom(dialog.appliedTable());
+    }
     return outcome;
 }
 
 ProgressOutcome runProgressDialog(QWidget* parent, int mode, const ReceiverTable& table) {
-    EngineOptions options;
-    options.commDebug = programSettings().commDebug != 0;
-    CDlgGetReceiverInf dialog(parent, options);
+    CDlgGetReceiverInf dialog(parent, dialogEngineOptions());
     dialog.setMode(mode);
     dialog.table().copyFrom(table);
     const int result = dialog.exec();
@@ -74,7 +88,7 @@ void preparePendingChanges(ReceiverTable& scratch, const ReceiverTable& current)
 CViewFileActions::CViewFileActions(QWidget& view, CMonitorControl& control,
                                    ReceiverTable& programTable, DisplayState& display)
     : view_(view), control_(control), programTable_(programTable), display_(display),
-      configRunner_(takeTableAsItIs), progressRunner_(runProgressDialog) {
+      configRunner_(runConfigRecvDialog), progressRunner_(runProgressDialog) {
     activateMainWindow_ = [this] {
         QWidget* main = view_.window();
         main->raise();

@@ -155,6 +155,13 @@ TEST_F(CorvaneViewTest, CommandLineFileIsTakenOverWithPendingChanges) {
     programReceiverTable().byNumber(1).nameChanged = 0;
     programReceiverTable().byNumber(1).freqChanged = 0;
 
+    // The Receiver Configuration dialog accepts the file's table as it is.
+    view->fileActions().setConfigDialogRunner([](QWidget*, const ReceiverTable& read) {
+        ConfigDialogOutcome outcome;
+        outcome.takeOver = true;
+        outcome.table.copyFrom(read);
+        return outcome;
+    });
     view->openEnvironmentFile(QString::fromStdString(path));
     const ReceiverTable& table = programReceiverTable();
     EXPECT_EQ(table.count, 2);
