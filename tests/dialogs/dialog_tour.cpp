@@ -2,7 +2,9 @@
 // receivers on loopback, and saves them as PNG files:
 //   xvfb-run -a -s "-screen 0 1920x1080x24" dialog_tour <output directory>
 #include "chrome/ap_list_ctrl.h"
+#include "dialogs/dlg_config_recv.h"
 #include "dialogs/dlg_get_receiver_inf.h"
+#include "dialogs/dlg_input_ip.h"
 #include "dialogs/dlg_ref_arp.h"
 #include "tests/dialogs/dialog_test_support.h"
 
@@ -66,6 +68,42 @@ bool tourIpSearch() {
     return ok;
 }
 
+bool tourConfiguration() {
+    SimulatedReceivers receivers;
+    if (!receivers.start(5)) {
+        return false;
+    }
+    receivers.simulator.setFault(4, sim::makeFault(sim::FaultKind::Silent));
+    auto lan = std::make_shared<FakeNeighbourFinder>();
+    std::vector<NeighbourEntry> entries;
+    for (int n = 1; n <= 5; ++n) {
+        entries.push_back(neighbour(QString("127.0.0.%1").arg(n),
+                                    QString("0A-54-53-00-00-%1").arg(n, 2, 10, QChar('0'))));
+    }
+    lan->setEntries(entries);
+    CDlgConfigRecv dialog(nullptr, lan, loopbackEngineOptions());
+    dialog.table().copyFrom(receivers.table);
+    dialog.open();
+    waitUntil([&] { return dialog.ready(); });
+    bool ok = save(dialog, "dialog-configuration.png");
+    ScriptedPrompts prompts;
+    prompts.answers = {PromptAnswer::Ok};
+    dialog.download();
+    waitUntil([&] { return dialog.operationKind() == kOperationIdle; }, 20000);
+    ok = save(dialog, "dialog-configuration-downloaded.png") && ok;
+    dialog.done(QDialog::Rejected);
+
+    CDlgInputIP input(nullptr, lan, loopbackEngineOptions());
+    input.setMode(kInputModeEdit);
+    input.setReceiverNumber(2);
+    input.table().copyFrom(dialog.table());
+    input.record().copyFrom(dialog.table().byNumber(2));
+    input.open();
+    ok = save(input, "dialog-input-ip.png") && ok;
+    input.done(QDialog::Rejected);
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -74,5 +112,6 @@ int main(int argc, char** argv) {
     QDir().mkpath(outputDir);
     bool ok = tourProgress();
     ok = tourIpSearch() && ok;
+    ok = tourConfiguration() && ok;
     return ok ? 0 : 1;
 }
