@@ -65,6 +65,9 @@ void CMonitorControl::buildLayout(int textColourFlag) {
     request.textColourFlag = textColourFlag;
     request.screen = screenSize_;
     renderer_.buildLayout(request, table_);
+    if (!renderer_.imagesUsable()) {
+        host_.imageCreationFailed();
+    }
     sizeMainWindow();
     host_.layoutBuilt();
     layoutReady_ = 1;

@@ -52,6 +52,9 @@ public:
     virtual void placeMainWindow(const QRect& outer) = 0;
     virtual void resizeMainWindow(QSize outer) = 0;
     virtual PlatformMetrics platformMetrics() const = 0;
+
+    // An offscreen image could not be created; the layout goes on without it.
+    virtual void imageCreationFailed() = 0;
 };
 
 struct MonitorControlOptions {

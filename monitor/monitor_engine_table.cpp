@@ -1,5 +1,6 @@
 #include "monitor/monitor_engine_table.h"
 
+#include "chrome/dlg_comm_monitor.h"
 #include "comm/comm_thread_monitor.h"
 
 #include <algorithm>
@@ -12,7 +13,8 @@ class MonitorThreadEngine : public IMonitorEngine {
 public:
     MonitorThreadEngine(ReceiverTable* table, MonitorValueTable* values, int receiverNumber,
                         const EngineOptions& options)
-        : thread_(std::make_unique<CCommThreadMonitor>(table, values, receiverNumber, options)) {
+        : thread_(std::make_unique<CCommThreadMonitor>(table, values, receiverNumber, options)),
+          traceWindow_(std::make_unique<CDlgCommMonitor>(*thread_)) {
         thread_->start();
     }
     ~MonitorThreadEngine() override {
@@ -29,6 +31,8 @@ public:
 
 private:
     std::unique_ptr<CCommThreadMonitor> thread_;
+    // Hidden until the engine asks for it (2009); goes before the thread it shows.
+    std::unique_ptr<CDlgCommMonitor> traceWindow_;
 };
 
 } // namespace

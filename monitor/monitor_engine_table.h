@@ -26,7 +26,8 @@ public:
 // Creates and starts the engine of a receiver number.
 using MonitorEngineFactory = std::function<std::unique_ptr<IMonitorEngine>(int receiverNumber)>;
 
-// Monitor engine threads (CCommThreadMonitor) on the given tables.
+// Monitor engine threads (CCommThreadMonitor) on the given tables, each with its hidden trace
+// window ("Comm Interval(n)"); call on the GUI thread.
 MonitorEngineFactory monitorThreadFactory(ReceiverTable* table, MonitorValueTable* values,
                                           EngineOptions options);
 

@@ -163,6 +163,10 @@ CPanelRenderer::CPanelRenderer(PanelPngLoader loader) : images_(std::move(loader
     textColour_ = kWhiteText;
 }
 
+bool CPanelRenderer::imagesUsable() const {
+    return !imageCreationFailed_;
+}
+
 QSize CPanelRenderer::stripSize() const {
     if (!hasScaleStrip(layoutMode_)) {
         return {0, 0};
@@ -197,7 +201,7 @@ void CPanelRenderer::buildLayout(const LayoutRequest& request, const ReceiverTab
         strip_ = QImage();
     }
 
-    {
+    if (!content_.isNull()) {
         QPainter painter(&content_);
         for (int number = 1; number <= receiverCount_; ++number) {
             drawStaticPanel(painter, table.byNumber(number),
@@ -205,6 +209,12 @@ void CPanelRenderer::buildLayout(const LayoutRequest& request, const ReceiverTab
         }
     }
     clean_ = content_.copy();
+    // An image of no pixels (a narrow layout without receivers) is empty, not a failure.
+    const auto failed = [](const QImage& image, QSize wanted) {
+        return image.isNull() && !wanted.isEmpty();
+    };
+    imageCreationFailed_ = failed(content_, imageSize) || failed(clean_, imageSize) ||
+                           (hasScaleStrip(layoutMode_) && strip_.isNull() && !imageSize.isEmpty());
 
     HitImageSizes sizes;
     sizes.colourTab = images_.size(kSlotColourTab);

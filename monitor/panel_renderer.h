@@ -100,6 +100,10 @@ public:
     QSize stripSize() const;
     QSize contentSize() const { return contentSize_; }
 
+    // False when the content, clean background or strip image could not be created (too
+    // large for memory): drawing into them then has no effect.
+    bool imagesUsable() const;
+
     const QImage& contentImage() const { return content_; }
     const QImage& cleanImage() const { return clean_; }
     const QImage& stripImage() const { return strip_; }
@@ -151,6 +155,7 @@ private:
     QImage strip_;
     std::array<PanelState, kMaxReceivers> panels_;
     bool drawn_ = false;
+    bool imageCreationFailed_ = false;
 };
 
 } // namespace tessaly

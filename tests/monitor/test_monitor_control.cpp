@@ -93,7 +93,10 @@ public:
         return m;
     }
 
+    void imageCreationFailed() override { ++imageFailures; }
+
     int layoutBuilds = 0;
+    int imageFailures = 0;
     int invalidations = 0;
     bool maximised = false;
     QRect windowRect{100, 100, 800, 600};
@@ -346,4 +349,16 @@ TEST_F(MonitorControlTest, TooltipsForWarningsAndComments) {
     const QPoint memo = centre(3, &PanelHitAreas::memo);
     EXPECT_EQ(control->mouseMoved(memo - QPoint(0, 83), QPoint(0, 83)).kind, TooltipChange::Show);
     EXPECT_EQ(control->mouseMoved(QPoint(-1, 5), {}).kind, TooltipChange::None);
+}
+
+TEST_F(MonitorControlTest, AnImageTooLargeForMemoryIsReportedAndDrawingGoesOn) {
+    control->takeOverTable(tableOf(2), false);
+    EXPECT_EQ(host.imageFailures, 0);
+    control->initialUpdate(QSize(600000000, 100)); // rows longer than an image may hold
+    EXPECT_EQ(host.imageFailures, 1);
+    EXPECT_TRUE(control->layoutReady());
+    control->handleCommand(kCmdMonitorStartStop, kMonitoringStart);
+    values.byNumber(1).rfLevelA = -600;
+    control->refresh(); // draws into nothing, without harm
+    EXPECT_TRUE(control->monitoring());
 }

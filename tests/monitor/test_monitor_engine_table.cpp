@@ -74,6 +74,7 @@ public:
     void placeMainWindow(const QRect&) override {}
     void resizeMainWindow(QSize) override {}
     PlatformMetrics platformMetrics() const override { return {}; }
+    void imageCreationFailed() override {}
 };
 
 class MonitorEnginesAgainstSimulator : public ::testing::Test {
