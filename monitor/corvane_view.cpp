@@ -1,5 +1,6 @@
 #include "monitor/corvane_view.h"
 
+#include "chrome/user_prompts.h"
 #include "comm/app_message.h"
 #include "protocol/environment_file.h"
 #include "protocol/program_flags.h"
@@ -23,6 +24,9 @@ namespace tessaly {
 
 namespace {
 
+// Qt has no drawing context to fail apart from the image, so only the second of the two texts
+// can occur.
+constexpr const char* kNotEnoughMemoryText = "Not Enough Memory(2)";
 constexpr int kTooltipMaxWidth = 240;
 constexpr int kTooltipFontPixels = 14;
 constexpr int kTooltipFrameWidth = 2 * (2 + 1) + 2; // padding and border both sides, rounding
@@ -255,6 +259,11 @@ void CCorvaneView::updateScrollRanges() {
     vertical->setRange(0, std::max(0, content.height() - page.height()));
     vertical->setPageStep(std::max(1, page.height()));
     vertical->setSingleStep(std::max(1, content.height() / kLineStepsPerContent));
+}
+
+void CCorvaneView::imageCreationFailed() {
+    userPrompts().messageBox(this, QString::fromLatin1(kNotEnoughMemoryText), PromptButtons::Ok,
+                             PromptIcon::Exclamation);
 }
 
 void CCorvaneView::layoutBuilt() {

@@ -69,6 +69,7 @@ private:
     void placeMainWindow(const QRect& outer) override;
     void resizeMainWindow(QSize outer) override;
     PlatformMetrics platformMetrics() const override;
+    void imageCreationFailed() override;
 
     void updateScrollRanges();
     void paintBlocks(QPainter& painter, QSize client);
