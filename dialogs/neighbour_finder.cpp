@@ -4,12 +4,17 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QThread>
+#include <QTimer>
 #include <QWidget>
+
+#include <atomic>
+#include <thread>
 
 namespace tessaly {
 
 namespace {
+
+constexpr int kWorkPollIntervalMs = 10; // how often the waiting dialog looks for the end
 
 class SystemNeighbourFinder : public INeighbourFinder {
 public:
@@ -41,13 +46,23 @@ void runBlockingWork(QWidget& dialog, const std::function<void()>& work) {
     const bool wasEnabled = dialog.isEnabled();
     dialog.setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // A plain thread and an atomic flag: the hand-over stays visible to ThreadSanitizer, which
+    // cannot see inside Qt's own thread classes.
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        work();
+        done.store(true, std::memory_order_release);
+    });
     QEventLoop loop;
-    std::unique_ptr<QThread> worker(QThread::create(work));
-    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit,
-                     Qt::QueuedConnection);
-    worker->start();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done.load(std::memory_order_acquire)) {
+            loop.quit();
+        }
+    });
+    poll.start(kWorkPollIntervalMs);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker->wait();
+    worker.join();
     QApplication::restoreOverrideCursor();
     dialog.setEnabled(wasEnabled);
 }
