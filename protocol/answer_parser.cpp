@@ -2,6 +2,7 @@
 
 #include "protocol/command_builder.h"
 #include "protocol/frequency.h"
+#include "protocol/number_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -85,26 +86,7 @@ SharedInt* integerField(int32_t itemId, ReceiverRecord& record) {
 } // namespace
 
 int32_t parseLeadingInt(std::string_view text) {
-    size_t pos = 0;
-    while (pos < text.size() && isBlank(text[pos])) {
-        ++pos;
-    }
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    int64_t value = 0;
-    constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
-    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-        value = std::min(value * 10 + (text[pos] - '0'), kLimit);
-        ++pos;
-    }
-    if (negative) {
-        value = -value;
-    }
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return atoiRule(text);
 }
 
 void parseConfigurationAnswer(int32_t itemId, std::string_view line, ReceiverRecord& record) {
