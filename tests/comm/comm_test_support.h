@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comm/app_message.h"
+#include "tests/support/wait_until.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -12,20 +13,6 @@
 #include <vector>
 
 namespace tessaly::testing {
-
-// Runs the calling thread's events until `done` holds or `limitMs` passes.
-inline bool waitUntil(const std::function<bool()>& done, int limitMs = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > limitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
 
 // Runs the calling thread's events for a while, for checks that something does NOT happen.
 inline void runEventsFor(int milliseconds) {

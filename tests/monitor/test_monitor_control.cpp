@@ -3,30 +3,20 @@
 #include "comm/message_codes.h"
 #include "tests/monitor/synthetic_panel_images.h"
 
+#include "tests/support/wait_until.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
 using namespace tessaly;
+using tessaly::testing::waitUntil;
 
 namespace {
-
-bool waitUntil(const std::function<bool()>& done, int limitMs = 3000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > limitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
 
 // Everything the engines were told, in order: (receiver number, code), quit as code 0.
 struct EngineLog {

@@ -7,9 +7,11 @@
 #include "sim/simulator.h"
 #include "tests/monitor/synthetic_panel_images.h"
 
+#include "tests/support/wait_until.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -18,21 +20,9 @@
 #include <mutex>
 
 using namespace tessaly;
+using tessaly::testing::waitUntil;
 
 namespace {
-
-bool waitUntil(const std::function<bool()>& done, int limitMs = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > limitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
 
 // Counts the events on their way to real engine threads.
 struct EventCounts {
