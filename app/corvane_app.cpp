@@ -61,10 +61,7 @@ void CCorvaneApp::openCommandLineFile() {
         return;
     }
     const QString& path = args.at(1);
-    frame_->view()->openEnvironmentFile(path);
-    frame_->refreshRfItem();
-    frame_->setCaptionFile(path);
-    frame_->refreshMenuStates();
+    frame_->openFromCommandLine(path);
 }
 
 int CCorvaneApp::exitInstance(int exitCode) {

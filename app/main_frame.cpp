@@ -127,16 +127,22 @@ void CMainFrame::openEnvironment() {
     if (path.isEmpty()) {
         return;
     }
-    sendAppMessage(view_, kCmdOpenEnvironment, 0, path);
+    // The caption names the file only when it was opened: after an abandoned open the old
+    // receivers are still on screen.
+    const bool opened = sendAppMessage(view_, kCmdOpenEnvironment, 0, path);
     refreshRfItem();
-    setCaptionFile(path);
+    if (opened) {
+        setCaptionFile(path);
+    }
 }
 
 void CMainFrame::openFromCommandLine(const QString& path) {
-    view_->openEnvironmentFile(path);
+    const bool opened = view_->openEnvironmentFile(path);
     refreshRfItem();
     refreshMenuStates();
-    setCaptionFile(path);
+    if (opened) {
+        setCaptionFile(path);
+    }
 }
 
 bool CMainFrame::savePrompt() {
@@ -146,8 +152,9 @@ bool CMainFrame::savePrompt() {
     if (path.isEmpty()) {
         return false;
     }
-    sendAppMessage(view_, kCmdSaveEnvironment, 0, path);
-    setCaptionFile(path);
+    if (sendAppMessage(view_, kCmdSaveEnvironment, 0, path)) {
+        setCaptionFile(path);
+    }
     return true;
 }
 

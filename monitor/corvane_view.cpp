@@ -121,16 +121,18 @@ QPoint CCorvaneView::scrollPosition() const {
 
 bool CCorvaneView::event(QEvent* event) {
     if (const AppMessage* message = AppMessage::from(event)) {
-        onCommand(message->code(), static_cast<int>(message->value()), message->payload());
-        return true;
+        // sendAppMessage hands this result back to the frame.
+        return onCommand(message->code(), static_cast<int>(message->value()), message->payload());
     }
     return QAbstractScrollArea::event(event);
 }
 
-void CCorvaneView::onCommand(int code, int value, const QString& path) {
-    if (!fileActions_->handleCommand(code, path)) {
+bool CCorvaneView::onCommand(int code, int value, const QString& path) {
+    bool done = true;
+    if (!fileActions_->handleCommand(code, path, &done)) {
         control_->handleCommand(code, value);
     }
+    return done;
 }
 
 bool CCorvaneView::viewportEvent(QEvent* event) {

@@ -56,8 +56,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
-    // One forwarded command. Codes whose work the view does not do (yet) are ignored.
-    virtual void onCommand(int code, int value, const QString& path);
+    // One forwarded command. Codes whose work the view does not do are ignored. False when an
+    // open or save was given up or failed, so the sender knows not to name the file.
+    virtual bool onCommand(int code, int value, const QString& path);
 
 private:
     // IMonitorHost

@@ -79,13 +79,18 @@ class RecordingView : public CCorvaneView {
 public:
     std::vector<ViewCall> calls;
     bool saveSucceeds = true;
+    bool openSucceeds = true;
 
 protected:
-    void onCommand(int code, int value, const QString& path) override {
+    bool onCommand(int code, int value, const QString& path) override {
         calls.push_back({code, value, path, dispatching});
-        if (code == kCmdSaveEnvironment && saveSucceeds) {
-            programFlags().modified = 0;
+        if (code == kCmdSaveEnvironment) {
+            if (saveSucceeds) {
+                programFlags().modified = 0;
+            }
+            return saveSucceeds;
         }
+        return code != kCmdOpenEnvironment || openSucceeds;
     }
 };
 
@@ -153,6 +158,20 @@ TEST_F(MainFrameTest, OpenSendsThePathAndNamesTheFileInTheCaption) {
     EXPECT_EQ(prompts.shown, QStringList{QStringLiteral("Open File")});
     EXPECT_EQ(prompts.filters.value(0),
               QStringLiteral("Environment File(*.ini)|*.ini|All Files(*.*)|*.*|"));
+}
+
+TEST_F(MainFrameTest, AbandonedOpenOrFailedSaveLeavesTheCaption) {
+    view->openSucceeds = false;
+    prompts.paths = {QStringLiteral("/srv/sites/hall.ini")};
+    command(kCmdOpenEnvironment);
+    ASSERT_EQ(view->calls.size(), 1u);
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("TESSALY"));
+
+    view->saveSucceeds = false;
+    prompts.paths = {QStringLiteral("/nonexistent/dir/site.ini")};
+    command(kCmdSaveEnvironment);
+    ASSERT_EQ(view->calls.size(), 2u);
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("TESSALY"));
 }
 
 TEST_F(MainFrameTest, CancelledOpenDoesNothing) {
