@@ -18,6 +18,7 @@ packages=(
     clang-14 libclang-rt-14-dev clang-format
     xvfb xauth imagemagick fonts-dejavu-core
     iproute2 netcat-openbsd
+    desktop-file-utils appstream xdotool libcap2-bin
 )
 
 as_root() {
