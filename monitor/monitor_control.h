@@ -120,6 +120,7 @@ public:
     // Records the main window's rectangle for the current mode (resize, move, mode change).
     void rememberWindowRect();
     void setAllFitFlags(int flag);
+    void setFitFlag(int layoutMode, int flag) { fitFlags_[static_cast<size_t>(layoutMode)] = flag; }
     int fitFlag(int layoutMode) const { return fitFlags_[static_cast<size_t>(layoutMode)]; }
     QRect savedWindowRect(int layoutMode) const {
         return savedRects_[static_cast<size_t>(layoutMode)];
