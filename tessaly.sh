@@ -5,6 +5,7 @@
 #   ./tessaly.sh build  install what is missing and build only
 #   ./tessaly.sh sanitize [asan|tsan]  the sanitizer runs that `test` ends with
 #   ./tessaly.sh fuzz [seconds]        build the fuzz harnesses (clang) and run each that long
+#   ./tessaly.sh bench  build the benchmarks (Release) and run them; writes bench/RESULTS.md
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -137,8 +138,9 @@ case "$cmd" in
     sanitize) install_missing; sanitize "$@" ;;
     fuzz) install_missing; fuzz "$@" ;;
     run) install_missing; build; main_job "$@" ;;
+    bench) install_missing; "$root/bench/run.sh" "$@" ;;
     *)
-        echo "usage: ./tessaly.sh run|test|build|sanitize|fuzz" >&2
+        echo "usage: ./tessaly.sh run|test|build|sanitize|fuzz|bench" >&2
         exit 2
         ;;
 esac
