@@ -190,8 +190,7 @@ void CDlgInputIP::accept() {
     }
     const std::optional<std::array<int, 4>> octets = parseIpOctets(ipEdit_->text());
     if (!octets || isUnusableAddress(*octets)) {
-        userPrompts().messageBox(this,
-                                 QStringLiteral("%1 %2.").arg(kInvalidWord).arg(kIpAddressWord),
+        userPrompts().messageBox(this, invalidMessage(QString::fromLatin1(kIpAddressWord)),
                                  PromptButtons::Ok, PromptIcon::Exclamation);
         ipEdit_->setFocus();
         return;

@@ -3,6 +3,7 @@
 #include "comm/comm_thread_config.h"
 #include "comm/engine_options.h"
 #include "dialogs/neighbour_finder.h"
+#include "dialogs/setting_messages.h"
 #include "protocol/receiver_table.h"
 
 #include <QDialog>
@@ -26,7 +27,6 @@ constexpr int kInputModeAdd = 2;
 
 constexpr int kNameEditId = 1058;
 constexpr int kNameMaxLength = 10;
-constexpr const char* kInvalidWord = "Invalid ";
 constexpr const char* kIpAddressWord = "IP Address";
 constexpr const char* kIpOverlapsText = "IP address overlaps.";
 constexpr const char* kMacOverlapsText = "MAC address overlaps.";
