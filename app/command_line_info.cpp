@@ -1,0 +1,49 @@
+#include "app/command_line_info.h"
+
+#include "app/help_target.h"
+#include "app/version_info.h"
+#include "protocol/settings.h"
+
+#include <cstring>
+
+namespace tessaly {
+
+InfoRequest infoRequest(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const char* argument = argv[i];
+        if (std::strcmp(argument, "--") == 0) {
+            break;
+        }
+        if (std::strcmp(argument, "-h") == 0 || std::strcmp(argument, "--help") == 0) {
+            return InfoRequest::Help;
+        }
+        if (std::strcmp(argument, "--version") == 0) {
+            return InfoRequest::Version;
+        }
+    }
+    return InfoRequest::None;
+}
+
+QString helpText() {
+    return QStringLiteral(
+               "Usage: tessaly [ENVIRONMENT.ini]\n"
+               "Monitors and configures up to 60 networked wireless-microphone receivers.\n"
+               "\n"
+               "  ENVIRONMENT.ini  an environment file to open at start, as File, Open "
+               "Environment does\n"
+               "  -h, --help       print this text and exit\n"
+               "  --version        print the version and exit\n"
+               "\n"
+               "Settings are read from %1 in the directory Tessaly is started from; without\n"
+               "it every setting keeps its default. Help, Help in the program opens the "
+               "manual\n"
+               "(installed as %2/Tessaly_e.html). Qt's own options such as -platform are\n"
+               "accepted too.\n")
+        .arg(QLatin1String(kSettingsFileName), QLatin1String(kInstalledManualDirectory));
+}
+
+QString versionText() {
+    return QStringLiteral("tessaly %1\n").arg(fullVersionText());
+}
+
+} // namespace tessaly
