@@ -6,12 +6,17 @@
 #include "dialogs/dlg_get_receiver_inf.h"
 #include "dialogs/dlg_input_ip.h"
 #include "dialogs/dlg_ref_arp.h"
+#include "dialogs/dlg_set_comment.h"
+#include "dialogs/dlg_set_recv_name.h"
+#include "dialogs/dlg_tool_set_matrix.h"
 #include "tests/dialogs/dialog_test_support.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 
 #include <cstdio>
 
@@ -104,6 +109,47 @@ bool tourConfiguration() {
     return ok;
 }
 
+bool tourCommentEditor() {
+    CDlgSetComment dialog(nullptr, 2,
+                          QStringLiteral("Spare for the choir.\r\nBattery changed at 18:30."),
+                          QStringLiteral("Vocal 2"));
+    dialog.open();
+    const bool ok = save(dialog, "editor-comment.png");
+    dialog.done(QDialog::Rejected);
+    return ok;
+}
+
+// The name editor is a bare edit over a panel's name: the picture shows it with what lies
+// around it on the screen.
+bool tourNameEditor() {
+    QLabel backdrop(QStringLiteral("  panel of receiver 3"));
+    backdrop.setStyleSheet(QStringLiteral("background: #09122F; color: #80C0FF;"));
+    backdrop.setGeometry(100, 100, 260, 80);
+    backdrop.show();
+    ReceiverTable table;
+    table.count = 3;
+    table.byNumber(3).name = "Vocal 3";
+    CDlgSetRecvName editor(nullptr, {QPoint(140, 130), 96, 18, 12}, false, 3, table);
+    editor.open();
+    runEventsFor(200);
+    const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0, 100, 100, 260, 80);
+    const QString path = QDir(outputDir).filePath("editor-name.png");
+    const bool ok = screen.save(path);
+    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
+    editor.reject();
+    return ok;
+}
+
+bool tourMatrix() {
+    DisplayState display;
+    CDlgToolSetMatrix dialog(nullptr, display);
+    dialog.fillList(kLayoutLargeVertical)->setCurrentIndex(6);
+    dialog.open();
+    const bool ok = save(dialog, "editor-matrix.png");
+    dialog.done(QDialog::Rejected);
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -113,5 +159,8 @@ int main(int argc, char** argv) {
     bool ok = tourProgress();
     ok = tourIpSearch() && ok;
     ok = tourConfiguration() && ok;
+    ok = tourCommentEditor() && ok;
+    ok = tourNameEditor() && ok;
+    ok = tourMatrix() && ok;
     return ok ? 0 : 1;
 }
