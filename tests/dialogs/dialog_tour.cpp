@@ -124,12 +124,13 @@ bool tourCommentEditor() {
 bool tourNameEditor() {
     QLabel backdrop(QStringLiteral("  panel of receiver 3"));
     backdrop.setStyleSheet(QStringLiteral("background: #09122F; color: #80C0FF;"));
+    backdrop.setAlignment(Qt::AlignLeft | Qt::AlignTop);
     backdrop.setGeometry(100, 100, 260, 80);
     backdrop.show();
     ReceiverTable table;
     table.count = 3;
     table.byNumber(3).name = "Vocal 3";
-    CDlgSetRecvName editor(nullptr, {QPoint(140, 130), 96, 18, 12}, false, 3, table);
+    CDlgSetRecvName editor(nullptr, {QPoint(140, 140), 96, 18, 12}, false, 3, table);
     editor.open();
     runEventsFor(200);
     const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0, 100, 100, 260, 80);
