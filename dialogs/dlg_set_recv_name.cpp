@@ -99,10 +99,7 @@ void CDlgSetRecvName::commitAndClose(const QString& name) {
     closing_ = 1;
     editedName_ = name;
     ReceiverRecord& record = table_.byNumber(receiverNumber_);
-    {
-        const auto lock = table_.lockTexts();
-        record.name = bytesFromText(editedName_);
-    }
+    record.name = bytesFromText(editedName_);
     record.nameChanged = 1;
     done(QDialog::Accepted);
 }

@@ -1,5 +1,6 @@
 #include "dialogs/dlg_tool_set_matrix.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -54,6 +55,7 @@ int derivedLineCount(int fill) {
 CDlgToolSetMatrix::CDlgToolSetMatrix(QWidget* parent, DisplayState& display)
     : QDialog(parent), display_(display) {
     setWindowTitle(QStringLiteral("Monitor Matrix Setting"));
+    setWindowIcon(QApplication::windowIcon());
 
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Row"), this), 0, kRowColumn, Qt::AlignCenter);
