@@ -1,5 +1,6 @@
 #include "monitor/corvane_view.h"
 
+#include "chrome/menu_commands.h"
 #include "chrome/user_prompts.h"
 #include "comm/app_message.h"
 #include "protocol/environment_file.h"
@@ -81,6 +82,8 @@ CCorvaneView::CCorvaneView(QWidget* parent, MonitorEngineFactory engineFactory,
         engineFactory ? std::move(engineFactory) : defaultEngineFactory(), controlOptions());
     fileActions_ = std::make_unique<CViewFileActions>(*this, *control_, programReceiverTable(),
                                                       displayState());
+    panelActions_ = std::make_unique<CPanelActions>(*viewport(), *control_, programReceiverTable(),
+                                                    displayState());
 
     tooltip_ = new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint);
     QFont tipFont(QStringLiteral("DejaVu Sans"));
@@ -106,6 +109,7 @@ void CCorvaneView::onInitialUpdate() {
     }
     const QSize screenSize = screen != nullptr ? screen->size() : QSize(1920, 1080);
     fileActions_->initialUpdate(programSettings().defaultFreqText);
+    panelActions_->setDebug(programSettings().commDebug != 0);
     control_->initialUpdate(screenSize);
     paintBuffer_ = QImage(screenSize, QImage::Format_RGB32);
     viewport()->update();
@@ -129,7 +133,9 @@ bool CCorvaneView::event(QEvent* event) {
 
 bool CCorvaneView::onCommand(int code, int value, const QString& path) {
     bool done = true;
-    if (!fileActions_->handleCommand(code, path, &done)) {
+    if (code == kCmdMonitorMatrix) {
+        panelActions_->monitorMatrix();
+    } else if (!fileActions_->handleCommand(code, path, &done)) {
         control_->handleCommand(code, value);
     }
     return done;
@@ -143,6 +149,13 @@ bool CCorvaneView::viewportEvent(QEvent* event) {
     case QEvent::Leave:
         tooltip_->hide();
         break;
+    case QEvent::MouseButtonPress: {
+        const auto* press = static_cast<QMouseEvent*>(event);
+        if (press->button() == Qt::LeftButton) {
+            panelActions_->leftButtonDown(press->position().toPoint(), scrollPosition());
+        }
+        break;
+    }
     default:
         break;
     }

@@ -2,6 +2,7 @@
 
 #include "monitor/monitor_control.h"
 #include "monitor/monitor_engine_table.h"
+#include "monitor/panel_actions.h"
 #include "monitor/panel_renderer.h"
 #include "monitor/view_file_actions.h"
 #include "protocol/receiver_table.h"
@@ -46,6 +47,8 @@ public:
     CMonitorControl& control() { return *control_; }
     // Open, save, receiver configuration, upload and download (3001 to 3009).
     CViewFileActions& fileActions() { return *fileActions_; }
+    // Panel clicks and the Monitor Matrix Setting command (3024).
+    CPanelActions& panelActions() { return *panelActions_; }
     const CPanelRenderer& renderer() const { return renderer_; }
     QPoint scrollPosition() const;
 
@@ -81,6 +84,7 @@ private:
     std::unique_ptr<CMonitorControl> control_;
     QImage paintBuffer_;
     std::unique_ptr<CViewFileActions> fileActions_;
+    std::unique_ptr<CPanelActions> panelActions_;
     QLabel* tooltip_ = nullptr;
 };
 
