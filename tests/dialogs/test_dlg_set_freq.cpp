@@ -1,0 +1,152 @@
+// The frequency picker: the band and channel it opens on, used channels in red, its placement,
+// and the result of each way the list can close.
+
+#include "chrome/comb_color.h"
+#include "dialogs/dlg_set_freq.h"
+#include "protocol/bands.h"
+#include "protocol/settings.h"
+#include "tests/dialogs/dialog_test_support.h"
+#include "tests/support/wait_until.h"
+
+#include <QAbstractItemView>
+#include <QTest>
+#include <QTimer>
+
+using namespace tessaly;
+using namespace tessaly::testing;
+
+namespace {
+
+class SetFreqTest : public ::testing::Test {
+protected:
+    SetFreqTest() {
+        table.count = 3;
+        table.byNumber(1).setFrequencyText("710.125");
+        table.byNumber(2).setFrequencyText("710.125");
+        table.byNumber(3).setFrequencyText("710.500");
+    }
+
+    std::unique_ptr<CDlgSetFreq> makePicker(int number, FreqPickerPlacement placement = {}) {
+        return std::make_unique<CDlgSetFreq>(nullptr, false, number, table, placement);
+    }
+
+    // Opens the picker and waits for its list to drop down.
+    static bool openDropped(CDlgSetFreq& picker) {
+        picker.open();
+        return waitUntil([&] { return picker.channelList()->view()->isVisible(); }, 2000);
+    }
+
+    static bool waitClosed(CDlgSetFreq& picker) {
+        return waitUntil([&] { return !picker.isVisible(); }, 2000);
+    }
+
+    ReceiverTable table;
+};
+
+int indexOf(const CCombColor* list, const char* text) {
+    return list->findText(QString::fromLatin1(text));
+}
+
+} // namespace
+
+TEST_F(SetFreqTest, OpensOnTheOwnChannelWithOtherReceiversChannelsRed) {
+    for (int number : {1, 2}) {
+        const auto picker = makePicker(number);
+        const CCombColor* list = picker->channelList();
+        EXPECT_EQ(picker->band(), kBandJpn);
+        ASSERT_EQ(list->count(), kChannelsPerBand);
+        EXPECT_EQ(list->currentText(), "710.125");
+        EXPECT_EQ(list->itemColor(indexOf(list, "710.125")), kUsedChannelColor) << number;
+        EXPECT_EQ(list->itemColor(indexOf(list, "710.500")), kUsedChannelColor) << number;
+        EXPECT_EQ(list->itemColor(indexOf(list, "710.250")), kFreeChannelColor) << number;
+    }
+    const auto alone = makePicker(3);
+    EXPECT_EQ(alone->channelList()->currentText(), "710.500");
+    EXPECT_EQ(alone->channelList()->itemColor(indexOf(alone->channelList(), "710.500")),
+              kFreeChannelColor);
+}
+
+TEST_F(SetFreqTest, ChoosingAnotherChannelClosesWithOk) {
+    const auto picker = makePicker(3);
+    ASSERT_TRUE(openDropped(*picker));
+    QAbstractItemView* view = picker->channelList()->view();
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_Return);
+    ASSERT_TRUE(waitClosed(*picker));
+    EXPECT_EQ(picker->result(), QDialog::Accepted);
+    const ReceiverRecord& r = picker->record();
+    EXPECT_EQ(r.freqText, "710.625");
+    EXPECT_EQ(r.freqKhz, 710625);
+    EXPECT_EQ(r.freqChanged, 1);
+    EXPECT_EQ(table.byNumber(3).freqChanged, 0); // the creator's table is untouched
+}
+
+TEST_F(SetFreqTest, ChoosingTheChannelAlreadySetClosesWithCancel) {
+    const auto picker = makePicker(3);
+    ASSERT_TRUE(openDropped(*picker));
+    QTest::keyClick(picker->channelList()->view(), Qt::Key_Return);
+    ASSERT_TRUE(waitClosed(*picker));
+    EXPECT_EQ(picker->result(), QDialog::Rejected);
+    EXPECT_EQ(picker->record().freqText, "710.500");
+}
+
+TEST_F(SetFreqTest, EscapeFromAFrequencyInNoBandStoresTheFirstChannelOfTheDefaultBand) {
+    const int saved = programSettings().defaultBand;
+    programSettings().defaultBand = kBandUsa;
+    table.byNumber(3).setFrequencyText("800.000");
+    const auto picker = makePicker(3);
+    EXPECT_EQ(picker->band(), kBandUsa);
+    ASSERT_TRUE(openDropped(*picker));
+    EXPECT_EQ(picker->channelList()->currentIndex(), 0);
+    QTest::keyClick(picker->channelList()->view(), Qt::Key_Escape);
+    ASSERT_TRUE(waitClosed(*picker));
+    EXPECT_EQ(picker->result(), QDialog::Accepted);
+    EXPECT_EQ(picker->record().freqText, "946.125");
+    EXPECT_EQ(picker->record().freqKhz, 946125);
+    programSettings().defaultBand = saved;
+}
+
+TEST_F(SetFreqTest, AFrequencyBetweenChannelsOpensOnTheFirstAndAnyCloseStoresIt) {
+    table.byNumber(3).setFrequencyText("711.2"); // between 711.125 and 711.250
+    const auto picker = makePicker(3);
+    EXPECT_EQ(picker->band(), kBandJpn);
+    ASSERT_TRUE(openDropped(*picker));
+    EXPECT_EQ(picker->channelList()->currentIndex(), 0);
+    picker->channelList()->hidePopup(); // a click elsewhere closes the list the same way
+    ASSERT_TRUE(waitClosed(*picker));
+    EXPECT_EQ(picker->result(), QDialog::Accepted);
+    EXPECT_EQ(picker->record().freqKhz, 710125);
+}
+
+TEST_F(SetFreqTest, PlacesItselfBesideTheAnchorAsTheVariantSays) {
+    FreqPickerPlacement placement;
+    placement.anchor = QPoint(300, 200);
+    placement.width = 120;
+    placement.height = 18;
+    placement.fontHeight = 13;
+    placement.variant = kFreqPickerVariantHorizontal;
+    const auto right = makePicker(1, placement);
+    EXPECT_EQ(right->pos(), QPoint(304, 200));
+    EXPECT_EQ(right->width(), 120);
+    EXPECT_EQ(right->size(), right->channelList()->size());
+    EXPECT_EQ(right->channelList()->font().pixelSize(), 13);
+
+    placement.variant = kFreqPickerVariantVertical;
+    EXPECT_EQ(makePicker(1, placement)->pos(), QPoint(298, 200));
+}
+
+TEST_F(SetFreqTest, RunsModallyUntilTheListCloses) {
+    const auto picker = makePicker(1);
+    QAbstractItemView* view = picker->channelList()->view();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (view->isVisible()) {
+            poll.stop();
+            QTest::keyClick(view, Qt::Key_End);
+            QTest::keyClick(view, Qt::Key_Return);
+        }
+    });
+    poll.start(5);
+    EXPECT_EQ(picker->exec(), QDialog::Accepted);
+    EXPECT_EQ(picker->record().freqText, "713.875");
+}
