@@ -2,11 +2,15 @@
 // receivers on loopback, and saves them as PNG files:
 //   xvfb-run -a -s "-screen 0 1920x1080x24" dialog_tour <output directory>
 #include "chrome/ap_list_ctrl.h"
+#include "chrome/comb_color.h"
 #include "dialogs/dlg_config_recv.h"
+#include "dialogs/dlg_disp_receiver_inf.h"
 #include "dialogs/dlg_get_receiver_inf.h"
 #include "dialogs/dlg_input_ip.h"
 #include "dialogs/dlg_ref_arp.h"
 #include "dialogs/dlg_set_comment.h"
+#include "dialogs/dlg_set_freq.h"
+#include "dialogs/dlg_set_recv_inf.h"
 #include "dialogs/dlg_set_recv_name.h"
 #include "dialogs/dlg_tool_set_matrix.h"
 #include "tests/dialogs/dialog_test_support.h"
@@ -151,6 +155,69 @@ bool tourMatrix() {
     return ok;
 }
 
+bool tourReceiverSettings() {
+    ReceiverTable table;
+    table.count = 2;
+    ReceiverRecord& r = table.byNumber(2);
+    r.name = "Vocal 2";
+    r.setFrequencyText("710.250"); // band 2: no middle RF power
+    r.afVolume = -6;
+    r.lineMic = 0;
+    r.rxKeyLock = 1;
+    r.rxKeyLockPin = 7;
+    r.squelch = 32;
+    r.rfPower = 3;
+    r.micGain = 12;
+    r.batteryKind = 1;
+    CDlgSetRecvInf dialog(nullptr, false, 2, table);
+    dialog.open();
+    const bool ok = save(dialog, "editor-settings.png");
+    dialog.done(QDialog::Rejected);
+    return ok;
+}
+
+// The picker is its closed list with the list dropped down below it, over a panel's frequency:
+// the picture shows that part of the screen.
+bool tourFrequencyPicker() {
+    QLabel backdrop(QStringLiteral("  panel of receiver 2\n\n  710.125 MHz"));
+    backdrop.setStyleSheet(QStringLiteral("background: #09122F; color: #80C0FF;"));
+    backdrop.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    backdrop.setGeometry(100, 100, 300, 320);
+    backdrop.show();
+    ReceiverTable table;
+    table.count = 3;
+    table.byNumber(1).setFrequencyText("710.375");
+    table.byNumber(2).setFrequencyText("710.125");
+    table.byNumber(3).setFrequencyText("710.750");
+    CDlgSetFreq picker(nullptr, false, 2, table, {QPoint(108, 130), 110, 18, 13, 0});
+    picker.open();
+    runEventsFor(300);
+    const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0, 100, 100, 300, 320);
+    const QString path = QDir(outputDir).filePath("editor-frequency.png");
+    const bool ok = screen.save(path);
+    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
+    picker.channelList()->hidePopup();
+    runEventsFor(50);
+    return ok;
+}
+
+bool tourReceiverInformation() {
+    ReceiverRecord r;
+    r.name = "Vocal 2";
+    r.afVolume = -4;
+    r.lineMic = 1;
+    r.antennaSwitch = 2; // unknown: shown empty and grey
+    r.squelch = 26;
+    r.rfPower = 2;
+    r.micGain = 14;
+    r.txKeyLock = 1;
+    CDlgDispReceiverInf dialog(nullptr, 2, r);
+    dialog.open();
+    const bool ok = save(dialog, "editor-information.png");
+    dialog.done(QDialog::Rejected);
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -163,5 +230,8 @@ int main(int argc, char** argv) {
     ok = tourCommentEditor() && ok;
     ok = tourNameEditor() && ok;
     ok = tourMatrix() && ok;
+    ok = tourReceiverSettings() && ok;
+    ok = tourFrequencyPicker() && ok;
+    ok = tourReceiverInformation() && ok;
     return ok ? 0 : 1;
 }
