@@ -2,8 +2,10 @@
 
 #include "chrome/ap_color_dialog.h"
 #include "comm/message_codes.h"
+#include "dialogs/dlg_disp_receiver_inf.h"
 #include "dialogs/dlg_set_comment.h"
 #include "dialogs/dlg_set_freq.h"
+#include "dialogs/dlg_set_recv_inf.h"
 #include "dialogs/dlg_set_recv_name.h"
 #include "dialogs/dlg_tool_set_matrix.h"
 #include "monitor/monitor_control.h"
@@ -12,6 +14,9 @@
 #include "protocol/program_flags.h"
 
 #include <QDialog>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -20,6 +25,9 @@
 namespace tessaly {
 
 namespace {
+
+constexpr int kReleasePollMs = 10;
+constexpr int kReleaseWaitLimitMs = 5000;
 
 std::optional<ReceiverRecord> runNameEditor(QWidget* parent, const PanelEditorPlacement& placement,
                                             bool monitoring, int receiverNumber,
@@ -40,6 +48,57 @@ std::optional<QString> runCommentDialog(QWidget* parent, int receiverNumber, con
         return std::nullopt;
     }
     return dialog.comment();
+}
+
+// The frequency picker drops its channel list down as it opens, and a list that is down closes
+// at the next button release. Opened from a button press, it must therefore wait for the release
+// that ends that press, or the same click would close it again.
+void waitForLeftButtonRelease() {
+    if (!(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+        return;
+    }
+    QEventLoop loop;
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&loop] {
+        if (!(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+            loop.quit();
+        }
+    });
+    poll.start(kReleasePollMs);
+    giveUp.start(kReleaseWaitLimitMs);
+    loop.exec();
+}
+
+std::optional<ReceiverRecord> runFrequencyPicker(QWidget* parent, bool monitoring,
+                                                 int receiverNumber, const ReceiverTable& copy,
+                                                 const PanelEditorPlacement& placement) {
+    const FreqPickerPlacement at{placement.anchor, placement.width, placement.height,
+                                 placement.fontHeight, placement.variant};
+    waitForLeftButtonRelease();
+    CDlgSetFreq dialog(parent, monitoring, receiverNumber, copy, at);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.record();
+}
+
+std::optional<ReceiverRecord> runSettingsDialog(QWidget* parent, bool monitoring,
+                                                int receiverNumber, const ReceiverTable& copy) {
+    CDlgSetRecvInf dialog(parent, monitoring, receiverNumber, copy);
+    dialog.exec();
+    // Apply may have stored the settings before a Cancel: the flag, not the result, tells.
+    if (!dialog.accepted()) {
+        return std::nullopt;
+    }
+    return dialog.record();
+}
+
+void runInformationDisplay(QWidget* parent, int receiverNumber, const ReceiverRecord& record) {
+    CDlgDispReceiverInf dialog(parent, receiverNumber, record);
+    dialog.exec();
 }
 
 void runMatrixDialog(QWidget* parent, DisplayState& display) {
@@ -76,7 +135,10 @@ PanelEditors panelEditorDialogs() {
     PanelEditors editors;
     editors.editName = runNameEditor;
     editors.editComment = runCommentDialog;
+    editors.pickFrequency = runFrequencyPicker;
     editors.pickColour = runColourDialog;
+    editors.editSettings = runSettingsDialog;
+    editors.showInformation = runInformationDisplay;
     editors.setMatrix = runMatrixDialog;
     return editors;
 }

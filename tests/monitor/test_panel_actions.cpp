@@ -1,9 +1,13 @@
 #include "monitor/panel_actions.h"
 
+#include "chrome/key_in.h"
 #include "chrome/menu_commands.h"
 #include "comm/app_message.h"
 #include "comm/message_codes.h"
 #include "comm/monitor_engine.h"
+#include "dialogs/dlg_disp_receiver_inf.h"
+#include "dialogs/dlg_set_comment.h"
+#include "dialogs/dlg_tool_set_matrix.h"
 #include "monitor/corvane_view.h"
 #include "monitor/monitor_control.h"
 #include "monitor/monitor_layout.h"
@@ -14,9 +18,12 @@
 #include "tests/monitor/synthetic_panel_images.h"
 #include "tests/support/wait_until.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -554,6 +561,54 @@ TEST_F(PanelActionsTest, MatrixChangeElsewhereOrNoneLeavesTheLayout) {
     // The new pair is used when the mode is entered.
     view->control().handleCommand(kCmdLayoutMode, kLayoutLargeVertical);
     EXPECT_EQ(view->renderer().fill(), 7);
+}
+
+namespace {
+
+// Answers the next modal dialog of type Dialog once it is up.
+template <class Dialog> void answerNextDialog(std::function<void(Dialog*)> answer) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, answer] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            answer(dialog);
+        }
+    });
+    poll->start(5);
+}
+
+} // namespace
+
+TEST_F(PanelActionsTest, TheProgramsDialogsAnswerBehindTheSeam) {
+    showMode(kLayoutLargeHorizontal, 3, true);
+    view->panelActions().setEditors(panelEditorDialogs());
+
+    answerNextDialog<CDlgSetComment>([](CDlgSetComment* dialog) {
+        dialog->edit()->setPlainText(QStringLiteral("pack 4"));
+        dialog->accept();
+    });
+    ASSERT_TRUE(clickArea(1, PanelArea::Memo));
+    EXPECT_EQ(programReceiverTable().byNumber(1).comment, "pack 4");
+    EXPECT_EQ(programFlags().modified, 1);
+
+    int shownFor = 0;
+    answerNextDialog<CDlgDispReceiverInf>([&shownFor](CDlgDispReceiverInf* dialog) {
+        shownFor = dialog->receiverNumber();
+        dialog->reject();
+    });
+    ASSERT_TRUE(clickArea(2, PanelArea::Meters));
+    EXPECT_EQ(shownFor, 2);
+
+    programFlags().modified = 0;
+    answerNextDialog<CDlgToolSetMatrix>([](CDlgToolSetMatrix* dialog) {
+        dialog->fillList(kLayoutLargeHorizontal)->setCurrentIndex(39); // 40
+        dialog->accept();
+    });
+    sendAppMessage(view.get(), kCmdMonitorMatrix);
+    EXPECT_EQ(displayState().matrix[kLayoutLargeHorizontal], (MatrixPair{40, 2}));
+    EXPECT_EQ(view->renderer().fill(), 40);
+    EXPECT_EQ(programFlags().modified, 1);
 }
 
 namespace {
