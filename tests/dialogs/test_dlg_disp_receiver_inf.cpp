@@ -3,7 +3,6 @@
 #include "dialogs/dlg_disp_receiver_inf.h"
 
 #include <QLabel>
-#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -78,18 +77,4 @@ TEST(DispReceiverInfTest, UnknownValuesAreNamedAndTheAntennaFieldGreysOut) {
     EXPECT_EQ(dialog.valueText(kInfoMicGainId), "-1");
     EXPECT_EQ(dialog.valueText(kInfoTxKeyLockId), "Unknown(7)");
     EXPECT_EQ(dialog.valueText(kInfoBatteryId), "Unknown(2)");
-}
-
-TEST(DispReceiverInfTest, CloseEndsTheDialog) {
-    CDlgDispReceiverInf dialog(nullptr, 1, ReceiverRecord{});
-    dialog.open();
-    QPushButton* close = nullptr;
-    for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
-        if (button->text() == "Close") {
-            close = button;
-        }
-    }
-    ASSERT_NE(close, nullptr);
-    close->click();
-    EXPECT_FALSE(dialog.isVisible());
 }

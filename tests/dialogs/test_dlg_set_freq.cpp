@@ -90,7 +90,7 @@ TEST_F(SetFreqTest, ChoosingTheChannelAlreadySetClosesWithCancel) {
     EXPECT_EQ(picker->record().freqText, "710.500");
 }
 
-TEST_F(SetFreqTest, EscapeFromAFrequencyInNoBandStoresTheFirstChannelOfTheDefaultBand) {
+TEST_F(SetFreqTest, AnyCloseStoresTheFirstChannelWhenNoneMatched) {
     const int saved = programSettings().defaultBand;
     programSettings().defaultBand = kBandUsa;
     table.byNumber(3).setFrequencyText("800.000");
@@ -104,18 +104,17 @@ TEST_F(SetFreqTest, EscapeFromAFrequencyInNoBandStoresTheFirstChannelOfTheDefaul
     EXPECT_EQ(picker->record().freqText, "946.125");
     EXPECT_EQ(picker->record().freqKhz, 946125);
     programSettings().defaultBand = saved;
-}
 
-TEST_F(SetFreqTest, AFrequencyBetweenChannelsOpensOnTheFirstAndAnyCloseStoresIt) {
-    table.byNumber(3).setFrequencyText("711.2"); // between 711.125 and 711.250
-    const auto picker = makePicker(3);
-    EXPECT_EQ(picker->band(), kBandJpn);
-    ASSERT_TRUE(openDropped(*picker));
-    EXPECT_EQ(picker->channelList()->currentIndex(), 0);
-    picker->channelList()->hidePopup(); // a click elsewhere closes the list the same way
-    ASSERT_TRUE(waitClosed(*picker));
-    EXPECT_EQ(picker->result(), QDialog::Accepted);
-    EXPECT_EQ(picker->record().freqKhz, 710125);
+    // Between two channels of a band: the first channel, stored by a click elsewhere.
+    table.byNumber(3).setFrequencyText("711.2");
+    const auto between = makePicker(3);
+    EXPECT_EQ(between->band(), kBandJpn);
+    ASSERT_TRUE(openDropped(*between));
+    EXPECT_EQ(between->channelList()->currentIndex(), 0);
+    between->channelList()->hidePopup();
+    ASSERT_TRUE(waitClosed(*between));
+    EXPECT_EQ(between->result(), QDialog::Accepted);
+    EXPECT_EQ(between->record().freqKhz, 710125);
 }
 
 TEST_F(SetFreqTest, PlacesItselfBesideTheAnchorAsTheVariantSays) {
