@@ -47,8 +47,7 @@ CDlgDispReceiverInf::CDlgDispReceiverInf(QWidget* parent, int receiverNumber,
     setWindowTitle(name.isEmpty() ? caption : QStringLiteral("%1 (%2)").arg(caption, name));
 
     const ReceiverRecord& r = record_;
-    // The antenna switch has no "Unknown": an unexpected value leaves its field
-    // empty and grey.
+    // The antenna switch has no "Unknown": an unexpected value leaves its field empty and grey.
     const bool antennaKnown = r.antennaSwitch == 0 || r.antennaSwitch == 1;
 
     struct Row {

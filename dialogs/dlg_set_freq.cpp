@@ -14,8 +14,7 @@ CDlgSetFreq::CDlgSetFreq(QWidget* parent, bool monitoring, int receiverNumber,
                          const ReceiverTable& tableCopy, const FreqPickerPlacement& placement)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), monitoring_(monitoring ? 1 : 0),
       receiverNumber_(receiverNumber), table_(tableCopy), placement_(placement) {
-    // The text is what the operator last saw on the panel; the kHz field may lag
-    // behind it.
+    // The text is what the operator last saw on the panel; the kHz field may lag behind it.
     openingKhz_ = textToKhz(record().freqText);
     band_ = bandOfFrequency(openingKhz_);
     if (band_ == kBandNone) {
@@ -52,8 +51,7 @@ void CDlgSetFreq::placeOverAnchor() {
 
 void CDlgSetFreq::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    // Drop the list down once the picker is on screen, so the list opens over the
-    // label.
+    // Drop the list down once the picker is on screen, so the list opens over the label.
     QTimer::singleShot(0, this, &CDlgSetFreq::dropDown);
 }
 

@@ -64,8 +64,8 @@ constexpr const char* kMicGainItem = "Mic Gain";
 constexpr const char* kTxKeyLockItem = "TX Key Lock";
 constexpr const char* kBatteryItem = "Battery";
 
-// The digits at the start of the PIN text; none gives 0. Saturates rather than
-// overflowing, so any long run of digits is simply out of range.
+// The digits at the start of the PIN text; none gives 0. Saturates rather than overflowing, so any
+// long run of digits is simply out of range.
 int leadingDigitsValue(const QString& text) {
     int value = 0;
     for (const QChar c : text) {
@@ -219,8 +219,7 @@ void CDlgSetRecvInf::showRecord() {
     QComboBox* micGain = list(kSetRecvMicGainListId);
     selectValue(micGain, r.micGain, micGain->count() - 1);
 
-    // Checks the button of the value, or of the fallback when the value is none
-    // of them.
+    // Checks the button of the value, or of the fallback when the value is none of them.
     auto check = [this](int value, std::initializer_list<std::pair<int, int>> buttons) {
         int checkedId = buttons.begin()->first;
         for (const auto& [id, buttonValue] : buttons) {
@@ -278,8 +277,7 @@ bool CDlgSetRecvInf::refuseInvalid(const char* itemName, QWidget* focusTarget) {
     return false;
 }
 
-// Stores the entries one after the other; the ones before a refused entry stay
-// stored.
+// Stores the entries one after the other; the ones before a refused entry stay stored.
 bool CDlgSetRecvInf::storeEntries() {
     ReceiverRecord& r = table_.byNumber(receiverNumber_);
     auto selectedData = [this](int id, int& value) {
@@ -290,8 +288,7 @@ bool CDlgSetRecvInf::storeEntries() {
         value = box->currentData().toInt();
         return true;
     };
-    // The value of the first checked button of a group; false when none is
-    // checked.
+    // The value of the first checked button of a group; false when none is checked.
     auto checkedValue = [this](std::initializer_list<std::pair<int, int>> buttons, int& value) {
         for (const auto& [id, buttonValue] : buttons) {
             if (radio(id)->isChecked()) {
@@ -329,8 +326,7 @@ bool CDlgSetRecvInf::storeEntries() {
         return refuseOutOfRange(kSquelchItem, nullptr);
     }
     r.squelch = value;
-    // In band 2 the transmitter has no middle power: a checked "Middle" does not
-    // count there.
+    // In band 2 the transmitter has no middle power: a checked "Middle" does not count there.
     const bool rfChosen =
         band_ == kBandJpn
             ? checkedValue({{kSetRecvRfLowId, kRfLow}, {kSetRecvRfHighId, kRfHigh}}, value)
@@ -392,9 +388,8 @@ bool CDlgSetRecvInf::event(QEvent* event) {
     return true;
 }
 
-// Enter presses a focused push button and does nothing anywhere else: without a
-// default button it would otherwise close the dialog as if OK had been pressed
-// while storing nothing.
+// Enter presses a focused push button and does nothing anywhere else: without a default button it
+// would otherwise close the dialog as if OK had been pressed while storing nothing.
 void CDlgSetRecvInf::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
