@@ -30,6 +30,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -53,75 +54,54 @@ private:
     bool quit_ = false;
 };
 
-// Editors that note what was opened, with which parameters, and give the prepared answers.
+// Editors that note what opened for which receiver, and give the prepared answers.
 struct FakeEditors {
-    PanelArea opened = PanelArea::None;
+    std::vector<std::pair<PanelArea, int>> opened; // the meter area: settings or information
     bool informationShown = false;
-    int openedFor = 0;
-    int opens = 0;
-    bool monitoringSeen = false;
     PanelEditorPlacement placement;
     uint32_t initialColour = 0;
     QString commentSeen;
-    QString nameSeen;
-
-    std::optional<ReceiverRecord> nameAnswer;
+    std::optional<ReceiverRecord> nameAnswer, frequencyAnswer, settingsAnswer;
     std::optional<QString> commentAnswer;
-    std::optional<ReceiverRecord> frequencyAnswer;
     std::optional<uint32_t> colourAnswer;
-    std::optional<ReceiverRecord> settingsAnswer;
     std::function<void(DisplayState&)> matrixAnswer;
 
-    void clear() {
-        opened = PanelArea::None;
-        informationShown = false;
-        openedFor = 0;
-        opens = 0;
-    }
-    void noteOpen(PanelArea area, int number) {
-        opened = area;
-        openedFor = number;
-        ++opens;
-    }
+    PanelArea last() const { return opened.empty() ? PanelArea::None : opened.back().first; }
+    int lastFor() const { return opened.empty() ? 0 : opened.back().second; }
 
     PanelEditors editors() {
         PanelEditors e;
-        e.editName = [this](QWidget*, const PanelEditorPlacement& at, bool monitoring, int number,
+        e.editName = [this](QWidget*, const PanelEditorPlacement& at, bool, int number,
                             const ReceiverTable&) {
-            noteOpen(PanelArea::Name, number);
+            opened.emplace_back(PanelArea::Name, number);
             placement = at;
-            monitoringSeen = monitoring;
             return nameAnswer;
         };
-        e.editComment = [this](QWidget*, int number, const QString& comment, const QString& name) {
-            noteOpen(PanelArea::Memo, number);
+        e.editComment = [this](QWidget*, int number, const QString& comment, const QString&) {
+            opened.emplace_back(PanelArea::Memo, number);
             commentSeen = comment;
-            nameSeen = name;
             return commentAnswer;
         };
-        e.pickFrequency = [this](QWidget*, bool monitoring, int number, const ReceiverTable&,
+        e.pickFrequency = [this](QWidget*, bool, int number, const ReceiverTable&,
                                  const PanelEditorPlacement& at) {
-            noteOpen(PanelArea::Frequency, number);
+            opened.emplace_back(PanelArea::Frequency, number);
             placement = at;
-            monitoringSeen = monitoring;
             return frequencyAnswer;
         };
         e.pickColour = [this](QWidget*, uint32_t initial) {
-            noteOpen(PanelArea::ColourTab, 0);
+            opened.emplace_back(PanelArea::ColourTab, 0);
             initialColour = initial;
             return colourAnswer;
         };
-        e.editSettings = [this](QWidget*, bool monitoring, int number, const ReceiverTable&) {
-            noteOpen(PanelArea::Meters, number);
-            monitoringSeen = monitoring;
+        e.editSettings = [this](QWidget*, bool, int number, const ReceiverTable&) {
+            opened.emplace_back(PanelArea::Meters, number);
             return settingsAnswer;
         };
         e.showInformation = [this](QWidget*, int number, const ReceiverRecord&) {
-            noteOpen(PanelArea::Meters, number);
+            opened.emplace_back(PanelArea::Meters, number);
             informationShown = true;
         };
         e.setMatrix = [this](QWidget*, DisplayState& display) {
-            ++opens;
             if (matrixAnswer) {
                 matrixAnswer(display);
             }
@@ -223,7 +203,8 @@ protected:
         }
         programFlags().modified = 0;
         posted.clear();
-        fake.clear();
+        fake = FakeEditors{};
+        view->panelActions().setEditors(fake.editors());
     }
 
     void click(QPoint client) {
@@ -261,54 +242,41 @@ protected:
 
 } // namespace
 
-TEST_F(PanelActionsTest, StoppedClicksOpenTheEditorOfEachAreaInEveryMode) {
+TEST_F(PanelActionsTest, EachStateOpensItsEditorsInEveryMode) {
     view->panelActions().setDebug(true);
     for (int mode = 0; mode < kLayoutModeCount; ++mode) {
         SCOPED_TRACE("mode " + std::to_string(mode));
         showMode(mode, 3, false);
-        for (PanelArea area :
-             {PanelArea::Name, PanelArea::Memo, PanelArea::Frequency, PanelArea::Meters}) {
-            fake.clear();
+        for (PanelArea area : {PanelArea::Name, PanelArea::Memo, PanelArea::Frequency,
+                               PanelArea::ColourTab, PanelArea::Meters, PanelArea::Battery}) {
             ASSERT_TRUE(clickArea(2, area));
-            EXPECT_EQ(fake.opened, area);
-            EXPECT_EQ(fake.openedFor, 2);
-            EXPECT_FALSE(fake.informationShown);
         }
-        fake.clear();
-        ASSERT_TRUE(clickArea(2, PanelArea::ColourTab));
-        EXPECT_EQ(fake.opened, PanelArea::ColourTab);
-
-        fake.clear();
-        ASSERT_TRUE(clickArea(2, PanelArea::Battery));
-        EXPECT_EQ(fake.opens, 0);
+        using Opened = std::vector<std::pair<PanelArea, int>>;
+        EXPECT_EQ(fake.opened, (Opened{{PanelArea::Name, 2},
+                                       {PanelArea::Memo, 2},
+                                       {PanelArea::Frequency, 2},
+                                       {PanelArea::ColourTab, 0},
+                                       {PanelArea::Meters, 2}}));
+        EXPECT_FALSE(fake.informationShown); // the settings dialog, not the information
         EXPECT_EQ(posted, (PostedEvents{{2, kEvMonitorShowTrace}}));
-    }
-}
 
-TEST_F(PanelActionsTest, WhileMonitoringOnlyMemoColourMetersAndDebugBatteryAct) {
-    for (int mode = 0; mode < kLayoutModeCount; ++mode) {
-        SCOPED_TRACE("mode " + std::to_string(mode));
+        // Monitoring: the name and frequency do nothing (where no other area covers them: the
+        // colour tab of the horizontal panels spans their name), nor does the battery without
+        // comm/debug; the meters show the information.
         showMode(mode, 3, true);
         view->panelActions().setDebug(false);
-        const bool nameUncovered = clickArea(3, PanelArea::Name);
-        EXPECT_TRUE(nameUncovered || !isVerticalMode(mode));
+        EXPECT_TRUE(clickArea(3, PanelArea::Name) || !isVerticalMode(mode));
         clickArea(3, PanelArea::Frequency);
         ASSERT_TRUE(clickArea(3, PanelArea::Battery));
-        EXPECT_EQ(fake.opens, 0);
-        EXPECT_EQ(postedTo(3, kEvMonitorShowTrace), 0);
-
-        ASSERT_TRUE(clickArea(3, PanelArea::Memo));
-        EXPECT_EQ(fake.opened, PanelArea::Memo);
-        ASSERT_TRUE(clickArea(3, PanelArea::ColourTab));
-        EXPECT_EQ(fake.opened, PanelArea::ColourTab);
-        fake.clear();
-        ASSERT_TRUE(clickArea(3, PanelArea::Meters));
+        EXPECT_TRUE(fake.opened.empty());
+        for (PanelArea area : {PanelArea::Memo, PanelArea::ColourTab, PanelArea::Meters}) {
+            ASSERT_TRUE(clickArea(3, area));
+            EXPECT_EQ(fake.last(), area);
+        }
         EXPECT_TRUE(fake.informationShown);
-        EXPECT_EQ(fake.openedFor, 3);
-
         view->panelActions().setDebug(true);
         ASSERT_TRUE(clickArea(3, PanelArea::Battery));
-        EXPECT_EQ(postedTo(3, kEvMonitorShowTrace), 1);
+        EXPECT_EQ(posted, (PostedEvents{{3, kEvMonitorShowTrace}}));
     }
 }
 
@@ -316,206 +284,162 @@ TEST_F(PanelActionsTest, EdgesNegativePointsAndAnEmptyTable) {
     showMode(kLayoutLargeHorizontal, 3, false);
     const HitRect memo = view->renderer().panel(2).hit.memo;
     click({memo.right, (memo.top + memo.bottom) / 2});
-    EXPECT_EQ(fake.opened, PanelArea::Memo);
-    EXPECT_EQ(fake.openedFor, 2);
+    EXPECT_EQ(fake.opened.back(), std::make_pair(PanelArea::Memo, 2));
     EXPECT_EQ(fake.commentSeen, QStringLiteral("spare pack"));
-    EXPECT_EQ(fake.nameSeen, QStringLiteral("MIC2"));
 
     // Unscrolled Large Vertical: the strip's width plus the name's x is the name's first column.
     showMode(kLayoutLargeVertical, 3, false);
     click({28 + 4, 588});
-    EXPECT_EQ(fake.opened, PanelArea::Name);
-    EXPECT_EQ(fake.openedFor, 1);
-
-    fake.clear();
+    EXPECT_EQ(fake.opened.back(), std::make_pair(PanelArea::Name, 1));
     click({-1, 588});
-    EXPECT_EQ(fake.opens, 0);
-    // Scrolled far enough, the content point of a negative client point would hit a panel.
+    // Scrolled, the content point of a negative client point would lie in a panel.
     EXPECT_EQ(panelClickAt(view->renderer(), {-5, 588}, {100, 0}, false, false).receiverNumber, 0);
     EXPECT_EQ(panelClickAt(view->renderer(), {32, -1}, {0, 589}, false, false).receiverNumber, 0);
+    EXPECT_EQ(fake.opened.size(), 1u);
 
     showMode(kLayoutLargeVertical, 0, false);
     click({28 + 4, 588});
     click({28 + 40, 300});
-    EXPECT_EQ(fake.opens, 0);
+    EXPECT_TRUE(fake.opened.empty());
 }
 
-TEST_F(PanelActionsTest, ScrolledClickFindsItsPanelAndAnchorsTheNameEditorOnScreen) {
+TEST_F(PanelActionsTest, EditorsAreAnchoredOnScreenOverTheScrolledArea) {
     showMode(kLayoutLargeHorizontal, 12, false);
-    QScrollBar* vertical = view->verticalScrollBar();
-    ASSERT_GE(vertical->maximum(), 3 * 96);
-    vertical->setValue(3 * 96);
+    view->verticalScrollBar()->setValue(3 * 96);
     const QPoint scroll = view->scrollPosition();
     ASSERT_EQ(scroll, QPoint(0, 3 * 96));
-
     const HitRect name = view->renderer().panel(5).hit.name;
     click(QPoint(name.left + 10, name.top + 5) - scroll);
-    ASSERT_EQ(fake.opened, PanelArea::Name);
-    EXPECT_EQ(fake.openedFor, 5);
-    EXPECT_FALSE(fake.monitoringSeen);
+    EXPECT_EQ(fake.opened.back(), std::make_pair(PanelArea::Name, 5));
     EXPECT_EQ(fake.placement.anchor,
               view->viewport()->mapToGlobal(QPoint(name.left, name.top) - scroll));
-    EXPECT_EQ(fake.placement.width, 112);
-    EXPECT_EQ(fake.placement.height, 20);
-    EXPECT_EQ(fake.placement.fontHeight, 12);
+    EXPECT_EQ(
+        std::make_tuple(fake.placement.width, fake.placement.height, fake.placement.fontHeight),
+        std::make_tuple(112, 20, 12));
 
-    // The small name areas are 16 high: the editor is never lower than 18.
-    showMode(kLayoutSmallVertical, 3, false);
-    ASSERT_TRUE(clickArea(1, PanelArea::Name));
-    EXPECT_EQ(fake.placement.width, 88);
-    EXPECT_EQ(fake.placement.height, 18);
-}
-
-TEST_F(PanelActionsTest, FrequencyPickerPlacementFollowsTheLayoutDirection) {
-    showMode(kLayoutLargeHorizontal, 2, false);
-    HitRect area = view->renderer().panel(2).hit.frequency;
-    ASSERT_TRUE(clickArea(2, PanelArea::Frequency));
-    ASSERT_EQ(fake.opened, PanelArea::Frequency);
-    EXPECT_EQ(fake.placement.anchor, view->viewport()->mapToGlobal(QPoint(area.left, area.top)));
-    EXPECT_EQ(fake.placement.width, 110);
-    EXPECT_EQ(fake.placement.height, 20);
-    EXPECT_EQ(fake.placement.fontHeight, 13);
-    EXPECT_EQ(fake.placement.variant, 0);
-
-    // Vertical panels: the area covers the "MHz" line (12 + 11 high); the picker is wider,
-    // further left and lower than that.
-    showMode(kLayoutLargeVertical, 2, false);
-    area = view->renderer().panel(2).hit.frequency;
-    ASSERT_TRUE(clickArea(2, PanelArea::Frequency));
-    ASSERT_EQ(fake.opened, PanelArea::Frequency);
+    const HitRect freq = view->renderer().panel(6).hit.frequency;
+    ASSERT_TRUE(clickArea(6, PanelArea::Frequency));
     EXPECT_EQ(fake.placement.anchor,
-              view->viewport()->mapToGlobal(QPoint(area.left - 8, area.top)));
-    EXPECT_EQ(fake.placement.width, 52 + 32);
-    EXPECT_EQ(fake.placement.height, 12 + 11 - 8);
-    EXPECT_EQ(fake.placement.fontHeight, 12);
-    EXPECT_EQ(fake.placement.variant, 1);
+              view->viewport()->mapToGlobal(QPoint(freq.left, freq.top) - scroll));
+    EXPECT_EQ(std::make_tuple(fake.placement.width, fake.placement.height,
+                              fake.placement.fontHeight, fake.placement.variant),
+              std::make_tuple(110, 20, 13, 0));
+
+    // Vertical panels: the name editor is never lower than 18; the frequency area covers the
+    // "MHz" line (12 + 11 high) and the picker reaches 8 further left, 32 wider, 8 lower.
+    showMode(kLayoutLargeVertical, 2, false);
+    ASSERT_TRUE(clickArea(2, PanelArea::Name));
+    EXPECT_EQ(std::make_tuple(fake.placement.width, fake.placement.height),
+              std::make_tuple(88, 18));
+    const HitRect tall = view->renderer().panel(2).hit.frequency;
+    ASSERT_TRUE(clickArea(2, PanelArea::Frequency));
+    EXPECT_EQ(fake.placement.anchor, view->viewport()->mapToGlobal(QPoint(tall.left - 8, tall.top) -
+                                                                   view->scrollPosition()));
+    EXPECT_EQ(std::make_tuple(fake.placement.width, fake.placement.height,
+                              fake.placement.fontHeight, fake.placement.variant),
+              std::make_tuple(52 + 32, 12 + 11 - 8, 12, 1));
 }
 
-TEST_F(PanelActionsTest, AcceptedTextsAreTakenIntoTheProgramTableWithTheirFlags) {
+TEST_F(PanelActionsTest, AcceptedResultsAreTakenIntoTheProgramTableWithTheirFlags) {
     showMode(kLayoutSmallHorizontal, 3, false);
     ReceiverTable& table = programReceiverTable();
+    const std::array<uint32_t, 4> colours = table.byNumber(1).colors;
 
-    ReceiverRecord named;
-    named.name = "LEAD";
-    named.nameChanged = 1;
-    named.setFrequencyText("999.999"); // not the editor's business: must not be taken
-    fake.nameAnswer = named;
-    ASSERT_TRUE(clickArea(2, PanelArea::Name));
-    EXPECT_EQ(table.byNumber(2).name, "LEAD");
-    EXPECT_EQ(table.byNumber(2).nameChanged, 1);
-    EXPECT_EQ(table.byNumber(2).freqKhz, 710375);
-    EXPECT_EQ(programFlags().modified, 1);
-    EXPECT_EQ(view->renderer().panel(2).cache.name, "LEAD"); // redrawn at once
-
-    programFlags().modified = 0;
-    ReceiverRecord tuned;
-    tuned.freqText = "711.500";
-    tuned.freqKhz = 1; // the text decides the kHz value
-    tuned.freqChanged = 1;
-    fake.frequencyAnswer = tuned;
-    ASSERT_TRUE(clickArea(3, PanelArea::Frequency));
-    EXPECT_EQ(table.byNumber(3).freqText, "711.500");
-    EXPECT_EQ(table.byNumber(3).freqKhz, 711500);
-    EXPECT_EQ(table.byNumber(3).freqChanged, 1);
-    EXPECT_EQ(table.byNumber(3).name, "MIC3");
-    EXPECT_EQ(programFlags().modified, 1);
-    EXPECT_EQ(view->renderer().panel(3).cache.freqKhz, 711500);
-
-    programFlags().modified = 0;
-    const QImage before = view->renderer().contentImage();
-    fake.commentAnswer = QStringLiteral("new pack\r\nat 9");
-    ASSERT_TRUE(clickArea(1, PanelArea::Memo));
-    EXPECT_EQ(table.byNumber(1).comment, "new pack\r\nat 9");
-    EXPECT_EQ(programFlags().modified, 1);
-    EXPECT_NE(view->renderer().contentImage(), before); // the memo icon now shows a comment
-}
-
-TEST_F(PanelActionsTest, ColourAndSettingsAreTakenOverAndCancelChangesNothing) {
-    showMode(kLayoutLargeVertical, 3, false);
-    ReceiverTable& table = programReceiverTable();
-    const std::array<uint32_t, 4> coloursBefore = table.byNumber(1).colors;
-
-    // Every dialog cancelled: nothing changes.
+    // Everything cancelled: nothing changes.
     for (PanelArea area : {PanelArea::Name, PanelArea::Memo, PanelArea::Frequency,
                            PanelArea::ColourTab, PanelArea::Meters}) {
         ASSERT_TRUE(clickArea(1, area));
     }
-    EXPECT_EQ(fake.opens, 5);
+    EXPECT_EQ(fake.opened.size(), 5u);
     EXPECT_EQ(programFlags().modified, 0);
     EXPECT_EQ(table.byNumber(1).name, "MIC1");
-    EXPECT_EQ(table.byNumber(1).comment, "");
-    EXPECT_EQ(table.byNumber(1).colors, coloursBefore);
-    EXPECT_EQ(table.byNumber(1).nameChanged + table.byNumber(1).freqChanged +
-                  table.byNumber(1).rxtxChanged,
-              0);
+    EXPECT_EQ(table.byNumber(1).colors, colours);
 
-    fake.colourAnswer = 0x0040C0FEu;
-    ASSERT_TRUE(clickArea(1, PanelArea::ColourTab));
-    EXPECT_EQ(fake.initialColour, coloursBefore[0]);
-    EXPECT_EQ(table.byNumber(1).colors[0], 0x0040C0FEu);
-    EXPECT_EQ(table.byNumber(1).colors[3], 0x0020607Fu);
-    EXPECT_EQ(table.byNumber(1).colors[1], coloursBefore[1]);
+    ReceiverRecord answer;
+    answer.name = "LEAD";
+    answer.nameChanged = 1;
+    answer.freqText = "711.500";
+    answer.freqKhz = 1; // the text decides the kHz value
+    answer.freqChanged = 1;
+    answer.afVolume = 3;
+    answer.lineMic = 0;
+    answer.antennaSwitch = 1;
+    answer.rxKeyLock = 1;
+    answer.rxKeyLockPin = 1234;
+    answer.squelch = 25;
+    answer.rfPower = 2;
+    answer.micGain = 6;
+    answer.txKeyLock = 1;
+    answer.batteryKind = 1;
+    answer.rxtxChanged = 1;
+    // Each editor takes only its own fields from the same answer.
+    fake.nameAnswer = answer;
+    ASSERT_TRUE(clickArea(1, PanelArea::Name));
+    EXPECT_EQ(table.byNumber(1).name, "LEAD");
+    EXPECT_EQ(table.byNumber(1).nameChanged, 1);
+    EXPECT_EQ(table.byNumber(1).freqKhz, 710125);
+    EXPECT_EQ(table.byNumber(1).rxtxChanged, 0);
     EXPECT_EQ(programFlags().modified, 1);
-    // Stopped panels keep their silver texts after the rebuild.
-    EXPECT_EQ(view->renderer().panel(1).cache.name, "MIC1");
+    EXPECT_EQ(view->renderer().panel(1).cache.name, "LEAD"); // redrawn at once
+
+    fake.frequencyAnswer = answer;
+    ASSERT_TRUE(clickArea(2, PanelArea::Frequency));
+    EXPECT_EQ(table.byNumber(2).freqText, "711.500");
+    EXPECT_EQ(table.byNumber(2).freqKhz, 711500);
+    EXPECT_EQ(table.byNumber(2).freqChanged, 1);
+    EXPECT_EQ(table.byNumber(2).name, "MIC2");
+    EXPECT_EQ(view->renderer().panel(2).cache.freqKhz, 711500);
+
+    fake.settingsAnswer = answer;
+    ASSERT_TRUE(clickArea(3, PanelArea::Meters));
+    const ReceiverRecord& record = table.byNumber(3);
+    EXPECT_EQ(std::vector<int>({record.afVolume, record.lineMic, record.antennaSwitch,
+                                record.rxKeyLock, record.rxKeyLockPin, record.squelch,
+                                record.rfPower, record.micGain, record.txKeyLock,
+                                record.batteryKind, record.rxtxChanged, record.freqKhz}),
+              std::vector<int>({3, 0, 1, 1, 1234, 25, 2, 6, 1, 1, 1, 710625}));
+    EXPECT_EQ(record.name, "MIC3");
+
+    const QImage before = view->renderer().contentImage();
+    fake.commentAnswer = QStringLiteral("new pack\r\nat 9");
+    ASSERT_TRUE(clickArea(3, PanelArea::Memo));
+    EXPECT_EQ(table.byNumber(3).comment, "new pack\r\nat 9");
+    EXPECT_NE(view->renderer().contentImage(), before); // the memo icon now shows a comment
 
     programFlags().modified = 0;
-    ReceiverRecord settings;
-    settings.name = "OTHER";
-    settings.afVolume = 3;
-    settings.lineMic = 0;
-    settings.antennaSwitch = 1;
-    settings.rxKeyLock = 1;
-    settings.rxKeyLockPin = 1234;
-    settings.squelch = 25;
-    settings.rfPower = 2;
-    settings.micGain = 6;
-    settings.txKeyLock = 1;
-    settings.batteryKind = 1;
-    settings.rxtxChanged = 1;
-    fake.settingsAnswer = settings;
-    ASSERT_TRUE(clickArea(2, PanelArea::Meters));
-    const ReceiverRecord& record = table.byNumber(2);
-    EXPECT_EQ(
-        std::vector<int>({record.afVolume, record.lineMic, record.antennaSwitch, record.rxKeyLock,
-                          record.rxKeyLockPin, record.squelch, record.rfPower, record.micGain,
-                          record.txKeyLock, record.batteryKind, record.rxtxChanged}),
-        std::vector<int>({3, 0, 1, 1, 1234, 25, 2, 6, 1, 1, 1}));
-    EXPECT_EQ(record.name, "MIC2");
+    fake.colourAnswer = 0x0040C0FEu;
+    ASSERT_TRUE(clickArea(1, PanelArea::ColourTab));
+    EXPECT_EQ(fake.initialColour, colours[0]);
+    EXPECT_EQ(table.byNumber(1).colors,
+              (std::array<uint32_t, 4>{0x0040C0FEu, colours[1], colours[2], 0x0020607Fu}));
     EXPECT_EQ(programFlags().modified, 1);
 }
 
-TEST_F(PanelActionsTest, ResultOfADialogWhoseReceiverWentAwayIsDropped) {
+TEST_F(PanelActionsTest, ResultForAReceiverThatWentAwayMeanwhileIsDropped) {
     showMode(kLayoutLargeHorizontal, 3, false);
-    ReceiverRecord named;
-    named.name = "GONE";
-    named.nameChanged = 1;
-    fake.nameAnswer = named;
+    fake.nameAnswer = ReceiverRecord{};
+    fake.nameAnswer->name = "GONE";
     PanelEditors editors = fake.editors();
-    const auto editName = editors.editName;
-    editors.editName = [this, editName](QWidget* parent, const PanelEditorPlacement& at,
-                                        bool monitoring, int number, const ReceiverTable& copy) {
+    editors.editName = [this, inner = editors.editName](QWidget* parent,
+                                                        const PanelEditorPlacement& at, bool live,
+                                                        int number, const ReceiverTable& copy) {
         view->control().takeOverTable(stageTable(1), false); // while the editor was open
-        return editName(parent, at, monitoring, number, copy);
+        return inner(parent, at, live, number, copy);
     };
     view->panelActions().setEditors(editors);
     ASSERT_TRUE(clickArea(3, PanelArea::Name));
-    EXPECT_EQ(fake.openedFor, 3);
     EXPECT_NE(programReceiverTable().byNumber(3).name, "GONE");
-    EXPECT_EQ(programReceiverTable().byNumber(3).nameChanged, 0);
     EXPECT_EQ(programFlags().modified, 0);
 }
 
 TEST_F(PanelActionsTest, MatrixChangeOfTheCurrentModeRebuildsAndFitsTheWindowAtOnce) {
     QWidget mainWindow;
     view->setParent(&mainWindow);
-    view->move(0, 0);
     mainWindow.resize(1280, 720);
     mainWindow.show();
     displayState().matrix[kLayoutLargeHorizontal] = {30, 2};
     showMode(kLayoutLargeHorizontal, 35, false);
     ASSERT_EQ(view->renderer().extent().rows, 30);
-
     mainWindow.resize(500, 300);
     const QRect byHand = mainWindow.frameGeometry();
     view->control().rememberWindowRect();
@@ -524,30 +448,23 @@ TEST_F(PanelActionsTest, MatrixChangeOfTheCurrentModeRebuildsAndFitsTheWindowAtO
     fake.matrixAnswer = [](DisplayState& display) {
         display.matrix[kLayoutLargeHorizontal] = {40, 2};
         display.matrix[kLayoutSmallHorizontal] = {20, 3};
+        display.matrix[kLayoutSmallVertical] = {5, 20}; // the derived number only
     };
     sendAppMessage(view.get(), kCmdMonitorMatrix);
-    EXPECT_EQ(fake.opens, 1);
     EXPECT_EQ(programFlags().modified, 1);
-    EXPECT_EQ(view->renderer().extent().rows, 35); // rebuilt with 40 rows for 35 receivers
+    EXPECT_EQ(view->renderer().extent().rows, 35); // 40 rows for 35 receivers
     EXPECT_NE(mainWindow.size(), QSize(500, 300)); // fitted to the new layout
-    EXPECT_EQ(view->control().fitFlag(kLayoutLargeHorizontal), kRestoreWindow); // consumed
-    EXPECT_EQ(view->control().fitFlag(kLayoutSmallHorizontal), kFitWindow);
-    EXPECT_EQ(view->control().fitFlag(kLayoutLargeVertical), kRestoreWindow);
     EXPECT_EQ(view->control().savedWindowRect(kLayoutLargeHorizontal), byHand);
+    EXPECT_EQ(view->control().fitFlag(kLayoutLargeHorizontal), kRestoreWindow); // used up
+    EXPECT_EQ(view->control().fitFlag(kLayoutSmallHorizontal), kFitWindow);
+    EXPECT_EQ(view->control().fitFlag(kLayoutSmallVertical), kRestoreWindow);
     view->setParent(nullptr);
 }
 
 TEST_F(PanelActionsTest, MatrixChangeElsewhereOrNoneLeavesTheLayout) {
     showMode(kLayoutLargeHorizontal, 5, false);
-    view->control().setAllFitFlags(kRestoreWindow);
     const QImage before = view->renderer().contentImage();
-
-    // Cancel, or OK with the same counts: not modified.
-    view->panelActions().monitorMatrix();
-    fake.matrixAnswer = [](DisplayState& display) {
-        display.matrix[kLayoutLargeHorizontal] = {60, 5}; // derived number only
-    };
-    view->panelActions().monitorMatrix();
+    view->panelActions().monitorMatrix(); // cancelled
     EXPECT_EQ(programFlags().modified, 0);
 
     fake.matrixAnswer = [](DisplayState& display) {
@@ -556,9 +473,7 @@ TEST_F(PanelActionsTest, MatrixChangeElsewhereOrNoneLeavesTheLayout) {
     view->panelActions().monitorMatrix();
     EXPECT_EQ(programFlags().modified, 1);
     EXPECT_EQ(view->control().fitFlag(kLayoutLargeVertical), kFitWindow);
-    EXPECT_EQ(view->control().fitFlag(kLayoutLargeHorizontal), kRestoreWindow);
     EXPECT_EQ(view->renderer().contentImage(), before);
-    // The new pair is used when the mode is entered.
     view->control().handleCommand(kCmdLayoutMode, kLayoutLargeVertical);
     EXPECT_EQ(view->renderer().fill(), 7);
 }
