@@ -297,3 +297,43 @@ TEST_F(ViewFileActionsTest, UploadAndDownloadAskFirstAndOnlyADownloadIsTakenOver
     EXPECT_EQ(programFlags().modified, 1);
     EXPECT_NE(values.byNumber(1).rfLevelA.load(), -500); // values reset with the new table
 }
+
+TEST_F(ViewFileActionsTest, ASavedEnvironmentOpensAgainIdentically) {
+    ReceiverTable saved = tableOf(3, "RX");
+    saved.byNumber(1).mac = "0A-54-53-00-00-01";
+    saved.byNumber(2).comment = "Stage left\r\nspare battery";
+    saved.byNumber(2).colors = {0x000000FF, 0x0000FF00, 0x00FF0000, 0x00123456};
+    saved.byNumber(3).setFrequencyText("806.125");
+    saved.byNumber(3).squelch = 7;
+    saved.byNumber(3).micGain = 3;
+    saved.byNumber(3).batteryKind = 1;
+    control.takeOverTable(saved, false);
+    control.handleCommand(kCmdRfUnit, kRfUnitMw);
+    const QString first = QString::fromStdString(dir.file("first.ini"));
+    ASSERT_TRUE(actions.saveEnvironment(first));
+
+    // Another table and RF unit in use, then the saved file opened again.
+    control.takeOverTable(tableOf(1, "OTHER"), false);
+    control.handleCommand(kCmdRfUnit, kRfUnitDbm);
+    ASSERT_TRUE(actions.openEnvironment(first));
+    ASSERT_EQ(table.count, 3);
+    for (int n = 1; n <= 3; ++n) {
+        const ReceiverRecord& a = saved.byNumber(n);
+        const ReceiverRecord& b = table.byNumber(n);
+        EXPECT_EQ(b.name, a.name) << n;
+        EXPECT_EQ(b.ip, a.ip) << n;
+        EXPECT_EQ(b.mac, a.mac) << n;
+        EXPECT_EQ(b.freqText, a.freqText) << n;
+        EXPECT_EQ(b.freqKhz, a.freqKhz) << n;
+        EXPECT_EQ(b.colors, a.colors) << n;
+        EXPECT_EQ(b.comment, a.comment) << n;
+        EXPECT_EQ(b.squelch, a.squelch) << n;
+        EXPECT_EQ(b.micGain, a.micGain) << n;
+        EXPECT_EQ(b.batteryKind, a.batteryKind) << n;
+    }
+    EXPECT_EQ(display.rfUnit, kRfUnitMw);
+
+    // Saved once more, the file is the same byte for byte.
+    ASSERT_TRUE(actions.saveEnvironment(QString::fromStdString(dir.file("second.ini"))));
+    EXPECT_EQ(dir.read("second.ini"), dir.read("first.ini"));
+}
