@@ -415,6 +415,17 @@ TEST_F(PanelActionsTest, AcceptedResultsAreTakenIntoTheProgramTableWithTheirFlag
     EXPECT_EQ(programFlags().modified, 1);
 }
 
+// The rebuild after a colour change keeps the texts of the state shown: silver while stopped.
+TEST_F(PanelActionsTest, ColourChangeWhileStoppedLeavesTheOtherPanelsAsTheyWere) {
+    showMode(kLayoutLargeHorizontal, 2, false);
+    const QRect secondPanel(view->renderer().panel(2).origin, view->renderer().panelSize());
+    const QImage before = view->renderer().contentImage().copy(secondPanel);
+    fake.colourAnswer = 0x000000FFu;
+    ASSERT_TRUE(clickArea(1, PanelArea::ColourTab));
+    EXPECT_EQ(programReceiverTable().byNumber(1).colors[0], 0x000000FFu);
+    EXPECT_EQ(view->renderer().contentImage().copy(secondPanel), before);
+}
+
 TEST_F(PanelActionsTest, ResultForAReceiverThatWentAwayMeanwhileIsDropped) {
     showMode(kLayoutLargeHorizontal, 3, false);
     fake.nameAnswer = ReceiverRecord{};
