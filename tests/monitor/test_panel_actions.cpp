@@ -621,6 +621,17 @@ TEST(PanelActionsAgainstSimulator, EditsWhileStoppedReachTheReceiverWhenMonitori
         return state.name == "LEAD" && state.freqKhz == newKhz;
     }));
     EXPECT_NE(simulator.state(1).name, "LEAD");
+
+    // While the engines poll: the information display gets a copy, a comment goes in.
+    fake.commentAnswer = QStringLiteral("polled");
+    for (PanelArea area : {PanelArea::Meters, PanelArea::Memo}) {
+        const std::optional<QPoint> point =
+            pointIn(renderer.panel(1).hit, area, areasTriedBefore(area, true));
+        ASSERT_TRUE(point.has_value());
+        actions.leftButtonDown(*point, {0, 0});
+    }
+    EXPECT_TRUE(fake.informationShown);
+    EXPECT_EQ(table.byNumber(1).comment, "polled");
     control.handleCommand(kCmdMonitorStartStop, kMonitoringStop);
     control.shutDown();
     simulator.stop();
