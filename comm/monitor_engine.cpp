@@ -14,6 +14,9 @@ MonitorEngine::MonitorEngine(ReceiverTable* table, MonitorValueTable* values, in
       values_(&values->byNumber(receiverNumber)), receiverNumber_(receiverNumber), trace_(trace),
       status_(status), options_(std::move(options)), socket_(std::make_unique<CSockCli>(this)) {
     socket_->setConnectLimitMs(options_.connectLimitMs);
+    // A coarse timer may fire up to 5 % early or late to batch wake-ups: at a 100 ms poll
+    // interval that is several milliseconds of jitter in every poll period.
+    pollTimer_.setTimerType(Qt::PreciseTimer);
     connectTimer_.setSingleShot(true);
     answerTimer_.setSingleShot(true);
     connect(&pollTimer_, &QTimer::timeout, this, [this] { onPollTimer(); });

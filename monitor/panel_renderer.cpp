@@ -375,6 +375,7 @@ void CPanelRenderer::drawColourTab(QPainter& painter, const ReceiverRecord& reco
 void CPanelRenderer::copyImage(QPoint at, int slot) {
     if (images_.has(slot)) {
         blitOpaque(content_, at, images_.image(slot), images_.image(slot).rect());
+        countDrawn(images_.image(slot).size());
         drawn_ = true;
     }
 }
@@ -382,6 +383,7 @@ void CPanelRenderer::copyImage(QPoint at, int slot) {
 void CPanelRenderer::copyImagePart(QPoint at, int slot, const QRect& part) {
     if (images_.has(slot) && !part.isEmpty()) {
         blitOpaque(content_, at, images_.image(slot), part);
+        countDrawn(part.size());
         drawn_ = true;
     }
 }
@@ -392,10 +394,12 @@ void CPanelRenderer::copyKeyed(QPainter& painter, QPoint at, int slot, QRgb key)
     }
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.drawImage(at, images_.keyed(slot, key));
+    countDrawn(images_.size(slot));
 }
 
 void CPanelRenderer::restore(const QRect& area) {
     blitOpaque(content_, area.topLeft(), clean_, area);
+    countDrawn(area.size());
     drawn_ = true;
 }
 
@@ -529,6 +533,8 @@ bool CPanelRenderer::liveUpdate(const ReceiverTable& table, const MonitorValueTa
     }
     const PanelElementPositions& at = panelElementPositions(layoutMode_);
     drawn_ = false;
+    passPixels_ = 0;
+    passRows_ = 0;
     LazyPainter lazy(content_);
     const auto paint = [&lazy, this]() -> QPainter& {
         QPainter& painter = lazy.get();

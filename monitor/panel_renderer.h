@@ -89,6 +89,10 @@ public:
 
     // Draws what changed since the last pass; returns whether anything was drawn.
     bool liveUpdate(const ReceiverTable& table, const MonitorValueTable& values);
+    // Pixels and pixel rows that the last live update copied into the content image (texts
+    // not counted): what the benchmarks compare with a plain copy.
+    int64_t lastPassPixels() const { return passPixels_; }
+    int64_t lastPassRows() const { return passRows_; }
 
     int layoutMode() const { return layoutMode_; }
     int fill() const { return fill_; }
@@ -128,6 +132,10 @@ private:
     void copyImage(QPoint at, int slot);
     void copyImagePart(QPoint at, int slot, const QRect& part);
     void restore(const QRect& area); // from the clean background
+    void countDrawn(QSize size) {
+        passPixels_ += int64_t{size.width()} * size.height();
+        passRows_ += size.height();
+    }
     void copyKeyed(QPainter& painter, QPoint at, int slot, QRgb key);
     void drawAreaText(QPainter& painter, const QRect& area, const QString& text);
     void drawFrame(QPainter& painter, const QRect& area);
@@ -155,6 +163,8 @@ private:
     QImage strip_;
     std::array<PanelState, kMaxReceivers> panels_;
     bool drawn_ = false;
+    int64_t passPixels_ = 0;
+    int64_t passRows_ = 0;
     bool imageCreationFailed_ = false;
 };
 
