@@ -58,7 +58,7 @@ asan_layers=(protocol comm sim cli reliability)
 # start programs from a process whose simulator thread is running, and TSan does not support a
 # fork in a threaded process (it reports false races and kills the child); tessaly-cli itself is
 # clean under TSan when run against tessaly-sim by hand.
-tsan_layers=(comm reliability)
+tsan_layers=(comm reliability dialogs monitor)
 
 layer_tests() {
     local layer file
