@@ -16,6 +16,7 @@
 #include <QDialog>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -77,7 +78,11 @@ std::optional<ReceiverRecord> runFrequencyPicker(QWidget* parent, bool monitorin
                                                  const PanelEditorPlacement& placement) {
     const FreqPickerPlacement at{placement.anchor, placement.width, placement.height,
                                  placement.fontHeight, placement.variant};
+    const QPointer<QWidget> owner(parent);
     waitForLeftButtonRelease();
+    if (owner.isNull()) {
+        return std::nullopt; // the window closed while the button was held
+    }
     CDlgSetFreq dialog(parent, monitoring, receiverNumber, copy, at);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
