@@ -2,6 +2,21 @@
 # The program's main job for a newcomer: a rehearsal stage of simulated receivers on loopback
 # and Tessaly monitoring them. Usage: tools/demo.sh BUILD_DIR [RECEIVER_COUNT]
 set -euo pipefail
+
+# The Receiver Configuration dialog sweeps the computer's private subnets when the demo file
+# opens. The rehearsal stage lives on loopback, so the demo runs in a network namespace of its own
+# where there is nothing but loopback to sweep.
+if [ -z "${TESSALY_DEMO_NETNS:-}" ]; then
+    if [ "$(id -u)" -eq 0 ]; then isolate=(unshare -n); else isolate=(unshare -rn); fi
+    lo_up='PATH=$PATH:/usr/sbin:/sbin ip link set lo up'
+    if "${isolate[@]}" sh -c "$lo_up" 2>/dev/null; then
+        exec env TESSALY_DEMO_NETNS=1 "${isolate[@]}" sh -c "$lo_up && exec \"\$0\" \"\$@\"" \
+            "$0" "$@"
+    fi
+    echo "Tessaly: no network namespace of our own here; opening the demo sweeps this" \
+        "computer's private subnets." >&2
+fi
+
 build_dir=$(cd "$1" && pwd)
 count=${2:-12}
 root=$(cd "$(dirname "$0")/.." && pwd)
