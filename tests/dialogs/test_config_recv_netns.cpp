@@ -31,6 +31,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -194,7 +195,10 @@ private:
                 watched.push_back({link.far, POLLIN, 0});
             }
             if (::poll(watched.data(), watched.size(), -1) < 0) {
-                continue;
+                if (errno == EINTR) {
+                    continue;
+                }
+                break;
             }
             if (watched[0].revents != 0) {
                 break;
