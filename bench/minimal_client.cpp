@@ -11,8 +11,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 namespace tessaly::bench {
@@ -109,6 +111,56 @@ MinimalClientResult runMinimalClient(quint16 port, int count, int intervalMs, in
     for (const pollfd& p : fds) {
         ::close(p.fd);
     }
+    return result;
+}
+
+MinimalClientResult runThreadPerReceiverClient(quint16 port, int count, int intervalMs,
+                                               int seconds) {
+    MinimalClientResult result;
+    std::atomic<int64_t> exchanges{0};
+    std::atomic<bool> ok{true};
+    const int64_t intervalNs = int64_t{intervalMs} * 1'000'000;
+    const int64_t startNs = monotonicNs() + intervalNs;
+    const int64_t endNs = startNs + int64_t{seconds} * 1'000'000'000;
+    const int64_t cpuStart = processCpuNs();
+    std::vector<std::thread> threads;
+    for (int i = 0; i < count; ++i) {
+        threads.emplace_back([&, i] {
+            const int fd = connectTo(kLoopbackFirst + static_cast<uint32_t>(i), port);
+            if (fd < 0) {
+                ok = false;
+                return;
+            }
+            char buffer[512];
+            // Out of step with each other, as engines started one after the other are.
+            const int64_t phase = intervalNs * i / count;
+            for (int64_t tick = startNs + phase; tick < endNs; tick += intervalNs) {
+                sleepUntil(tick);
+                if (::send(fd, kPollLine, sizeof kPollLine - 1, MSG_NOSIGNAL) !=
+                    static_cast<ssize_t>(sizeof kPollLine - 1)) {
+                    ok = false;
+                    break;
+                }
+                ssize_t n;
+                while ((n = ::recv(fd, buffer, sizeof buffer, 0)) > 0 &&
+                       std::memchr(buffer, '\n', static_cast<size_t>(n)) == nullptr) {
+                }
+                if (n <= 0) {
+                    ok = false;
+                    break;
+                }
+                exchanges.fetch_add(1, std::memory_order_relaxed);
+            }
+            ::close(fd);
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    result.cpuNs = processCpuNs() - cpuStart;
+    result.wallNs = monotonicNs() - startNs;
+    result.exchanges = exchanges.load();
+    result.ok = ok.load();
     return result;
 }
 

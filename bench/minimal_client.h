@@ -18,4 +18,10 @@ struct MinimalClientResult {
 // exchange is the limit the engines are held against.
 MinimalClientResult runMinimalClient(quint16 port, int count, int intervalMs, int seconds);
 
+// The same exchanges with a thread of its own per receiver, as the engines are built: every
+// poll wakes its thread twice (the tick, the answer). CPU time of the whole process; call it
+// while nothing else in the process is busy.
+MinimalClientResult runThreadPerReceiverClient(quint16 port, int count, int intervalMs,
+                                               int seconds);
+
 } // namespace tessaly::bench
