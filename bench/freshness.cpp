@@ -100,6 +100,7 @@ void runInterval(int count, int seconds, int intervalMs, SimChild& sim) {
     std::vector<double> latencyMs;
     int unmatched = 0;
     int changesSeen = 0;
+    qsizetype imageBytes = 0;
     {
         CMonitorControl control(renderer, host, table, values, display,
                                 monitorThreadFactory(&table, &values, benchEngineOptions()),
@@ -147,6 +148,8 @@ void runInterval(int count, int seconds, int intervalMs, SimChild& sim) {
                 latencyMs.push_back(static_cast<double>(found->atNs - change.atNs) / 1e6);
             }
         }
+        imageBytes = renderer.contentImage().sizeInBytes() + renderer.cleanImage().sizeInBytes() +
+                     renderer.stripImage().sizeInBytes();
         control.handleCommand(kCmdMonitorStartStop, kMonitoringStop);
         spinFor(300);
     }
@@ -182,17 +185,21 @@ void runInterval(int count, int seconds, int intervalMs, SimChild& sim) {
                     QStringLiteral("+%1").arg(peakThreads - count),
                     QStringLiteral("≤ engines + %1").arg(kThreadAllowance),
                     metText(peakThreads <= count + kThreadAllowance)});
-    printSection(QStringLiteral("Freshness: %1 receivers, poll interval %2 ms, refresh %3 ms, %4 s")
-                     .arg(count)
-                     .arg(intervalMs)
-                     .arg(kRefreshIntervalMs)
-                     .arg(seconds),
-                 rows,
-                 {QStringLiteral("the limit is the poll interval plus the refresh interval; the "
-                                 "simulator flips RF level A of every receiver every %1 ms")
-                      .arg(kFlipPeriodMs),
-                  QStringLiteral("load average after the run: %1")
-                      .arg(QString::fromStdString(loadAverage()))});
+    printSection(
+        QStringLiteral("Freshness: %1 receivers, poll interval %2 ms, refresh %3 ms, %4 s")
+            .arg(count)
+            .arg(intervalMs)
+            .arg(kRefreshIntervalMs)
+            .arg(seconds),
+        rows,
+        {QStringLiteral("the limit is the poll interval plus the refresh interval; the "
+                        "simulator flips RF level A of every receiver every %1 ms")
+             .arg(kFlipPeriodMs),
+         QStringLiteral("of the resident memory, the content, clean background and strip images "
+                        "take %1 MB")
+             .arg(fixed(static_cast<double>(imageBytes) / 1048576.0, 1)),
+         QStringLiteral("load average after the run: %1")
+             .arg(QString::fromStdString(loadAverage()))});
 }
 
 } // namespace
