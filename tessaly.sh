@@ -48,9 +48,10 @@ run_tests() {
 }
 
 # Sanitizer runs, beside build/: ASan with UBSan over the tests of the layers that read network
-# and file input, TSan over those that run threads. The widget layers stay out so that CI keeps
-# within its time on two cores. Qt is not instrumented; tools/tsan-qt.supp explains what is
-# suppressed. TESSALY_SKIP_SANITIZE=1 leaves them out of `test`.
+# and file input; TSan over those that run threads, including the dialogs and the monitor view,
+# whose engines and exchange sequences run beside the GUI thread. The other widget layers stay
+# out so that CI keeps within its time on two cores. Qt is not instrumented; tools/tsan-qt.supp
+# explains what is suppressed. TESSALY_SKIP_SANITIZE=1 leaves them out of `test`.
 asan_dir=${TESSALY_ASAN_DIR:-$root/build-asan}
 tsan_dir=${TESSALY_TSAN_DIR:-$root/build-tsan}
 asan_layers=(protocol comm sim cli reliability)
