@@ -226,8 +226,12 @@ TEST_F(PanelRendererTest, AntennaChangeRedrawsBothRfMeters) {
     scribble(rfA);
     scribble(rfB);
     EXPECT_FALSE(renderer.liveUpdate(table, values)); // nothing changed, nothing drawn
+    EXPECT_EQ(renderer.lastPassPixels(), 0);
     m.antennaSelect = 1;
     EXPECT_TRUE(renderer.liveUpdate(table, values));
+    // Two lamps, then each meter dark in whole and lit in part (218 x 10 pictures).
+    EXPECT_EQ(renderer.lastPassPixels(), 2 * 196 + (2180 + 109 * 10) + (2180 + 163 * 10));
+    EXPECT_EQ(renderer.lastPassRows(), 2 * 14 + 4 * 10);
     EXPECT_EQ(countColour(renderer.contentImage(), rfA, lit), 109 * 10);
     EXPECT_EQ(countColour(renderer.contentImage(), rfB, lit), 163 * 10);
     EXPECT_EQ(countColour(renderer.contentImage(), lampB, syntheticColour(kPngLampGreen)), 196);
