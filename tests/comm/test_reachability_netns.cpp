@@ -5,24 +5,18 @@
 
 #include "comm/neighbour_table.h"
 #include "comm/reachability.h"
+#include "tests/support/netns_lab.h"
 
 #include <gtest/gtest.h>
 
 #include <QSet>
 
-#include <fcntl.h>
-#include <sched.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
 
 using namespace tessaly;
+using namespace tessaly::testing;
 
 namespace {
 
@@ -43,98 +37,32 @@ const Receiver kReceivers[] = {{"192.168.77.11", "0a:54:53:00:00:11", true},
                                {"192.168.77.14", "0a:54:53:00:00:14", false}};
 const char* const kAbsent = "192.168.77.250";
 
-bool run(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-std::string namespaceName(const std::string& role) {
-    return kNamespacePrefix + std::to_string(::getpid()) + role;
-}
-
-// Namespaces left behind by an earlier run that was killed: their owner's pid is gone.
-void removeStaleNamespaces() {
-    FILE* list = ::popen("ip netns list 2>/dev/null", "r");
-    if (list == nullptr) {
-        return;
-    }
-    char line[256];
-    while (std::fgets(line, sizeof line, list) != nullptr) {
-        std::string name(line);
-        name = name.substr(0, name.find_first_of(" \n"));
-        if (name.rfind(kNamespacePrefix, 0) != 0) {
-            continue;
-        }
-        const long owner = std::atol(name.c_str() + std::strlen(kNamespacePrefix));
-        if (owner > 0 && ::kill(static_cast<pid_t>(owner), 0) != 0) {
-            run("ip netns del " + name);
-        }
-    }
-    ::pclose(list);
-}
-
-// Builds the LAN in its constructor and removes every namespace it made in its destructor.
-class TestLan {
+// The lab LAN with the receivers above; every namespace goes again with it.
+class TestLan : public NetnsLab {
 public:
-    TestLan() : workstation_(namespaceName("ws")) {
-        removeStaleNamespaces();
-        if (!add(workstation_)) {
-            return;
-        }
-        const std::string ws = "ip -n " + workstation_;
-        ready_ = run(ws + " link set lo up") &&
-                 run(ws + " link add br0 type bridge forward_delay 0") &&
-                 run(ws + " link set br0 up") &&
-                 run(ws + " addr add " + kWorkstationAddress + "/24 dev br0") &&
-                 // Root may then use datagram ping sockets too, so both kinds can be tested.
-                 run("ip netns exec " + workstation_ +
-                     " sysctl -qw net.ipv4.ping_group_range='0 2147483647'");
+    TestLan() : NetnsLab(kNamespacePrefix) {
+        // Root may then use datagram ping sockets too, so both kinds can be tested.
+        ready_ = addWorkstation(kWorkstationAddress) && allowDatagramPing();
         int number = 0;
         for (const Receiver& receiver : kReceivers) {
-            ready_ = ready_ && addReceiver(receiver, ++number);
+            const std::string role = "rx" + std::to_string(++number);
+            ready_ = ready_ && addHost(role, receiver.ip, receiver.mac) &&
+                     (receiver.answersPing ||
+                      execIn(name(role), "sysctl -qw net.ipv4.icmp_echo_ignore_all=1"));
         }
         // Only now: the bridge takes a new MAC address with each port, and that flushes even
         // permanent neighbour entries.
+        const std::string& ws = workstation();
         ready_ = ready_ &&
-                 run(ws + " neigh add 224.0.0.5 lladdr 0a:54:53:00:00:99 dev br0 nud permanent") &&
-                 run(ws + " neigh add 192.168.77.255 lladdr ff:ff:ff:ff:ff:ff dev br0 nud "
+                 ipIn(ws, "neigh add 224.0.0.5 lladdr 0a:54:53:00:00:99 dev br0 nud permanent") &&
+                 ipIn(ws, "neigh add 192.168.77.255 lladdr ff:ff:ff:ff:ff:ff dev br0 nud "
                           "permanent") &&
-                 run(ws + " neigh add 192.168.77.200 lladdr 00:00:00:00:00:00 dev br0 nud "
+                 ipIn(ws, "neigh add 192.168.77.200 lladdr 00:00:00:00:00:00 dev br0 nud "
                           "permanent");
     }
-    ~TestLan() {
-        for (const std::string& name : made_) {
-            run("ip netns del " + name);
-        }
-    }
     bool ready() const { return ready_; }
-    const std::string& workstation() const { return workstation_; }
 
 private:
-    bool add(const std::string& name) {
-        if (!run("ip netns add " + name)) {
-            return false;
-        }
-        made_.push_back(name);
-        return true;
-    }
-
-    bool addReceiver(const Receiver& receiver, int number) {
-        const std::string name = namespaceName("rx" + std::to_string(number));
-        const std::string port = "p" + std::to_string(number);
-        const std::string rx = "ip -n " + name;
-        return add(name) &&
-               run("ip -n " + workstation_ + " link add " + port +
-                   " type veth peer name eth0 netns " + name) &&
-               run("ip -n " + workstation_ + " link set " + port + " master br0 up") &&
-               run(rx + " link set eth0 address " + receiver.mac) && run(rx + " link set lo up") &&
-               run(rx + " link set eth0 up") &&
-               run(rx + " addr add " + receiver.ip + "/24 dev eth0") &&
-               (receiver.answersPing ||
-                run("ip netns exec " + name + " sysctl -qw net.ipv4.icmp_echo_ignore_all=1"));
-    }
-
-    std::string workstation_;
-    std::vector<std::string> made_;
     bool ready_ = false;
 };
 
@@ -158,7 +86,7 @@ const NeighbourRow* findRow(const std::vector<NeighbourRow>& rows, const char* a
 class Reachability : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (::geteuid() == 0) {
+        if (mayBuildLabs()) {
             lan = new TestLan;
         }
     }
@@ -169,43 +97,25 @@ protected:
 
     void SetUp() override {
         if (lan == nullptr || !lan->ready()) {
-            GTEST_SKIP() << "needs root with iproute2 network namespaces, veth pairs and bridges "
-                            "to build a private test LAN; skipped";
+            GTEST_SKIP() << kLabNeedsText << "; skipped";
         }
-        home_ = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
-        const std::string path = "/var/run/netns/" + lan->workstation();
-        const int target = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        ASSERT_GE(home_, 0);
-        ASSERT_GE(target, 0);
-        ASSERT_EQ(::setns(target, CLONE_NEWNET), 0);
-        ::close(target);
-        entered_ = true;
+        ASSERT_TRUE(visit_.enter(NetnsLab::path(lan->workstation())));
         // Never sweep a real network: the thread must now see only the test LAN.
-        NetworkScanner guard;
-        ASSERT_TRUE(guard.readLocalAddresses());
-        ASSERT_EQ(guard.localAddresses().size(), 1u);
-        ASSERT_EQ(guard.localAddresses()[0].ip, kWorkstationAddress);
-        ASSERT_EQ(guard.localAddresses()[0].mask, "255.255.255.0");
-        ASSERT_EQ(guard.localAddresses()[0].interfaceName, "br0");
+        const std::string problem = sweepSafetyProblem(*lan);
+        ASSERT_TRUE(problem.empty()) << problem;
     }
 
     void TearDown() override {
         setProbeMethod(ProbeMethod::Automatic);
-        if (entered_) {
-            EXPECT_EQ(::setns(home_, CLONE_NEWNET), 0);
-        }
-        if (home_ >= 0) {
-            ::close(home_);
-        }
+        EXPECT_TRUE(visit_.leave());
     }
 
     // Runs an ip command in the workstation namespace.
     static bool workstationRuns(const std::string& arguments) {
-        return run("ip -n " + lan->workstation() + " " + arguments);
+        return NetnsLab::ipIn(lan->workstation(), arguments);
     }
 
-    int home_ = -1;
-    bool entered_ = false;
+    NetnsVisit visit_;
 };
 
 TEST_F(Reachability, PingAnswersForPresentHostsOnlyWithEitherIcmpSocket) {
@@ -295,6 +205,18 @@ TEST_F(Reachability, SweepCoversEachPrivateSubnetOnceAndLargeOnesByBroadcast) {
             << "of 10.20/16 only the broadcast address is pinged, not "
             << ipv4Text(row.ip).toStdString();
     }
+}
+
+TEST_F(Reachability, SafetyCheckRefusesAnotherPrivateAddressAndAThreadOutsideTheLab) {
+    ASSERT_TRUE(workstationRuns("addr add 10.20.1.1/16 dev br0"));
+    const std::string withExtra = sweepSafetyProblem(*lan);
+    workstationRuns("addr del 10.20.1.1/16 dev br0");
+    EXPECT_NE(withExtra.find("10.20.1.1/255.255.0.0 on br0"), std::string::npos) << withExtra;
+    EXPECT_TRUE(sweepSafetyProblem(*lan).empty());
+
+    ASSERT_TRUE(visit_.leave());
+    EXPECT_EQ(sweepSafetyProblem(*lan),
+              "this thread is not inside the lab's workstation namespace");
 }
 
 TEST_F(Reachability, ConcurrentSweepsScansAndPingsEachGetWholeResults) {

@@ -14,6 +14,7 @@
 #include "dialogs/dlg_ref_arp.h"
 #include "dialogs/receiver_list_rows.h"
 #include "tests/dialogs/dialog_test_support.h"
+#include "tests/support/netns_lab.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -25,16 +26,11 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sched.h>
-#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
 
@@ -66,39 +62,6 @@ QString macText(const LanHost& host) {
     return QString::fromLatin1(host.mac).toUpper().replace(':', '-');
 }
 
-bool run(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-std::string namespaceName(const std::string& role) {
-    return kNamespacePrefix + std::to_string(::getpid()) + role;
-}
-
-std::string namespacePath(const std::string& name) {
-    return "/var/run/netns/" + name;
-}
-
-// Namespaces left behind by an earlier run that was killed: their owner's pid is gone.
-void removeStaleNamespaces() {
-    FILE* list = ::popen("ip netns list 2>/dev/null", "r");
-    if (list == nullptr) {
-        return;
-    }
-    char line[256];
-    while (std::fgets(line, sizeof line, list) != nullptr) {
-        std::string name(line);
-        name = name.substr(0, name.find_first_of(" \n"));
-        if (name.rfind(kNamespacePrefix, 0) != 0) {
-            continue;
-        }
-        const long owner = std::atol(name.c_str() + std::strlen(kNamespacePrefix));
-        if (owner > 0 && ::kill(static_cast<pid_t>(owner), 0) != 0) {
-            run("ip netns del " + name);
-        }
-    }
-    ::pclose(list);
-}
-
 // Carries every TCP connection that reaches a receiver namespace at the receiver port on to one
 // simulated receiver on loopback, which listens there only. Listening sockets are made inside the
 // receiver namespaces; the relay thread itself, and so every connection it opens, stays in the
@@ -112,27 +75,20 @@ public:
 
     // Before start(): listens on every address of the namespace at `namespacePath`.
     bool listenIn(const std::string& namespacePath, uint16_t port, const char* loopbackTarget) {
-        const int home = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
-        const int target = ::open(namespacePath.c_str(), O_RDONLY | O_CLOEXEC);
-        bool ok = home >= 0 && target >= 0 && ::setns(target, CLONE_NEWNET) == 0;
-        int fd = -1;
-        if (ok) {
-            fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            const int on = 1;
-            ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-            sockaddr_in any{};
-            any.sin_family = AF_INET;
-            any.sin_port = htons(port);
-            any.sin_addr.s_addr = htonl(INADDR_ANY);
-            ok = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&any), sizeof any) == 0 &&
-                 ::listen(fd, 8) == 0;
-            ok = ::setns(home, CLONE_NEWNET) == 0 && ok;
+        NetnsVisit visit;
+        if (!visit.enter(namespacePath)) {
+            return false;
         }
-        for (const int opened : {home, target}) {
-            if (opened >= 0) {
-                ::close(opened);
-            }
-        }
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int on = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in any{};
+        any.sin_family = AF_INET;
+        any.sin_port = htons(port);
+        any.sin_addr.s_addr = htonl(INADDR_ANY);
+        bool ok = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&any), sizeof any) == 0 &&
+                  ::listen(fd, 8) == 0;
+        ok = visit.leave() && ok;
         if (!ok) {
             if (fd >= 0) {
                 ::close(fd);
@@ -269,66 +225,36 @@ private:
 };
 
 // The LAN, the simulated receivers behind it and the relay; removed again in the destructor.
-class TestLan {
+class TestLan : public NetnsLab {
 public:
-    TestLan() : workstation_(namespaceName("ws")) {
-        removeStaleNamespaces();
+    TestLan() : NetnsLab(kNamespacePrefix) {
         sim::SimulatorOptions options;
         options.count = kSimulatedReceivers;
         options.port = sim::findFreeLoopbackPort(QHostAddress("127.0.0.1"), kSimulatedReceivers);
-        if (options.port == 0 || !simulator.start(options) || !add(workstation_)) {
+        if (options.port == 0 || !simulator.start(options)) {
             return;
         }
-        const std::string ws = "ip -n " + workstation_;
-        ready_ = run(ws + " link set lo up") &&
-                 run(ws + " link add br0 type bridge forward_delay 0") &&
-                 run(ws + " link set br0 up") &&
-                 run(ws + " addr add " + kWorkstationAddress + "/24 dev br0");
+        ready_ = addWorkstation(kWorkstationAddress);
         for (int number = 1; number <= kSimulatedReceivers; ++number) {
-            const std::string name = receiverNamespace(number);
-            ready_ = ready_ && addHost(name, kReceivers[static_cast<size_t>(number - 1)]) &&
-                     relay_.listenIn(namespacePath(name), simulator.port(),
+            const LanHost& host = kReceivers[static_cast<size_t>(number - 1)];
+            ready_ = ready_ && addHost(receiverRole(number), host.ip, host.mac) &&
+                     relay_.listenIn(path(receiverNamespace(number)), simulator.port(),
                                      simulator.address(number).toString().toLatin1().constData());
         }
-        ready_ = ready_ && addHost(namespaceName("other"), kOtherMaker) && relay_.start();
+        ready_ = ready_ && addHost("other", kOtherMaker.ip, kOtherMaker.mac) && relay_.start();
     }
     ~TestLan() {
         relay_.stop();
-        for (const std::string& name : made_) {
-            run("ip netns del " + name);
-        }
         simulator.stop();
     }
     bool ready() const { return ready_; }
-    const std::string& workstation() const { return workstation_; }
-    static std::string receiverNamespace(int number) {
-        return namespaceName("rx" + std::to_string(number));
-    }
+    std::string receiverNamespace(int number) const { return name(receiverRole(number)); }
 
     sim::Simulator simulator;
 
 private:
-    bool add(const std::string& name) {
-        if (!run("ip netns add " + name)) {
-            return false;
-        }
-        made_.push_back(name);
-        return true;
-    }
+    static std::string receiverRole(int number) { return "rx" + std::to_string(number); }
 
-    bool addHost(const std::string& name, const LanHost& host) {
-        const std::string port = "p" + std::to_string(made_.size());
-        const std::string in = "ip -n " + name;
-        return add(name) &&
-               run("ip -n " + workstation_ + " link add " + port +
-                   " type veth peer name eth0 netns " + name) &&
-               run("ip -n " + workstation_ + " link set " + port + " master br0 up") &&
-               run(in + " link set eth0 address " + host.mac) && run(in + " link set lo up") &&
-               run(in + " link set eth0 up") && run(in + " addr add " + host.ip + "/24 dev eth0");
-    }
-
-    std::string workstation_;
-    std::vector<std::string> made_;
     ReceiverRelay relay_;
     bool ready_ = false;
 };
@@ -372,7 +298,7 @@ void typeIntoInputDialog(const QString& ip, const QString& name) {
 class ConfigRecvNetns : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (::geteuid() == 0) {
+        if (mayBuildLabs()) {
             lan = new TestLan;
         }
     }
@@ -383,25 +309,15 @@ protected:
 
     void SetUp() override {
         if (lan == nullptr || !lan->ready()) {
-            GTEST_SKIP() << "needs root with iproute2 network namespaces, veth pairs and bridges "
-                            "to build a private test LAN; skipped";
+            GTEST_SKIP() << kLabNeedsText << "; skipped";
         }
-        home_ = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
-        const int target = ::open(namespacePath(lan->workstation()).c_str(), O_RDONLY | O_CLOEXEC);
-        ASSERT_GE(home_, 0);
-        ASSERT_GE(target, 0);
-        ASSERT_EQ(::setns(target, CLONE_NEWNET), 0);
-        ::close(target);
-        entered_ = true;
+        ASSERT_TRUE(visit_.enter(NetnsLab::path(lan->workstation())));
         // Never sweep a real network: this thread, and every thread it starts, must see only
         // the test LAN.
-        NetworkScanner guard;
-        ASSERT_TRUE(guard.readLocalAddresses());
-        ASSERT_EQ(guard.localAddresses().size(), 1u);
-        ASSERT_EQ(guard.localAddresses()[0].ip, kWorkstationAddress);
-        ASSERT_EQ(guard.localAddresses()[0].interfaceName, "br0");
+        const std::string problem = sweepSafetyProblem(*lan);
+        ASSERT_TRUE(problem.empty()) << problem;
         // Each test starts from a table that no earlier test taught the workstation.
-        ASSERT_TRUE(run("ip -n " + lan->workstation() + " neigh flush dev br0"));
+        ASSERT_TRUE(NetnsLab::ipIn(lan->workstation(), "neigh flush dev br0"));
         for (int number = 1; number <= kSimulatedReceivers; ++number) {
             lan->simulator.clearReceivedLines(number);
         }
@@ -409,14 +325,7 @@ protected:
         table_.answerTimeoutMs = 1000;
     }
 
-    void TearDown() override {
-        if (entered_) {
-            EXPECT_EQ(::setns(home_, CLONE_NEWNET), 0);
-        }
-        if (home_ >= 0) {
-            ::close(home_);
-        }
-    }
+    void TearDown() override { EXPECT_TRUE(visit_.leave()); }
 
     void addToTable(const std::string& ip, const std::string& mac, const std::string& name) {
         const int number = table_.count + 1;
@@ -440,15 +349,14 @@ protected:
     }
 
     static bool moveReceiverTwo(const char* from, const char* to) {
-        const std::string in = "ip -n " + TestLan::receiverNamespace(2);
-        return run(in + " addr del " + from + "/24 dev eth0") &&
-               run(in + " addr add " + to + "/24 dev eth0");
+        const std::string in = lan->receiverNamespace(2);
+        return NetnsLab::ipIn(in, std::string("addr del ") + from + "/24 dev eth0") &&
+               NetnsLab::ipIn(in, std::string("addr add ") + to + "/24 dev eth0");
     }
 
     ScriptedPrompts prompts;
     ReceiverTable table_;
-    int home_ = -1;
-    bool entered_ = false;
+    NetnsVisit visit_;
 };
 
 TEST_F(ConfigRecvNetns, OpeningTakesMovedAddressesAndFillsInMissingMacAddresses) {
