@@ -1,28 +1,14 @@
 #include "chrome/ap_list_box.h"
 #include "chrome/dlg_comm_config.h"
 #include "comm/comm_thread_config.h"
+#include "tests/support/wait_until.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
 using namespace tessaly;
-
-namespace {
-
-bool waitUntil(const std::function<bool()>& done, int limitMs = 3000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < limitMs) {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return done();
-}
-
-} // namespace
+using tessaly::testing::waitUntil;
 
 TEST(CDlgCommConfig, ShowsItselfAtStartOnlyWithCommDebugAndFollowsTheTrace) {
     for (bool commDebug : {false, true}) {

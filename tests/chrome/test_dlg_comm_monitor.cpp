@@ -2,29 +2,18 @@
 #include "chrome/dlg_comm_monitor.h"
 #include "comm/comm_thread_monitor.h"
 #include "comm/message_codes.h"
+#include "tests/support/wait_until.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <thread>
 
 using namespace tessaly;
+using tessaly::testing::waitUntil;
 
 namespace {
-
-bool waitUntil(const std::function<bool()>& done, int limitMs = 3000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < limitMs) {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return done();
-}
 
 struct MonitorWindowTest : ::testing::Test {
     ReceiverTable table;
