@@ -5,7 +5,7 @@
 
 #include "comm/neighbour_table.h"
 #include "comm/reachability.h"
-#include "tests/support/netns_lab.h"
+#include "tests/support/netns_lab_test.h"
 
 #include <gtest/gtest.h>
 
@@ -66,8 +66,6 @@ private:
     bool ready_ = false;
 };
 
-TestLan* lan = nullptr;
-
 QSet<QString> entryTexts(const std::vector<NeighbourEntry>& entries) {
     QSet<QString> texts;
     for (const NeighbourEntry& entry : entries) {
@@ -83,39 +81,17 @@ const NeighbourRow* findRow(const std::vector<NeighbourRow>& rows, const char* a
     return found == rows.end() ? nullptr : &*found;
 }
 
-class Reachability : public ::testing::Test {
+class Reachability : public NetnsLabTest<TestLan> {
 protected:
-    static void SetUpTestSuite() {
-        if (mayBuildLabs()) {
-            lan = new TestLan;
-        }
-    }
-    static void TearDownTestSuite() {
-        delete lan;
-        lan = nullptr;
-    }
-
-    void SetUp() override {
-        if (lan == nullptr || !lan->ready()) {
-            GTEST_SKIP() << kLabNeedsText << "; skipped";
-        }
-        ASSERT_TRUE(visit_.enter(NetnsLab::path(lan->workstation())));
-        // Never sweep a real network: the thread must now see only the test LAN.
-        const std::string problem = sweepSafetyProblem(*lan);
-        ASSERT_TRUE(problem.empty()) << problem;
-    }
-
     void TearDown() override {
         setProbeMethod(ProbeMethod::Automatic);
-        EXPECT_TRUE(visit_.leave());
+        NetnsLabTest::TearDown();
     }
 
     // Runs an ip command in the workstation namespace.
     static bool workstationRuns(const std::string& arguments) {
         return NetnsLab::ipIn(lan->workstation(), arguments);
     }
-
-    NetnsVisit visit_;
 };
 
 TEST_F(Reachability, PingAnswersForPresentHostsOnlyWithEitherIcmpSocket) {

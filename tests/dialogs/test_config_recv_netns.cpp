@@ -14,7 +14,7 @@
 #include "dialogs/dlg_ref_arp.h"
 #include "dialogs/receiver_list_rows.h"
 #include "tests/dialogs/dialog_test_support.h"
-#include "tests/support/netns_lab.h"
+#include "tests/support/netns_lab_test.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -259,8 +259,6 @@ private:
     bool ready_ = false;
 };
 
-TestLan* lan = nullptr;
-
 // Acts on the next application-modal dialog of type T once `ready` holds for it: the dialogs
 // under test run their own event loops, so the test reaches them from a timer.
 template <class T> void whenModal(std::function<bool(T&)> ready, std::function<void(T&)> act) {
@@ -295,27 +293,13 @@ void typeIntoInputDialog(const QString& ip, const QString& name) {
                            });
 }
 
-class ConfigRecvNetns : public ::testing::Test {
+class ConfigRecvNetns : public NetnsLabTest<TestLan> {
 protected:
-    static void SetUpTestSuite() {
-        if (mayBuildLabs()) {
-            lan = new TestLan;
-        }
-    }
-    static void TearDownTestSuite() {
-        delete lan;
-        lan = nullptr;
-    }
-
     void SetUp() override {
-        if (lan == nullptr || !lan->ready()) {
-            GTEST_SKIP() << kLabNeedsText << "; skipped";
+        NetnsLabTest::SetUp();
+        if (setUpStopped()) {
+            return;
         }
-        ASSERT_TRUE(visit_.enter(NetnsLab::path(lan->workstation())));
-        // Never sweep a real network: this thread, and every thread it starts, must see only
-        // the test LAN.
-        const std::string problem = sweepSafetyProblem(*lan);
-        ASSERT_TRUE(problem.empty()) << problem;
         // Each test starts from a table that no earlier test taught the workstation.
         ASSERT_TRUE(NetnsLab::ipIn(lan->workstation(), "neigh flush dev br0"));
         for (int number = 1; number <= kSimulatedReceivers; ++number) {
@@ -324,8 +308,6 @@ protected:
         table_.portNumber = lan->simulator.port();
         table_.answerTimeoutMs = 1000;
     }
-
-    void TearDown() override { EXPECT_TRUE(visit_.leave()); }
 
     void addToTable(const std::string& ip, const std::string& mac, const std::string& name) {
         const int number = table_.count + 1;
@@ -356,7 +338,6 @@ protected:
 
     ScriptedPrompts prompts;
     ReceiverTable table_;
-    NetnsVisit visit_;
 };
 
 TEST_F(ConfigRecvNetns, OpeningTakesMovedAddressesAndFillsInMissingMacAddresses) {
