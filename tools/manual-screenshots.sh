@@ -106,6 +106,7 @@ hover() { xdotool mousemove --window "$1" "$2" "$3"; }
 # shoot_window ID NAME [CROP]: the window as it stands on the screen, cropped to WxH+X+Y of
 # it when given. (import -window ID waits for a mouse click when it cannot read a window.)
 shoot_window() {
+    # shellcheck disable=SC2034 # SCREEN and WINDOW come with the geometry and are not needed
     local X Y WIDTH HEIGHT SCREEN WINDOW geometry
     if ! geometry=$(xdotool getwindowgeometry --shell "$1" 2>/dev/null); then
         echo "  $2: the window closed before it could be taken" >&2
