@@ -152,6 +152,8 @@ file_title=(31 17)
 view_title=(76 17)
 help_title=(121 17)
 upload_item=(47 150)
+first_frequency=(220 106)
+first_name=(90 110)
 first_meter=(300 145)
 first_memo=(24 132)
 warning_of_12=(108 1215)
@@ -204,6 +206,16 @@ click "$main" "${first_meter[@]}"
 settings=$(window_named "Receiver Information Setting")
 sleep 1
 shoot_window "$settings" receiver-settings.png
+xdotool key Escape
+sleep 0.5
+click "$main" "${first_frequency[@]}"
+sleep 1.5
+shoot_screen frequency-picker.png 520x330+0+70
+xdotool key Escape
+sleep 0.5
+click "$main" "${first_name[@]}"
+sleep 1.5
+shoot_screen name-editor.png 520x130+0+70
 xdotool key Escape
 sleep 0.5
 click "$main" "${first_memo[@]}"
