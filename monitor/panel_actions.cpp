@@ -1,6 +1,7 @@
 #include "monitor/panel_actions.h"
 
 #include "chrome/ap_color_dialog.h"
+#include "chrome/text_functions.h"
 #include "comm/message_codes.h"
 #include "dialogs/dlg_disp_receiver_inf.h"
 #include "dialogs/dlg_set_comment.h"
@@ -267,8 +268,8 @@ void CPanelActions::editComment(int receiverNumber) {
     QString name;
     {
         const auto lock = table_.lockTexts();
-        comment = QString::fromStdString(record.comment);
-        name = QString::fromStdString(record.name);
+        comment = textFromBytes(record.comment);
+        name = textFromBytes(record.name);
     }
     const std::optional<QString> edited =
         editors_.editComment(&viewport_, receiverNumber, comment, name);
@@ -277,7 +278,7 @@ void CPanelActions::editComment(int receiverNumber) {
     }
     {
         const auto lock = table_.lockTexts();
-        table_.byNumber(receiverNumber).comment = edited->toStdString();
+        table_.byNumber(receiverNumber).comment = bytesFromText(*edited);
     }
     control_.renderer().drawMemoIcon(table_, receiverNumber);
     programFlags().modified = 1;

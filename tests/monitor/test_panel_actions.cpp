@@ -426,6 +426,27 @@ TEST_F(PanelActionsTest, ColourChangeWhileStoppedLeavesTheOtherPanelsAsTheyWere)
     EXPECT_EQ(view->renderer().contentImage().copy(secondPanel), before);
 }
 
+// A comment and name from an older file in a single-byte code page reach the memo as the
+// letters they are, and a memo closed with OK unchanged keeps those letters.
+TEST_F(PanelActionsTest, CommentInASingleByteCodePageSurvivesTheMemo) {
+    showMode(kLayoutLargeHorizontal, 2, false);
+    programReceiverTable().byNumber(2).comment = "B\xFChne\r\nlinks";
+    programReceiverTable().byNumber(2).name = "S\xE4nger";
+    const QString comment = QStringLiteral("B\u00FChne\r\nlinks");
+    QString nameSeen;
+    PanelEditors editors = fake.editors();
+    editors.editComment = [&](QWidget*, int, const QString& shown, const QString& name) {
+        fake.commentSeen = shown;
+        nameSeen = name;
+        return std::optional<QString>(shown);
+    };
+    view->panelActions().setEditors(editors);
+    ASSERT_TRUE(clickArea(2, PanelArea::Memo));
+    EXPECT_EQ(fake.commentSeen, comment);
+    EXPECT_EQ(nameSeen, QStringLiteral("S\u00E4nger"));
+    EXPECT_EQ(programReceiverTable().byNumber(2).comment, comment.toStdString());
+}
+
 TEST_F(PanelActionsTest, ResultForAReceiverThatWentAwayMeanwhileIsDropped) {
     showMode(kLayoutLargeHorizontal, 3, false);
     fake.nameAnswer = ReceiverRecord{};
