@@ -37,8 +37,8 @@ QString helpText() {
                "Settings are read from %1 in the directory Tessaly is started from; without\n"
                "it every setting keeps its default. Help, Help in the program opens the "
                "manual\n"
-               "(installed as %2/Tessaly_e.html). Qt's own options such as -platform are\n"
-               "accepted too.\n")
+               "(the package installs it as /usr/%2/Tessaly_e.html).\n"
+               "Qt's own options such as -platform are accepted too.\n")
         .arg(QLatin1String(kSettingsFileName), QLatin1String(kInstalledManualDirectory));
 }
 
