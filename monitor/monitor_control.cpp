@@ -1,5 +1,6 @@
 #include "monitor/monitor_control.h"
 
+#include "chrome/text_functions.h"
 #include "comm/message_codes.h"
 
 #include <QThread>
@@ -280,7 +281,7 @@ TooltipChange CMonitorControl::mouseMoved(QPoint clientPoint, QPoint scrollPosit
     for (int number = 1; number <= count; ++number) {
         const std::string& comment = table_.byNumber(number).comment;
         if (!comment.empty() && renderer_.panel(number).hit.memo.contains(point)) {
-            tooltipText_ = QString::fromStdString(comment);
+            tooltipText_ = textFromBytes(comment);
             tooltipText_.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
             tooltipShown_ = 1;
             return {TooltipChange::Show, tooltipText_};

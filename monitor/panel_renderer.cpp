@@ -1,5 +1,6 @@
 #include "monitor/panel_renderer.h"
 
+#include "chrome/text_functions.h"
 #include "protocol/frequency.h"
 
 #include <QLinearGradient>
@@ -482,7 +483,7 @@ void CPanelRenderer::drawName(QPainter& painter, const PanelState& panel, const 
     const QRect area = placed(panel, panelElementPositions(layoutMode_).nameArea);
     painter.setFont(fonts_.name);
     restore(area);
-    drawAreaText(painter, area, QString::fromStdString(name));
+    drawAreaText(painter, area, textFromBytes(name));
 }
 
 void CPanelRenderer::drawFrequency(QPainter& painter, const PanelState& panel, int32_t khz) {
