@@ -140,7 +140,9 @@ void CDlgGetReceiverInf::onFinished(bool stopped) {
     unsetCursor();
     stopButton_->setEnabled(true);
     repaint();
-    if (!stopped) {
+    // A run with a failure waits for Close, so that the operator can read why; closing at once
+    // would take the reasons away with the dialog.
+    if (!stopped && lastFailureText_.isEmpty()) {
         accept();
     }
 }

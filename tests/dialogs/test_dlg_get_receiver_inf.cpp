@@ -30,7 +30,18 @@ protected:
 
 } // namespace
 
-TEST_F(GetReceiverInfTest, DownloadMarksTheSilentReceiverAndClosesByItself) {
+TEST_F(GetReceiverInfTest, DownloadWithoutFailureClosesByItself) {
+    ASSERT_TRUE(receivers.start(2));
+    CDlgGetReceiverInf dialog(nullptr, loopbackEngineOptions());
+    run(dialog, kGetInfModeDownload);
+    ASSERT_TRUE(waitUntil([&] { return closed(dialog); }, kRunLimitMs));
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.progressLine()->text(), "Download Finished.");
+    EXPECT_TRUE(dialog.lastFailureText().isEmpty());
+    EXPECT_EQ(dialog.dataChanged(), 1);
+}
+
+TEST_F(GetReceiverInfTest, DownloadMarksTheSilentReceiverAndWaitsForClose) {
     ASSERT_TRUE(receivers.start(3));
     receivers.simulator.setFault(2, sim::makeFault(sim::FaultKind::Silent));
     CDlgGetReceiverInf dialog(nullptr, loopbackEngineOptions());
@@ -38,10 +49,16 @@ TEST_F(GetReceiverInfTest, DownloadMarksTheSilentReceiverAndClosesByItself) {
     EXPECT_EQ(dialog.windowTitle(), "Download");
     EXPECT_EQ(dialog.progressLine()->text(), "Getting ready for Download...");
     EXPECT_FALSE(dialog.stopButton()->isEnabled());
-    ASSERT_TRUE(waitUntil([&] { return closed(dialog); }, kRunLimitMs));
+    ASSERT_TRUE(
+        waitUntil([&] { return dialog.busy() == 0 && dialog.dataChanged() == 1; }, kRunLimitMs));
 
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    // The failure keeps the dialog open with its reason until the operator closes it.
+    EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.progressLine()->text(), "Download Finished.");
+    EXPECT_EQ(dialog.stopButton()->text(), "Close");
+    dialog.stopButton()->click();
+    ASSERT_TRUE(closed(dialog));
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
     CApListCtrl& list = *dialog.list();
     ASSERT_EQ(list.itemCount(), 3);
     EXPECT_EQ(list.itemText(0, kColumnStatus), "Synchronize");
@@ -72,7 +89,11 @@ TEST_F(GetReceiverInfTest, UploadKeepsTheNameSentAndTakesNothingOver) {
     CDlgGetReceiverInf dialog(nullptr, loopbackEngineOptions());
     run(dialog, kGetInfModeUpload);
     EXPECT_EQ(dialog.windowTitle(), "Upload");
-    ASSERT_TRUE(waitUntil([&] { return closed(dialog); }, kRunLimitMs));
+    ASSERT_TRUE(waitUntil([&] { return dialog.progressLine()->text() == "Upload Finished."; },
+                          kRunLimitMs));
+    EXPECT_TRUE(dialog.isVisible()); // the name mismatch is worth reading
+    dialog.stopButton()->click();
+    ASSERT_TRUE(closed(dialog));
 
     EXPECT_EQ(dialog.table().byNumber(1).name, longName);
     EXPECT_EQ(dialog.list()->itemText(0, kColumnName), QString::fromStdString(longName));
