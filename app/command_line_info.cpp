@@ -24,6 +24,11 @@ InfoRequest infoRequest(int argc, const char* const* argv) {
     return InfoRequest::None;
 }
 
+QString commandLineFile(const QStringList& arguments) {
+    const qsizetype first = arguments.value(1) == QStringLiteral("--") ? 2 : 1;
+    return arguments.value(first);
+}
+
 QString helpText() {
     return QStringLiteral(
                "Usage: tessaly [ENVIRONMENT.ini]\n"

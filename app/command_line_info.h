@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tessaly {
 
@@ -12,6 +13,10 @@ enum class InfoRequest { None, Help, Version };
 // The first of -h, --help or --version among the arguments after the program name; "--" ends
 // the options, so that a file of that name can still be opened.
 InfoRequest infoRequest(int argc, const char* const* argv);
+
+// The environment file named on the command line (the application's arguments, Qt's own
+// options already taken out), after an optional "--"; empty when none is named.
+QString commandLineFile(const QStringList& arguments);
 
 QString helpText();
 QString versionText(); // one line: "tessaly 1.2.0.10"

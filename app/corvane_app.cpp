@@ -1,5 +1,6 @@
 #include "app/corvane_app.h"
 
+#include "app/command_line_info.h"
 #include "app/corvane_doc.h"
 #include "app/main_frame.h"
 #include "app/single_instance.h"
@@ -56,11 +57,10 @@ bool CCorvaneApp::initInstance() {
 
 void CCorvaneApp::openCommandLineFile() {
     // `tessaly demo.ini`: the file opens as File, Open Environment opens it.
-    const QStringList args = arguments();
-    if (args.size() < 2 || args.at(1).isEmpty()) {
+    const QString path = commandLineFile(arguments());
+    if (path.isEmpty()) {
         return;
     }
-    const QString& path = args.at(1);
     frame_->openFromCommandLine(path);
 }
 

@@ -28,6 +28,13 @@ TEST(CommandLineInfo, HelpAndVersionAreFoundAnywhereBeforeTheEndOfOptions) {
     EXPECT_EQ(requestOf({"--helpful.ini", "-version"}), InfoRequest::None);
 }
 
+TEST(CommandLineInfo, TheFileToOpenMayFollowTheEndOfOptions) {
+    EXPECT_EQ(commandLineFile({"tessaly"}), QString());
+    EXPECT_EQ(commandLineFile({"tessaly", "show.ini"}), "show.ini");
+    EXPECT_EQ(commandLineFile({"tessaly", "--", "--help"}), "--help");
+    EXPECT_EQ(commandLineFile({"tessaly", "--"}), QString());
+}
+
 TEST(CommandLineInfo, TextsNameTheVersionAndTheSettingsFile) {
     EXPECT_EQ(versionText(), QStringLiteral("tessaly ") + fullVersionText() + '\n');
     EXPECT_TRUE(helpText().startsWith(QStringLiteral("Usage: tessaly [ENVIRONMENT.ini]\n")));
