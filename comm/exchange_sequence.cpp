@@ -40,6 +40,7 @@ void ExchangeSequence::start(int firstNumber) {
     }
     if (!engine_) {
         engine_ = std::make_unique<CCommThreadConfig>(&table_, this, options_);
+        emit engineCreated(engine_.get());
         engine_->start();
     }
     if (ready_) {

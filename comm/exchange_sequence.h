@@ -57,6 +57,9 @@ public:
     uint32_t getMask() const;
 
 signals:
+    // The engine exists and has not started yet: the moment to attach a trace window, which
+    // must see the engine's start to show itself when comm/debug asks for it.
+    void engineCreated(CCommThreadConfig* engine);
     void engineReady();
     // The exchange with receiver `number` (position `position` of `total`) was posted.
     void exchangeStarted(int number, int position, int total);

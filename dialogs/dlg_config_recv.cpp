@@ -1,6 +1,7 @@
 #include "dialogs/dlg_config_recv.h"
 
 #include "chrome/ap_list_ctrl.h"
+#include "chrome/dlg_comm_config.h"
 #include "chrome/image_png.h"
 #include "chrome/text_functions.h"
 #include "chrome/user_prompts.h"
@@ -412,6 +413,10 @@ void CDlgConfigRecv::startSequence(int kind, int firstNumber) {
                                   : firstNumber > 1        ? ExchangeKind::Information
                                                            : ExchangeKind::Download;
     sequence_ = std::make_unique<ExchangeSequence>(exchange, table_, options_);
+    connect(sequence_.get(), &ExchangeSequence::engineCreated, this,
+            [this](CCommThreadConfig* engine) {
+                traceWindow_ = std::make_unique<CDlgCommConfig>(*engine, this);
+            });
     connect(sequence_.get(), &ExchangeSequence::exchangeFinished, this,
             &CDlgConfigRecv::onExchangeFinished);
     connect(sequence_.get(), &ExchangeSequence::finished, this,

@@ -17,6 +17,8 @@ class QPushButton;
 
 namespace tessaly {
 
+class CDlgCommConfig;
+
 class CApListCtrl;
 
 constexpr int kConfigRecvStartDelayMs = 100; // timer 1
@@ -105,6 +107,7 @@ private:
     ReceiverTable table_;
     ReceiverTable applied_;
     std::unique_ptr<ExchangeSequence> sequence_;
+    std::unique_ptr<CDlgCommConfig> traceWindow_; // "Comm Config", shown with comm/debug
     int changed_ = 0;
     int appliedFlag_ = 0;
     int operation_ = kOperationIdle;

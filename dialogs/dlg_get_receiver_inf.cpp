@@ -1,6 +1,7 @@
 #include "dialogs/dlg_get_receiver_inf.h"
 
 #include "chrome/ap_list_ctrl.h"
+#include "chrome/dlg_comm_config.h"
 #include "chrome/text_functions.h"
 #include "dialogs/receiver_list_rows.h"
 
@@ -92,6 +93,10 @@ void CDlgGetReceiverInf::startRun() {
     busy_ = 1;
     sequence_ = std::make_unique<ExchangeSequence>(
         isUpload() ? ExchangeKind::Upload : ExchangeKind::Download, table_, options_);
+    connect(sequence_.get(), &ExchangeSequence::engineCreated, this,
+            [this](CCommThreadConfig* engine) {
+                traceWindow_ = std::make_unique<CDlgCommConfig>(*engine, this);
+            });
     connect(sequence_.get(), &ExchangeSequence::exchangeStarted, this,
             &CDlgGetReceiverInf::onExchangeStarted);
     connect(sequence_.get(), &ExchangeSequence::exchangeFinished, this,

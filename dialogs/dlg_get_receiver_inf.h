@@ -16,6 +16,8 @@ class QPushButton;
 
 namespace tessaly {
 
+class CDlgCommConfig;
+
 class CApListCtrl;
 
 constexpr int kGetInfModeUpload = 1;
@@ -86,6 +88,7 @@ private:
     int mode_ = kGetInfModeDownload;
     ReceiverTable table_;
     std::unique_ptr<ExchangeSequence> sequence_;
+    std::unique_ptr<CDlgCommConfig> traceWindow_; // "Comm Config", shown with comm/debug
     int busy_ = 0;
     int stop_ = 0;
     int dataChanged_ = 0;

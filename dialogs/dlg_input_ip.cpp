@@ -1,6 +1,7 @@
 #include "dialogs/dlg_input_ip.h"
 
 #include "chrome/comb_color.h"
+#include "chrome/dlg_comm_config.h"
 #include "chrome/key_in.h"
 #include "chrome/text_functions.h"
 #include "chrome/user_prompts.h"
@@ -260,6 +261,7 @@ void CDlgInputIP::askBandWidth() {
     }
     if (!engine_) {
         engine_ = std::make_unique<CCommThreadConfig>(&table_, this, options_);
+        traceWindow_ = std::make_unique<CDlgCommConfig>(*engine_, this);
         engine_->start();
     }
 }

@@ -18,6 +18,8 @@ class QPushButton;
 
 namespace tessaly {
 
+class CDlgCommConfig;
+
 class CCombColor;
 class CKeyIn;
 
@@ -84,6 +86,7 @@ private:
     std::shared_ptr<INeighbourFinder> finder_;
     EngineOptions options_;
     std::unique_ptr<CCommThreadConfig> engine_;
+    std::unique_ptr<CDlgCommConfig> traceWindow_; // "Comm Config", shown with comm/debug
     int engineReady_ = 0;
     int bandPending_ = 0;
     int mode_ = kInputModeAdd;

@@ -1,6 +1,8 @@
 // The upload and download progress dialog against simulated receivers on loopback.
 
+#include "chrome/ap_list_box.h"
 #include "chrome/ap_list_ctrl.h"
+#include "chrome/dlg_comm_config.h"
 #include "dialogs/dlg_get_receiver_inf.h"
 #include "dialogs/receiver_list_rows.h"
 #include "tests/dialogs/dialog_test_support.h"
@@ -30,15 +32,24 @@ protected:
 
 } // namespace
 
-TEST_F(GetReceiverInfTest, DownloadWithoutFailureClosesByItself) {
+TEST_F(GetReceiverInfTest, DownloadWithoutFailureClosesByItselfAndDebugShowsTheTrace) {
     ASSERT_TRUE(receivers.start(2));
-    CDlgGetReceiverInf dialog(nullptr, loopbackEngineOptions());
+    EngineOptions options = loopbackEngineOptions();
+    options.commDebug = true;
+    CDlgGetReceiverInf dialog(nullptr, options);
     run(dialog, kGetInfModeDownload);
     ASSERT_TRUE(waitUntil([&] { return closed(dialog); }, kRunLimitMs));
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.progressLine()->text(), "Download Finished.");
     EXPECT_TRUE(dialog.lastFailureText().isEmpty());
     EXPECT_EQ(dialog.dataChanged(), 1);
+
+    // comm/debug: the engine's "Comm Config" window showed itself and traced the exchanges.
+    auto* trace = dialog.findChild<CDlgCommConfig*>();
+    ASSERT_NE(trace, nullptr);
+    EXPECT_EQ(trace->windowTitle(), "Comm Config");
+    EXPECT_TRUE(trace->isVisible());
+    EXPECT_GT(trace->traceList().lineCount(), 0);
 }
 
 TEST_F(GetReceiverInfTest, DownloadMarksTheSilentReceiverAndWaitsForClose) {
