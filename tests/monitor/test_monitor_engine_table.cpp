@@ -5,6 +5,7 @@
 #include "comm/monitor_engine.h"
 #include "protocol/command_builder.h"
 #include "sim/simulator.h"
+#include "tests/monitor/no_window_host.h"
 #include "tests/monitor/synthetic_panel_images.h"
 
 #include "tests/support/wait_until.h"
@@ -20,6 +21,7 @@
 #include <mutex>
 
 using namespace tessaly;
+using tessaly::testing::NoWindowHost;
 using tessaly::testing::waitUntil;
 
 namespace {
@@ -52,19 +54,6 @@ public:
 private:
     std::unique_ptr<IMonitorEngine> inner_;
     EventCounts& counts_;
-};
-
-class NoWindowHost : public IMonitorHost {
-public:
-    void layoutBuilt() override {}
-    void invalidate() override {}
-    bool hasMainWindow() const override { return false; }
-    bool mainWindowMaximised() const override { return false; }
-    QRect mainWindowRect() const override { return {}; }
-    void placeMainWindow(const QRect&) override {}
-    void resizeMainWindow(QSize) override {}
-    PlatformMetrics platformMetrics() const override { return {}; }
-    void imageCreationFailed() override {}
 };
 
 class MonitorEnginesAgainstSimulator : public ::testing::Test {

@@ -15,6 +15,7 @@
 #include "protocol/frequency.h"
 #include "protocol/program_flags.h"
 #include "sim/simulator.h"
+#include "tests/monitor/no_window_host.h"
 #include "tests/monitor/synthetic_panel_images.h"
 #include "tests/support/wait_until.h"
 
@@ -35,6 +36,7 @@
 #include <vector>
 
 using namespace tessaly;
+using tessaly::testing::NoWindowHost;
 using tessaly::testing::waitUntil;
 
 namespace {
@@ -557,23 +559,6 @@ TEST_F(PanelActionsTest, TheProgramsDialogsAnswerBehindTheSeam) {
     EXPECT_EQ(view->renderer().fill(), 40);
     EXPECT_EQ(programFlags().modified, 1);
 }
-
-namespace {
-
-class NoWindowHost : public IMonitorHost {
-public:
-    void layoutBuilt() override {}
-    void invalidate() override {}
-    bool hasMainWindow() const override { return false; }
-    bool mainWindowMaximised() const override { return false; }
-    QRect mainWindowRect() const override { return {}; }
-    void placeMainWindow(const QRect&) override {}
-    void resizeMainWindow(QSize) override {}
-    PlatformMetrics platformMetrics() const override { return {}; }
-    void imageCreationFailed() override {}
-};
-
-} // namespace
 
 // Renamed and retuned while stopped, the receiver gets both once monitoring connects.
 TEST(PanelActionsAgainstSimulator, EditsWhileStoppedReachTheReceiverWhenMonitoringStarts) {
