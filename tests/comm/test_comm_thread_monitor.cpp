@@ -165,8 +165,9 @@ TEST_F(MonitorEngineTest, ThreeFieldPollAnswerFailsButKeepsTheValuesRead) {
     CCommThreadMonitor& engine = startEngine();
     engine.post(kEvMonitorStart);
     ASSERT_TRUE(waitUntil([&] { return messageTraced(engine, "Answer Data Shortage [3/6]"); }));
+    // The engine traces the shortage before it marks the receiver.
+    EXPECT_TRUE(waitUntil([&] { return table.byNumber(1).commState == kCommError; }));
     const MonitorValues& entry = values.byNumber(1);
-    EXPECT_EQ(table.byNumber(1).commState, kCommError);
     EXPECT_EQ(entry.rfLevelA, -455);
     EXPECT_EQ(entry.afLevel, -123);
     EXPECT_EQ(entry.battery, -1);
