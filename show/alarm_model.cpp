@@ -126,7 +126,7 @@ void AlarmModel::evaluate(const ReceiverObservation& o, int partner, const ShowT
 
     const auto& remaining = st.batteryRemainingMs;
     const bool shortOfEnd = showEndWallMs_.has_value() && remaining.has_value() &&
-                            now.wallMs + *remaining < *showEndWallMs_;
+                            rt.forecast.steps() > 0 && now.wallMs + *remaining < *showEndWallMs_;
     setCondition(n, AlarmKind::BatteryForecast, shortOfEnd,
                  remaining ? std::optional<double>(*remaining / 60000.0) : std::nullopt, false,
                  now);

@@ -23,6 +23,10 @@ public:
     // steps or ten minutes have been seen.
     std::optional<int64_t> remainingMs(int64_t nowMs) const;
 
+    // Level steps seen since the history began. A forecast without any step is only a guess
+    // from how long the level has lasted, and raises no battery-forecast alarm.
+    int steps() const { return steps_; }
+
     void reset() { *this = BatteryForecaster{}; }
 
 private:
