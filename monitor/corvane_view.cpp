@@ -3,6 +3,7 @@
 #include "chrome/menu_commands.h"
 #include "chrome/user_prompts.h"
 #include "comm/app_message.h"
+#include "comm/message_codes.h"
 #include "protocol/environment_file.h"
 #include "protocol/program_flags.h"
 #include "protocol/settings.h"
@@ -155,6 +156,9 @@ bool CCorvaneView::event(QEvent* event) {
 
 bool CCorvaneView::onCommand(int code, int value, const QString& path) {
     bool done = true;
+    if (code == kEvMainWindowMoved) {
+        updateScrollRanges(); // more or less of the view may now lie beyond the work area
+    }
     if (code == kCmdMonitorMatrix) {
         panelActions_->monitorMatrix();
     } else if (!fileActions_->handleCommand(code, path, &done)) {
@@ -298,9 +302,21 @@ void CCorvaneView::scrollContentsBy(int /*dx*/, int /*dy*/) {
     viewport()->update();
 }
 
+QSize CCorvaneView::hiddenBeyondWorkArea() const {
+    const QScreen* screen = window()->screen();
+    if (!hasMainWindow() || screen == nullptr || !window()->isVisible()) {
+        return {};
+    }
+    const QRect work = screen->availableGeometry();
+    const QRect shown(viewport()->mapToGlobal(QPoint(0, 0)), viewport()->size());
+    return {std::max(0, shown.right() - work.right()), std::max(0, shown.bottom() - work.bottom())};
+}
+
 void CCorvaneView::updateScrollRanges() {
     const QSize content = renderer_.contentSize();
-    const QSize page = viewport()->size();
+    // A window fitted to the work area's height but placed below its top reaches past it: the
+    // scroll range grows by what cannot be seen, so that the last panel can be shown whole.
+    const QSize page = viewport()->size() - hiddenBeyondWorkArea();
     QScrollBar* horizontal = horizontalScrollBar();
     QScrollBar* vertical = verticalScrollBar();
     horizontal->setRange(0, std::max(0, content.width() - page.width()));

@@ -78,6 +78,7 @@ private:
     PlatformMetrics platformMetrics() const override;
     void imageCreationFailed() override;
 
+    QSize hiddenBeyondWorkArea() const;
     void updateScrollRanges();
     void paintBlocks(QPainter& painter, QSize client);
     void mouseMoved(QPoint clientPoint);

@@ -13,7 +13,9 @@
 #include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollBar>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -171,6 +173,24 @@ TEST_F(CorvaneViewTest, AnotherLayoutModeOrFileStartsAtTheFirstPanel) {
         EXPECT_GT(vertical->maximum(), 0); // the new list is long enough to scroll
         EXPECT_EQ(view->scrollPosition(), QPoint(0, 0));
     }
+}
+
+TEST_F(CorvaneViewTest, WindowPastTheWorkAreaStillScrollsToTheLastPanel) {
+    QWidget main;
+    auto* layout = new QVBoxLayout(&main);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view.get());
+    main.move(0, 30); // the fit takes the whole work area's height: 30 px reach past its bottom
+    main.show();
+    showMode(kLayoutSmallHorizontal, 60, false);
+    QCoreApplication::processEvents();
+
+    const QRect work = main.screen()->availableGeometry();
+    ASSERT_GT(main.geometry().bottom(), work.bottom());
+    const int visible = work.bottom() + 1 - view->viewport()->mapToGlobal(QPoint(0, 0)).y();
+    const int content = view->renderer().contentSize().height();
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), content - visible);
+    view->setParent(nullptr);
 }
 
 TEST_F(CorvaneViewTest, TooltipsKeepShortTextsOnOneLine) {
