@@ -75,6 +75,7 @@ CDlgConfigRecv::CDlgConfigRecv(QWidget* parent, std::shared_ptr<INeighbourFinder
     list_->setMinimumWidth(std::max(kListMinimumSize.width(), list_->widthShowingAllColumns()));
     failureLine_ = new QLabel(this);
     failureLine_->setWordWrap(true);
+    keepReadableWhenDisabled(*failureLine_);
 
     auto* side = new QVBoxLayout;
     side->addWidget(addButton(kIdUp, "Up"));

@@ -68,6 +68,7 @@ CDlgRefArp::CDlgRefArp(QWidget* parent, std::shared_ptr<INeighbourFinder> finder
     list_->fitColumnToTexts(kFoundMacColumn, {widestMacText(list_->font())});
     list_->setMinimumWidth(std::max(kListMinimumSize.width(), list_->widthShowingAllColumns()));
     status_ = new QLabel(this);
+    keepReadableWhenDisabled(*status_);
     selectAll_ = makeButton("Select All", this);
     selectNone_ = makeButton("Select None", this);
     refresh_ = makeButton("Refresh", this);

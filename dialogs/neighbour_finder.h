@@ -28,6 +28,9 @@ public:
 
 std::shared_ptr<INeighbourFinder> systemNeighbourFinder();
 
+// A status line that runBlockingWork's disabling leaves readable, for what it says meanwhile.
+void keepReadableWhenDisabled(QWidget& line);
+
 // Shown while a dialog sweeps and scans (UTF-8).
 constexpr const char* kSearchingText = "Searching the network\xE2\x80\xA6";
 
