@@ -31,11 +31,7 @@ void onSignal(int) {
     interruptFlag.store(true);
 }
 
-EngineOptions engineOptions(bool trace) {
-    EngineOptions options;
-    options.commDebug = trace || programSettings().commDebug != 0;
-    return options;
-}
+} // namespace
 
 // Prints an engine's trace lines on stderr, prefixed with its receiver number.
 void routeTrace(CommTrace& trace, int number, QTextStream& err) {
@@ -44,6 +40,12 @@ void routeTrace(CommTrace& trace, int number, QTextStream& err) {
                          err << "[" << number << "] " << line << "\n";
                          err.flush();
                      });
+}
+
+EngineOptions engineOptions(bool trace) {
+    EngineOptions options;
+    options.commDebug = trace || programSettings().commDebug != 0;
+    return options;
 }
 
 bool loadEnvironment(const Options& options, ReceiverTable& table, QTextStream& err) {
@@ -55,8 +57,6 @@ bool loadEnvironment(const Options& options, ReceiverTable& table, QTextStream& 
     readEnvironmentFile(options.environmentPath.toStdString(), table);
     return true;
 }
-
-} // namespace
 
 void installInterruptHandler() {
     std::signal(SIGINT, onSignal);
