@@ -171,6 +171,9 @@ void CDlgGetReceiverInf::onReadFinished(bool stopped) {
     progressLine_->setText(QString::fromLatin1(kReviewFormat)
                                .arg(upload_->changedCount())
                                .arg(upload_->rows().size()));
+    // "old -> new" needs more room than the value alone.
+    list_->resizeColumnToContents(kColumnName);
+    list_->resizeColumnToContents(kColumnFrequency);
     showUnchanged_->setChecked(false);
     showUnchanged_->show();
     applyRowFilter();
@@ -258,6 +261,9 @@ void CDlgGetReceiverInf::onFinished(bool stopped) {
         sendButton_->hide();
         showUnchanged_->hide();
         applyRowFilter();
+        if (mismatches_ != 0) {
+            list_->resizeColumnToContents(kColumnStatus); // "Mismatch: receiver reports …"
+        }
     } else {
         table_.copyFrom(sequence_->table());
         dataChanged_ = sequence_->dataChanged() ? 1 : 0;
