@@ -51,12 +51,16 @@ void printDifference(const CheckedUpload& upload, QTextStream& out) {
     out.flush();
 }
 
-// Runs the event loop until `finished` fires, passing Ctrl-C on as a stop request.
-template <typename Signal> bool waitFor(CheckedUpload& upload, Signal finishedSignal) {
+// Starts the phase and runs the event loop until `finishedSignal` fires (even at once), passing
+// Ctrl-C on as a stop request.
+template <typename Signal>
+bool runPhase(CheckedUpload& upload, Signal finishedSignal, void (CheckedUpload::*start)()) {
     bool stopped = false;
-    QEventLoop loop;
-    const auto connection = QObject::connect(&upload, finishedSignal, &loop, [&](bool wasStopped) {
+    bool done = false;
+    QEventLoop loop; // also the connection's context: it goes with the loop
+    QObject::connect(&upload, finishedSignal, &loop, [&](bool wasStopped) {
         stopped = wasStopped;
+        done = true;
         loop.quit();
     });
     QTimer interruptWatch;
@@ -66,8 +70,10 @@ template <typename Signal> bool waitFor(CheckedUpload& upload, Signal finishedSi
         }
     });
     interruptWatch.start(kInterruptCheckMs);
-    loop.exec();
-    QObject::disconnect(connection);
+    (upload.*start)();
+    if (!done) {
+        loop.exec();
+    }
     return stopped;
 }
 
@@ -110,8 +116,7 @@ int runUpload(const Options& options, QTextStream& out, QTextStream& err, const 
     });
     out << "Reading the receivers' names and frequencies...\n";
     out.flush();
-    upload.readCurrent();
-    if (waitFor(upload, &CheckedUpload::readFinished)) {
+    if (runPhase(upload, &CheckedUpload::readFinished, &CheckedUpload::readCurrent)) {
         out << "Upload Stopped.\n";
         return kExitReceiverFailed;
     }
@@ -142,8 +147,7 @@ int runUpload(const Options& options, QTextStream& out, QTextStream& err, const 
                              << text(planned.byNumber(number).ip) << ": " << status << "\n";
                          out.flush();
                      });
-    upload.send();
-    const bool stopped = waitFor(upload, &CheckedUpload::finished);
+    const bool stopped = runPhase(upload, &CheckedUpload::finished, &CheckedUpload::send);
     out << "Upload " << (stopped ? "Stopped." : "Finished.") << "\n";
     const QStringList problems = upload.problems();
     if (!problems.isEmpty()) {

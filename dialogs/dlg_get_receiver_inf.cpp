@@ -156,13 +156,12 @@ void CDlgGetReceiverInf::onReadFinished(bool stopped) {
     for (const UploadCheckRow& row : upload_->rows()) {
         const int index = row.number - 1;
         const std::string unknown = "?";
-        list_->setItemText(index, kColumnName,
-                           QString::fromStdString(changeText(
-                               row.reported ? row.reportedName : unknown, row.plannedName)));
         list_->setItemText(
-            index, kColumnFrequency,
-            QString::fromStdString(
-                changeText(row.reported ? row.reportedFreqText : unknown, row.plannedFreqText)));
+            index, kColumnName,
+            textFromBytes(changeText(row.reported ? row.reportedName : unknown, row.plannedName)));
+        list_->setItemText(index, kColumnFrequency,
+                           textFromBytes(changeText(row.reported ? row.reportedFreqText : unknown,
+                                                    row.plannedFreqText)));
         list_->setItemText(index, kColumnStatus,
                            QString::fromLatin1(!row.reported   ? kRowNotRead
                                                : row.changed() ? kRowChanges
@@ -196,20 +195,20 @@ void CDlgGetReceiverInf::onSendClicked() {
     if (!reviewing()) {
         return;
     }
-    busy_ = 1;
-    sent_ = 1;
-    upload_->send();
-    sendButton_->hide();
-    showUnchanged_->hide();
-    applyRowFilter();
     for (int number = 1; number <= table_.count; ++number) {
         const ReceiverRecord& record = table_.byNumber(number);
         list_->setItemText(number - 1, kColumnName, textFromBytes(record.name));
         list_->setItemText(number - 1, kColumnFrequency, textFromBytes(record.freqText));
         list_->setItemText(number - 1, kColumnStatus, QString());
     }
+    sendButton_->hide();
+    showUnchanged_->hide();
     stopButton_->setText(QString::fromLatin1(kStopCaption));
     setCursor(Qt::WaitCursor);
+    busy_ = 1;
+    sent_ = 1;
+    upload_->send(); // leaves the review, so every row shows again
+    applyRowFilter();
 }
 
 void CDlgGetReceiverInf::onReceiverVerified(int number, bool ok, const QString& text) {

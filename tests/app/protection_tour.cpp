@@ -116,16 +116,20 @@ bool tourLock() {
     frame.setGeometry(0, 0, 1000, 420);
     frame.show();
     runEventsFor(400);
+    const auto shootViewMenu = [&frame](const QString& name) {
+        frame.barMenu()->openPopUp(CDlgBarMenu::TitleView);
+        runEventsFor(500);
+        const QRect area = frame.barMenu()->viewMenu()->frameGeometry().united(
+            QRect(frame.mapToGlobal(QPoint(0, 0)), QSize(420, 80)));
+        const bool saved = save(QGuiApplication::primaryScreen()->grabWindow(0).copy(area), name);
+        frame.barMenu()->closeAllPopUps();
+        return saved;
+    };
+    bool ok = shootViewMenu("menu-view.png");
     frame.onCommand(kCmdShowLock, 0);
     runEventsFor(300);
-    bool ok = save(frame.barMenu()->grab(), "lock-menu-bar.png");
-    frame.barMenu()->openPopUp(CDlgBarMenu::TitleView);
-    runEventsFor(500);
-    const QRect area = frame.barMenu()->viewMenu()->frameGeometry().united(
-        QRect(frame.mapToGlobal(QPoint(0, 0)), QSize(420, 80)));
-    ok = save(QGuiApplication::primaryScreen()->grabWindow(0).copy(area), "lock-view-menu.png") &&
-         ok;
-    frame.barMenu()->closeAllPopUps();
+    ok = save(frame.barMenu()->grab(), "lock-menu-bar.png") && ok;
+    ok = shootViewMenu("lock-view-menu.png") && ok;
     shootModal("lock-refused.png", [&] { frame.onCommand(kCmdOpenEnvironment, 0); });
     showLock().unlock();
     return ok;
