@@ -7,6 +7,7 @@
 #include "app/splash_wnd.h"
 #include "monitor/corvane_view.h"
 #include "protocol/settings.h"
+#include "protocol/show_lock.h"
 #include "resources/resource_ids.h"
 
 #include <QIcon>
@@ -41,6 +42,9 @@ bool CCorvaneApp::initInstance() {
     }
 
     loadSettings();
+    // A show lock left by a run that ended while the show was on holds again.
+    showLock().setStatePath(defaultShowLockPath());
+    showLock().restore();
 
     document_ = std::make_unique<CCorvaneDoc>();
     frame_ = std::make_unique<CMainFrame>();

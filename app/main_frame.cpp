@@ -6,18 +6,24 @@
 #include "chrome/dlg_bar_menu.h"
 #include "chrome/dlg_menu_file.h"
 #include "chrome/menu_commands.h"
+#include "chrome/show_lock_prompts.h"
 #include "chrome/user_prompts.h"
 #include "comm/app_message.h"
 #include "monitor/corvane_view.h"
 #include "protocol/environment_file.h"
+#include "protocol/pending_changes.h"
 #include "protocol/program_flags.h"
 #include "protocol/receiver_table.h"
 #include "protocol/settings.h"
+#include "protocol/show_lock.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeySequence>
 #include <QMetaObject>
+#include <QShortcut>
 
 namespace tessaly {
 
@@ -50,6 +56,10 @@ CMainFrame::CMainFrame(CCorvaneView* view, QWidget* parent)
     resize(kInitialSize);
     refreshRfItem();
     refreshMenuStates();
+    auto* lockShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    lockShortcut->setContext(Qt::ApplicationShortcut);
+    connect(lockShortcut, &QShortcut::activated, this, &CMainFrame::toggleShowLock);
+    refreshLockState();
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -63,6 +73,9 @@ bool CMainFrame::event(QEvent* event) {
 }
 
 void CMainFrame::onCommand(int code, int value) {
+    if (refusedByShowLock(code, value)) {
+        return;
+    }
     switch (code) {
     case kCmdOpenEnvironment:
         openEnvironment();
@@ -88,12 +101,19 @@ void CMainFrame::onCommand(int code, int value) {
     case kCmdMonitorStartStop: {
         int monitoring = 0;
         if (switchValue(value, programFlags().monitoring, monitoring)) {
+            if (monitoring == 1 && programFlags().monitoring == 0 && !confirmStart()) {
+                break;
+            }
             programFlags().monitoring = monitoring;
+            showLock().monitoringChanged(monitoring != 0);
             postAppMessage(view_, kCmdMonitorStartStop, monitoring);
             refreshMenuStates();
         }
         break;
     }
+    case kCmdShowLock:
+        toggleShowLock();
+        break;
     case kCmdRfUnit: {
         int rfUnit = 0;
         if (switchValue(value, displayState().rfUnit, rfUnit)) {
@@ -119,6 +139,88 @@ void CMainFrame::onCommand(int code, int value) {
     default:
         break;
     }
+}
+
+bool CMainFrame::refusedByShowLock(int code, int value) {
+    QString action;
+    switch (code) {
+    case kCmdOpenEnvironment:
+        action = QStringLiteral("Open");
+        break;
+    case kCmdSaveEnvironment:
+        action = QStringLiteral("Save As");
+        break;
+    case kCmdReceiverConfig:
+        action = QStringLiteral("Receiver Configuration");
+        break;
+    case kCmdUpload:
+        action = QStringLiteral("Upload");
+        break;
+    case kCmdDownload:
+        action = QStringLiteral("Download");
+        break;
+    case kCmdExit:
+        action = QStringLiteral("Exit");
+        break;
+    case kCmdMonitorStartStop: {
+        int monitoring = 0;
+        if (programFlags().monitoring != 0 && switchValue(value, 1, monitoring) &&
+            monitoring == 0) {
+            action = QStringLiteral("Stop");
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return !action.isEmpty() && refusedWhileLocked(this, action);
+}
+
+bool CMainFrame::confirmStart() {
+    ReceiverTable& table = programReceiverTable();
+    const std::vector<PendingChange> changes = pendingChanges(table, knownReceiverValues());
+    if (changes.empty()) {
+        return true;
+    }
+    ChoiceRequest request;
+    request.title = QString::fromLatin1(kStartTitle);
+    request.text = QString::fromLatin1(kPendingChangesText);
+    request.headers = {QStringLiteral("Receiver"), QStringLiteral("Name"),
+                       QStringLiteral("Change")};
+    for (const PendingChange& change : changes) {
+        for (const std::string& what : change.changes) {
+            request.rows.append({QString::number(change.number),
+                                 QString::fromStdString(change.name),
+                                 QString::fromStdString(what)});
+        }
+    }
+    request.buttons = {QString::fromLatin1(kSendAndStart),
+                       QString::fromLatin1(kStartWithoutSending),
+                       QString::fromLatin1(kCancelStart)};
+    request.escapeButton = 2;
+    switch (userPrompts().choice(this, request)) {
+    case 0:
+        knownReceiverValues().copyFrom(table); // what the receivers hold once it is sent
+        return true;
+    case 1:
+        clearPendingChanges(table);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::toggleShowLock() {
+    if (!showLock().locked()) {
+        showLock().lock(programFlags().monitoring != 0);
+    } else if (confirmUnlock(this, programSettings().lockPin)) {
+        showLock().unlock();
+    }
+    refreshLockState();
+}
+
+void CMainFrame::refreshLockState() {
+    bar_->setShowLocked(showLock().locked());
 }
 
 void CMainFrame::openEnvironment() {
@@ -218,6 +320,13 @@ bool CMainFrame::confirmClose() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // The desktop session ending closes the window whatever the lock says; the lock is
+    // remembered and comes back with the program.
+    const bool sessionEnding = qApp != nullptr && qApp->isSavingSession();
+    if (!sessionEnding && refusedWhileLocked(this, QStringLiteral("Exit"))) {
+        event->ignore();
+        return;
+    }
     if (!confirmClose()) {
         event->ignore();
         return;

@@ -16,6 +16,12 @@ constexpr const char* kSavePromptText = "Do you want save the changes?";
 constexpr const char* kOpenFileTitle = "Open File";
 constexpr const char* kSaveFileTitle = "Save File";
 constexpr const char* kEnvironmentSuffix = "ini";
+constexpr const char* kStartTitle = "Start";
+constexpr const char* kPendingChangesText =
+    "Monitoring sends these changes to the receivers as it connects to them:";
+constexpr const char* kSendAndStart = "Send and Start";
+constexpr const char* kStartWithoutSending = "Start without sending";
+constexpr const char* kCancelStart = "Cancel";
 
 // The main window: the skinned menu bar on top, the monitor view below. It turns the menus'
 // commands into actions, mostly by forwarding them to the view.
@@ -43,6 +49,12 @@ public:
     // the receiver count.
     void refreshMenuStates();
 
+    // Ctrl+L and View, Lock for Show: takes the show lock, or releases it after confirmation
+    // (and the PIN of the settings, when one is set).
+    void toggleShowLock();
+    // The menu bar's lock badge and the View menu's item follow the lock.
+    void refreshLockState();
+
     // A file named on the command line takes the File, Open road without the file dialog.
     void openFromCommandLine(const QString& path);
 
@@ -66,6 +78,10 @@ protected:
 
 private:
     bool confirmClose();
+    // Start with pending changes asks what to do with them; false when cancelled.
+    bool confirmStart();
+    // The commands the show lock refuses; true (after the notice) when `code` is one of them.
+    bool refusedByShowLock(int code, int value);
     void openEnvironment();
     void openHelp();
     void runAboutBox();

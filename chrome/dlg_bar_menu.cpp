@@ -27,6 +27,9 @@ constexpr QPoint kMonitorLabelAt(20, 44);
 constexpr int kFallbackDesktopWidth = 1920;
 constexpr QSize kDefaultButtonSize(60, 28);
 constexpr int kLogoMargin = 170; // room the logo leaves for titles and monitor control
+constexpr QPoint kLockBadgeAt(180, 39);
+constexpr QSize kLockBadgeSize(96, 28);
+const QColor kLockColour(255, 196, 40);
 const QColor kHighlightTop(155, 155, 255);
 const QColor kHighlightBottom(0, 0, 117);
 
@@ -51,6 +54,34 @@ ImageSurface lampOverBar(const QImage& bar, int lampId) {
         lamp.copyKeyedTo(painter, QPoint(0, 0), kKeyColourBlack);
     }
     return composed;
+}
+
+// A padlock and "LOCKED" in amber on a dark rounded plate, drawn once.
+QImage drawLockBadge(const QFont& font) {
+    QImage badge(kLockBadgeSize, QImage::Format_ARGB32_Premultiplied);
+    badge.fill(Qt::transparent);
+    QPainter painter(&badge);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(kLockColour, 1.5));
+    painter.setBrush(QColor(40, 28, 0));
+    painter.drawRoundedRect(
+        QRectF(0.75, 0.75, kLockBadgeSize.width() - 1.5, kLockBadgeSize.height() - 1.5), 5, 5);
+    // The padlock: a shackle arc over a filled body.
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(kLockColour, 2.2));
+    painter.drawArc(QRectF(8, 5, 12, 12), 0, 180 * 16);
+    painter.drawLine(QPointF(8, 11), QPointF(8, 14));
+    painter.drawLine(QPointF(20, 11), QPointF(20, 14));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kLockColour);
+    painter.drawRoundedRect(QRectF(5, 13, 18, 11), 2, 2);
+    painter.setPen(kLockColour);
+    QFont bold = font;
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.drawText(QRect(28, 0, kLockBadgeSize.width() - 32, kLockBadgeSize.height()),
+                     Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("LOCKED"));
+    return badge;
 }
 
 // Wide enough for a main window stretched across every screen.
@@ -224,6 +255,19 @@ bool CDlgBarMenu::event(QEvent* event) {
     return QWidget::event(event);
 }
 
+QPoint CDlgBarMenu::lockBadgePosition() {
+    return kLockBadgeAt;
+}
+
+void CDlgBarMenu::setShowLocked(bool locked) {
+    showLocked_ = locked;
+    if (lockBadge_.isNull()) {
+        lockBadge_ = drawLockBadge(font_);
+    }
+    viewMenu()->updateLockItem(locked);
+    update();
+}
+
 void CDlgBarMenu::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), barPicture_); // opaque RGB32, as the highlights
@@ -233,6 +277,9 @@ void CDlgBarMenu::paintEvent(QPaintEvent* /*event*/) {
     if (hoverIndex_ >= TitleFile && hoverIndex_ <= TitleHelp) {
         const HitArea& area = hits_[static_cast<size_t>(hoverIndex_)];
         painter.drawImage(QPoint(area.rect.left, area.rect.top), area.picture);
+    }
+    if (showLocked_) {
+        painter.drawImage(kLockBadgeAt, lockBadge_);
     }
 }
 

@@ -34,6 +34,13 @@ public:
 
     // Lamp and button for the monitoring flag and the number of receivers in the table.
     void updateMonitorState(int monitoring, int receiverCount);
+    // The show lock: a padlock and "LOCKED" beside the monitor button; the View menu's item
+    // follows.
+    void setShowLocked(bool locked);
+    bool showLocked() const { return showLocked_; }
+    const QImage& lockBadge() const { return lockBadge_; }
+    static QPoint lockBadgePosition();
+
     // The RF unit and layout mode in use; the View menu's RF item follows the unit.
     void setDisplayValues(int rfUnit, int layoutMode);
 
@@ -84,6 +91,8 @@ private:
     std::array<HitArea, HitCount> hits_;
     const ImageSurface* currentFace_ = &faceUnavailable_;
     bool lampOn_ = false;
+    bool showLocked_ = false;
+    QImage lockBadge_;
     int hoverIndex_ = -1;
     int openIndex_ = -1;
     std::array<CDlgMenuBase*, kPopUpCount> popUps_{};

@@ -11,6 +11,8 @@ namespace {
 const char* rfItemLabel(int rfUnit) {
     return rfUnit == kRfUnitMw ? "RF Monitor dBm" : "RF Monitor mW";
 }
+constexpr const char* kLockItemLabel = "Lock for Show";
+constexpr const char* kUnlockItemLabel = "Unlock Show...";
 } // namespace
 
 CDlgMenuView::CDlgMenuView(QWidget* owner) : CDlgMenuBase(owner, kPngMenuView) {
@@ -20,6 +22,7 @@ CDlgMenuView::CDlgMenuView(QWidget* owner) : CDlgMenuBase(owner, kPngMenuView) {
     addItem({6, 72, 165, 96}, QString::fromLatin1(rfItemLabel(kRfUnitDbm)), kCmdRfUnit,
             kSwitchToggle);
     addItem({6, 97, 165, 121}, QStringLiteral("Monitor Matrix..."), kCmdMonitorMatrix);
+    addItem({6, 122, 165, 146}, QString::fromLatin1(kLockItemLabel), kCmdShowLock);
     cascadeTimer_.setSingleShot(true);
     cascadeTimer_.setInterval(kCascadeCheckMs);
     connect(&cascadeTimer_, &QTimer::timeout, this, &CDlgMenuView::onCascadeCheck);
@@ -34,6 +37,11 @@ void CDlgMenuView::updateRfItem(int rfUnit) {
     item(RfMonitor).label = QString::fromLatin1(rfItemLabel(rfUnit));
     item(AlignChannels).enabled = 1;
     item(RfMonitor).enabled = 1;
+    redraw();
+}
+
+void CDlgMenuView::updateLockItem(bool locked) {
+    item(ShowLock).label = QString::fromLatin1(locked ? kUnlockItemLabel : kLockItemLabel);
     redraw();
 }
 

@@ -13,7 +13,7 @@ class CDlgMenuView : public CDlgMenuBase {
     Q_OBJECT
 
 public:
-    enum Item { AlignChannels, RfMonitor, MonitorMatrix };
+    enum Item { AlignChannels, RfMonitor, MonitorMatrix, ShowLock };
 
     // How long the cascade waits after a sub-menu lost activation before deciding whether the
     // pointer went somewhere else entirely.
@@ -23,6 +23,8 @@ public:
 
     // The RF item always names the other unit: "RF Monitor dBm" while showing mW (1).
     void updateRfItem(int rfUnit);
+    // "Lock for Show" while unlocked, "Unlock Show..." while locked.
+    void updateLockItem(bool locked);
 
     CDlgMenuSubHV* alignChannelsMenu() const;
     int subMenuActive() const { return subMenuActive_; }

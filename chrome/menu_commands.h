@@ -20,6 +20,7 @@ constexpr int kCmdMonitorMatrix = 3024;    // View
 constexpr int kCmdAboutAlt = 3031;         // same as About
 constexpr int kCmdAbout = 3032;            // Help
 constexpr int kCmdHelp = 3033;             // Help
+constexpr int kCmdShowLock = 3040;         // View and Ctrl+L: take or release the show lock
 
 // Values of kCmdMonitorStartStop and kCmdRfUnit.
 constexpr int kSwitchOff = 0;

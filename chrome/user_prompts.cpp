@@ -1,9 +1,20 @@
 #include "chrome/user_prompts.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tessaly {
 
@@ -87,7 +98,76 @@ private:
 
 CUserPrompts* installedPrompts = nullptr;
 
+constexpr int kChoiceListMinimumWidth = 520;
+constexpr int kChoiceListMaximumRows = 12; // taller lists scroll
+
+// The choice dialog: the question, the list, a row of buttons; Esc chooses the escape button.
+class ChoiceDialog final : public QDialog {
+public:
+    ChoiceDialog(QWidget* parent, const ChoiceRequest& request)
+        : QDialog(parent), escape_(request.escapeButton) {
+        setWindowTitle(request.title.isEmpty() ? QApplication::applicationDisplayName()
+                                               : request.title);
+        auto* layout = new QVBoxLayout(this);
+        auto* text = new QLabel(request.text, this);
+        text->setWordWrap(true);
+        layout->addWidget(text);
+        if (!request.headers.isEmpty()) {
+            auto* list = new QTableWidget(static_cast<int>(request.rows.size()),
+                                          static_cast<int>(request.headers.size()), this);
+            list->setObjectName(QStringLiteral("choiceList"));
+            list->setHorizontalHeaderLabels(request.headers);
+            list->verticalHeader()->hide();
+            list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            list->setSelectionBehavior(QAbstractItemView::SelectRows);
+            for (int row = 0; row < request.rows.size(); ++row) {
+                for (int column = 0; column < request.rows[row].size(); ++column) {
+                    list->setItem(row, column, new QTableWidgetItem(request.rows[row][column]));
+                }
+            }
+            list->resizeColumnsToContents();
+            list->horizontalHeader()->setStretchLastSection(true);
+            list->setMinimumWidth(kChoiceListMinimumWidth);
+            const int rows =
+                std::min<int>(static_cast<int>(request.rows.size()), kChoiceListMaximumRows);
+            list->setMinimumHeight(list->horizontalHeader()->height() +
+                                   (rows + 1) * list->verticalHeader()->defaultSectionSize());
+            layout->addWidget(list);
+        }
+        auto* buttons = new QHBoxLayout;
+        buttons->addStretch(1);
+        for (int index = 0; index < request.buttons.size(); ++index) {
+            auto* button = new QPushButton(request.buttons[index], this);
+            button->setDefault(index == 0);
+            connect(button, &QPushButton::clicked, this, [this, index] { done(index); });
+            buttons->addWidget(button);
+        }
+        layout->addLayout(buttons);
+    }
+
+    void reject() override { done(escape_); }
+
+private:
+    int escape_;
+};
+
 } // namespace
+
+int CUserPrompts::choice(QWidget* parent, const ChoiceRequest& request) {
+    ChoiceDialog dialog(parent, request);
+    return dialog.exec();
+}
+
+std::optional<QString> CUserPrompts::textInput(QWidget* parent, const QString& title,
+                                               const QString& label, bool secret) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(
+        parent, title, label, secret ? QLineEdit::Password : QLineEdit::Normal, QString(), &ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return text;
+}
 
 CUserPrompts& userPrompts() {
     static QtUserPrompts qtPrompts;

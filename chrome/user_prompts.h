@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class QWidget;
 
@@ -9,6 +13,16 @@ namespace tessaly {
 enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class PromptIcon { Information, Question, Exclamation, Stop };
 enum class PromptAnswer { Ok, Cancel, Yes, No };
+
+// A question with buttons of its own above a list of details (one row per entry).
+struct ChoiceRequest {
+    QString title;
+    QString text;
+    QStringList headers;     // the detail list's columns; empty: no list
+    QList<QStringList> rows; // the detail list
+    QStringList buttons;     // left to right; the first is the default
+    int escapeButton = -1;   // what Esc and the close box choose
+};
 
 // Every message box and file dialog of the program goes through here, so that tests can read
 // what would be shown and choose the answer (setUserPrompts with a scripted implementation).
@@ -24,6 +38,12 @@ public:
     virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter) = 0;
     virtual QString saveFileName(QWidget* parent, const QString& title,
                                  const QString& defaultSuffix, const QString& filter) = 0;
+
+    // The index of the chosen button. The default shows a Qt dialog.
+    virtual int choice(QWidget* parent, const ChoiceRequest& request);
+    // A line typed by the operator (hidden as typed when `secret`); nothing when cancelled.
+    virtual std::optional<QString> textInput(QWidget* parent, const QString& title,
+                                             const QString& label, bool secret);
 };
 
 // The prompts in use: the Qt dialogs unless something else was installed.

@@ -34,6 +34,10 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
             options.version = true;
         } else if (argument == "--trace") {
             options.trace = true;
+        } else if (argument == "--dry-run") {
+            options.dryRun = true;
+        } else if (argument == "--yes" || argument == "-y") {
+            options.yes = true;
         } else if (argument == "--json") {
             options.json = true;
         } else if (argument == "--seconds") {
@@ -92,6 +96,10 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
         error = "-o belongs to download";
         return false;
     }
+    if ((options.dryRun || options.yes) && options.command != "upload") {
+        error = "--dry-run and --yes belong to upload";
+        return false;
+    }
     if ((options.seconds != 0 || options.json || !options.journalPath.isEmpty()) &&
         options.command != "monitor") {
         error = "--seconds, --json and --journal belong to monitor";
@@ -112,9 +120,14 @@ QString usageText(const QString& command) {
                "Ctrl-C when N is 0 or absent, then ends remote control cleanly.\n";
     }
     if (command == "upload") {
-        return "usage: tessaly-cli upload ENV.ini [--trace]\n"
-               "Sends every receiver its name and frequency and reads its settings back.\n"
-               "Prints one progress line a receiver; exits 1 when a receiver failed.\n";
+        return "usage: tessaly-cli upload ENV.ini [--dry-run | --yes] [--trace]\n"
+               "Reads every receiver's name and frequency, prints what the file would change,\n"
+               "asks before sending (--yes sends without asking; without a terminal on stdin\n"
+               "--yes is required), sends every receiver its name and frequency, reads its\n"
+               "settings back, then reads name and frequency again and checks them.\n"
+               "--dry-run prints the difference and sends nothing.\n"
+               "Prints one progress line a receiver; exits 1 when a receiver failed or does\n"
+               "not report what it was sent, listing them.\n";
     }
     if (command == "download") {
         return "usage: tessaly-cli download ENV.ini [-o OUT.ini] [--trace]\n"
@@ -131,7 +144,7 @@ QString usageText(const QString& command) {
            "Commands:\n"
            "  monitor ENV.ini [--seconds N] [--json] [--journal FILE]\n"
            "                                           live values and alarms of every receiver\n"
-           "  upload ENV.ini                           send names and frequencies\n"
+           "  upload ENV.ini [--dry-run | --yes]       send names and frequencies, checked\n"
            "  download ENV.ini [-o OUT.ini]            read every receiver's settings\n"
            "  scan                                     find receivers on the LAN\n"
            "Options: --trace (engine traces on stderr), --help, --version.\n" +

@@ -19,6 +19,8 @@ struct Options {
     int seconds = 0;     // monitor --seconds; 0 runs until interrupted
     bool json = false;
     bool trace = false;
+    bool dryRun = false; // upload --dry-run: show what would change, send nothing
+    bool yes = false;    // upload --yes: send without asking
     bool help = false;
     bool version = false;
 };

@@ -32,11 +32,7 @@ void onSignal(int) {
     interruptFlag.store(true);
 }
 
-EngineOptions engineOptions(bool trace) {
-    EngineOptions options;
-    options.commDebug = trace || programSettings().commDebug != 0;
-    return options;
-}
+} // namespace
 
 // Prints an engine's trace lines on stderr, prefixed with its receiver number.
 void routeTrace(CommTrace& trace, int number, QTextStream& err) {
@@ -45,6 +41,12 @@ void routeTrace(CommTrace& trace, int number, QTextStream& err) {
                          err << "[" << number << "] " << line << "\n";
                          err.flush();
                      });
+}
+
+EngineOptions engineOptions(bool trace) {
+    EngineOptions options;
+    options.commDebug = trace || programSettings().commDebug != 0;
+    return options;
 }
 
 bool loadEnvironment(const Options& options, ReceiverTable& table, QTextStream& err) {
@@ -56,8 +58,6 @@ bool loadEnvironment(const Options& options, ReceiverTable& table, QTextStream& 
     readEnvironmentFile(options.environmentPath.toStdString(), table);
     return true;
 }
-
-} // namespace
 
 void installInterruptHandler() {
     std::signal(SIGINT, onSignal);

@@ -1,6 +1,7 @@
 #include "cli/cli_options.h"
 #include "cli/engine_commands.h"
 #include "cli/scan_command.h"
+#include "cli/upload_command.h"
 #include "protocol/settings.h"
 
 #include <QCoreApplication>
@@ -38,6 +39,9 @@ int main(int argc, char** argv) {
     }
     if (options.command == "monitor") {
         return runMonitor(options, out, err);
+    }
+    if (options.command == "upload") {
+        return runUpload(options, out, err);
     }
     return runExchange(options, out, err);
 }

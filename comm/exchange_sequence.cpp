@@ -17,11 +17,25 @@ ExchangeSequence::~ExchangeSequence() {
 }
 
 uint32_t ExchangeSequence::setMask() const {
-    return kind_ == ExchangeKind::Upload ? kUploadSetMask : kDownloadSetMask;
+    switch (kind_) {
+    case ExchangeKind::Upload:
+        return kUploadSetMask;
+    case ExchangeKind::ReadBack:
+        return kReadBackSetMask;
+    default:
+        return kDownloadSetMask;
+    }
 }
 
 uint32_t ExchangeSequence::getMask() const {
-    return kind_ == ExchangeKind::Upload ? kUploadGetMask : kDownloadGetMask;
+    switch (kind_) {
+    case ExchangeKind::Upload:
+        return kUploadGetMask;
+    case ExchangeKind::ReadBack:
+        return kReadBackGetMask;
+    default:
+        return kDownloadGetMask;
+    }
 }
 
 void ExchangeSequence::start(int firstNumber) {

@@ -20,6 +20,7 @@ enum class ExchangeKind {
     Upload,      // write name and frequency, read the other settings back
     Download,    // read every setting
     Information, // read every setting of receivers just found (a download from a first number)
+    ReadBack,    // read the name and frequency only: what an upload compares before and after
 };
 
 // Runs one exchange after the other over the receivers of its own table copy through a

@@ -6,6 +6,7 @@
 #include "chrome/text_functions.h"
 #include "chrome/user_prompts.h"
 #include "comm/app_message.h"
+#include "dialogs/dlg_get_receiver_inf.h"
 #include "dialogs/dlg_input_ip.h"
 #include "dialogs/dlg_ref_arp.h"
 #include "dialogs/receiver_list_edits.h"
@@ -402,7 +403,15 @@ void CDlgConfigRecv::upload() {
             PromptButtons::OkCancel, PromptIcon::Information) != PromptAnswer::Ok) {
         return;
     }
-    startSequence(kOperationUpload, 1);
+    // The checked upload: the difference first, Send, then every row read back.
+    CDlgGetReceiverInf progress(this, options_);
+    progress.setMode(kGetInfModeUpload);
+    progress.table().copyFrom(table_);
+    progress.exec();
+    if (progress.sent() != 0) {
+        table_.copyFrom(progress.table());
+        fillReceiverList(*list_, table_);
+    }
 }
 
 void CDlgConfigRecv::download() {

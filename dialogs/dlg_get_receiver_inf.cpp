@@ -5,6 +5,7 @@
 #include "chrome/text_functions.h"
 #include "dialogs/receiver_list_rows.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -31,9 +32,16 @@ CDlgGetReceiverInf::CDlgGetReceiverInf(QWidget* parent, EngineOptions options)
     failureLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     stopButton_ = new QPushButton(QString::fromLatin1(kStopCaption), this);
     stopButton_->setAutoDefault(false);
+    sendButton_ = new QPushButton(QString::fromLatin1(kSendCaption), this);
+    sendButton_->setAutoDefault(false);
+    sendButton_->hide();
+    showUnchanged_ = new QCheckBox(QString::fromLatin1(kShowUnchangedCaption), this);
+    showUnchanged_->hide();
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(failureLine_, 1);
+    buttons->addWidget(showUnchanged_, 0, Qt::AlignBottom);
+    buttons->addWidget(sendButton_, 0, Qt::AlignRight | Qt::AlignBottom);
     buttons->addWidget(stopButton_, 0, Qt::AlignRight | Qt::AlignBottom);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(progressLine_);
@@ -44,6 +52,8 @@ CDlgGetReceiverInf::CDlgGetReceiverInf(QWidget* parent, EngineOptions options)
     insertReceiverColumns(*list_);
     list_->setMinimumWidth(std::max(kListMinimumSize.width(), list_->widthShowingAllColumns()));
     connect(stopButton_, &QPushButton::clicked, this, &CDlgGetReceiverInf::onStopClicked);
+    connect(sendButton_, &QPushButton::clicked, this, &CDlgGetReceiverInf::onSendClicked);
+    connect(showUnchanged_, &QCheckBox::toggled, this, &CDlgGetReceiverInf::applyRowFilter);
 
     startTimer_.setSingleShot(true);
     startTimer_.setInterval(kGetInfStartDelayMs);
@@ -92,8 +102,11 @@ void CDlgGetReceiverInf::startRun() {
     }
 
     busy_ = 1;
-    sequence_ = std::make_unique<ExchangeSequence>(
-        isUpload() ? ExchangeKind::Upload : ExchangeKind::Download, table_, options_);
+    if (isUpload()) {
+        startUpload();
+        return;
+    }
+    sequence_ = std::make_unique<ExchangeSequence>(ExchangeKind::Download, table_, options_);
     connect(sequence_.get(), &ExchangeSequence::engineCreated, this,
             [this](CCommThreadConfig* engine) {
                 traceWindow_ = std::make_unique<CDlgCommConfig>(*engine, this);
@@ -106,8 +119,111 @@ void CDlgGetReceiverInf::startRun() {
     sequence_->start(1);
 }
 
+bool CDlgGetReceiverInf::reviewing() const {
+    return upload_ && upload_->phase() == CheckedUpload::Phase::Reviewing;
+}
+
+const ReceiverTable& CDlgGetReceiverInf::runTable() const {
+    if (upload_) {
+        return upload_->phase() == CheckedUpload::Phase::Sending ? upload_->sequence()->table()
+                                                                 : table_;
+    }
+    return sequence_->table();
+}
+
+void CDlgGetReceiverInf::startUpload() {
+    upload_ = std::make_unique<CheckedUpload>(table_, options_);
+    connect(upload_.get(), &CheckedUpload::engineCreated, this, [this](CCommThreadConfig* engine) {
+        traceWindow_ = std::make_unique<CDlgCommConfig>(*engine, this);
+    });
+    connect(upload_.get(), &CheckedUpload::exchangeStarted, this,
+            &CDlgGetReceiverInf::onExchangeStarted);
+    connect(upload_.get(), &CheckedUpload::exchangeFinished, this,
+            &CDlgGetReceiverInf::onExchangeFinished);
+    connect(upload_.get(), &CheckedUpload::readFinished, this, &CDlgGetReceiverInf::onReadFinished);
+    connect(upload_.get(), &CheckedUpload::receiverVerified, this,
+            &CDlgGetReceiverInf::onReceiverVerified);
+    connect(upload_.get(), &CheckedUpload::finished, this, &CDlgGetReceiverInf::onFinished);
+    progressLine_->setText(QString::fromLatin1(kReadingText));
+    upload_->readCurrent();
+}
+
+void CDlgGetReceiverInf::onReadFinished(bool stopped) {
+    if (stopped) {
+        onFinished(true);
+        return;
+    }
+    busy_ = 0;
+    for (const UploadCheckRow& row : upload_->rows()) {
+        const int index = row.number - 1;
+        const std::string unknown = "?";
+        list_->setItemText(
+            index, kColumnName,
+            textFromBytes(changeText(row.reported ? row.reportedName : unknown, row.plannedName)));
+        list_->setItemText(index, kColumnFrequency,
+                           textFromBytes(changeText(row.reported ? row.reportedFreqText : unknown,
+                                                    row.plannedFreqText)));
+        list_->setItemText(index, kColumnStatus,
+                           QString::fromLatin1(!row.reported   ? kRowNotRead
+                                               : row.changed() ? kRowChanges
+                                                               : kRowUnchanged));
+    }
+    progressLine_->setText(QString::fromLatin1(kReviewFormat)
+                               .arg(upload_->changedCount())
+                               .arg(upload_->rows().size()));
+    // "old -> new" needs more room than the value alone.
+    list_->resizeColumnToContents(kColumnName);
+    list_->resizeColumnToContents(kColumnFrequency);
+    showUnchanged_->setChecked(false);
+    showUnchanged_->show();
+    applyRowFilter();
+    sendButton_->show();
+    sendButton_->setEnabled(true);
+    sendButton_->setDefault(true);
+    stopButton_->setText(QString::fromLatin1(kCancelCaption));
+    stopButton_->setEnabled(true);
+    unsetCursor();
+}
+
+void CDlgGetReceiverInf::applyRowFilter() {
+    const bool showAll = !reviewing() || showUnchanged_->isChecked();
+    for (const UploadCheckRow& row : upload_ ? upload_->rows() : std::vector<UploadCheckRow>{}) {
+        list_->setRowHidden(row.number - 1, !showAll && !row.changed());
+    }
+}
+
+void CDlgGetReceiverInf::onSendClicked() {
+    if (!reviewing()) {
+        return;
+    }
+    for (int number = 1; number <= table_.count; ++number) {
+        const ReceiverRecord& record = table_.byNumber(number);
+        list_->setItemText(number - 1, kColumnName, textFromBytes(record.name));
+        list_->setItemText(number - 1, kColumnFrequency, textFromBytes(record.freqText));
+        list_->setItemText(number - 1, kColumnStatus, QString());
+    }
+    sendButton_->hide();
+    showUnchanged_->hide();
+    stopButton_->setText(QString::fromLatin1(kStopCaption));
+    setCursor(Qt::WaitCursor);
+    busy_ = 1;
+    sent_ = 1;
+    upload_->send(); // leaves the review, so every row shows again
+    applyRowFilter();
+}
+
+void CDlgGetReceiverInf::onReceiverVerified(int number, bool ok, const QString& text) {
+    list_->setItemText(number - 1, kColumnStatus, text);
+    if (!ok) {
+        ++mismatches_;
+        setRowToolTip(*list_, number - 1, text);
+        lastFailureText_ = QString::fromLatin1(kNotVerifiedFormat).arg(mismatches_);
+        failureLine_->setText(lastFailureText_);
+    }
+}
+
 void CDlgGetReceiverInf::onExchangeStarted(int number, int /*position*/, int total) {
-    const ReceiverRecord& record = sequence_->table().byNumber(number);
+    const ReceiverRecord& record = runTable().byNumber(number);
     progressLine_->setText(QString::fromLatin1(kInProgressFormat)
                                .arg(textFromBytes(record.ip))
                                .arg(number)
@@ -121,7 +237,7 @@ void CDlgGetReceiverInf::onExchangeStarted(int number, int /*position*/, int tot
 void CDlgGetReceiverInf::onExchangeFinished(int number, int result, const QString& status,
                                             const QString& detail) {
     const int row = number - 1;
-    const ReceiverRecord& record = sequence_->table().byNumber(number);
+    const ReceiverRecord& record = runTable().byNumber(number);
     if (result != 0) {
         list_->setItemText(row, kColumnStatus, status);
     } else {
@@ -138,8 +254,20 @@ void CDlgGetReceiverInf::onExchangeFinished(int number, int result, const QStrin
 
 void CDlgGetReceiverInf::onFinished(bool stopped) {
     busy_ = 0;
-    table_.copyFrom(sequence_->table());
-    dataChanged_ = sequence_->dataChanged() ? 1 : 0;
+    if (upload_) {
+        if (sent_ != 0) {
+            table_.copyFrom(upload_->uploaded());
+        }
+        sendButton_->hide();
+        showUnchanged_->hide();
+        applyRowFilter();
+        if (mismatches_ != 0) {
+            list_->resizeColumnToContents(kColumnStatus); // "Mismatch: receiver reports …"
+        }
+    } else {
+        table_.copyFrom(sequence_->table());
+        dataChanged_ = sequence_->dataChanged() ? 1 : 0;
+    }
     progressLine_->setText(QStringLiteral("%1 %2").arg(
         titleText(), QString::fromLatin1(stopped ? kStoppedWord : kFinishedWord)));
     stopButton_->setText(QString::fromLatin1(kCloseCaption));
@@ -154,9 +282,18 @@ void CDlgGetReceiverInf::onFinished(bool stopped) {
 }
 
 void CDlgGetReceiverInf::onStopClicked() {
+    if (reviewing()) {
+        endEngine(); // Cancel: nothing was sent
+        accept();
+        return;
+    }
     if (busy_ != 0) {
         stop_ = 1;
-        sequence_->requestStop();
+        if (upload_) {
+            upload_->requestStop();
+        } else {
+            sequence_->requestStop();
+        }
         stopButton_->setEnabled(false);
         progressLine_->setText(QString::fromLatin1(kStoppingText));
         return;
@@ -175,6 +312,7 @@ void CDlgGetReceiverInf::setProgressPosition(int position) {
 void CDlgGetReceiverInf::endEngine() {
     startTimer_.stop();
     sequence_.reset(); // ends an engine still running, waiting at most its quit limit
+    upload_.reset();
 }
 
 } // namespace tessaly

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comm/checked_upload.h"
 #include "comm/engine_options.h"
 #include "comm/exchange_sequence.h"
 #include "protocol/receiver_table.h"
@@ -10,6 +11,7 @@
 
 #include <memory>
 
+class QCheckBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -34,12 +36,25 @@ constexpr const char* kStoppedWord = "Stopped.";
 constexpr const char* kFinishedWord = "Finished.";
 constexpr const char* kStopCaption = "Stop";
 constexpr const char* kCloseCaption = "Close";
+constexpr const char* kReadingText = "Reading the receivers' names and frequencies...";
+constexpr const char* kReviewFormat = "%1 of %2 receivers change. Press Send to upload.";
+constexpr const char* kSendCaption = "Send";
+constexpr const char* kCancelCaption = "Cancel";
+constexpr const char* kShowUnchangedCaption = "Show unchanged receivers";
+constexpr const char* kRowChanges = "Changes";
+constexpr const char* kRowUnchanged = "Unchanged";
+constexpr const char* kRowNotRead = "Not read";
+constexpr const char* kNotVerifiedFormat = "%1 receiver(s) do not report what was sent.";
 
 // Upload or download over every receiver of a table copy, one receiver after the other, with a
-// progress line, a progress bar and a row per receiver. The creator sets the mode, copies the
-// program-wide table into table() and runs the dialog modally; it always ends with OK, after
-// which table() holds what the receivers answered and dataChanged() says whether a download
-// brought anything to take over. Esc and the close box do nothing: the run ends through "Stop".
+// progress line, a progress bar and a row per receiver. An upload first reads every receiver's
+// name and frequency and shows what would change (unchanged rows hidden unless asked for); it
+// sends only after Send, then reads name and frequency back and marks each row "Verified" or
+// "Mismatch: receiver reports …", staying open when any row is not verified. The creator sets the
+// mode, copies the program-wide table into table() and runs the dialog modally; it always ends with
+// OK, after which table() holds what the receivers answered and dataChanged() says whether a
+// download brought anything to take over. Esc and the close box do nothing: the run ends through
+// "Stop".
 class CDlgGetReceiverInf : public QDialog {
     Q_OBJECT
 
@@ -68,6 +83,13 @@ public:
     CApListCtrl* list() const { return list_; }
     QPushButton* stopButton() const { return stopButton_; }
     QLabel* failureLine() const { return failureLine_; }
+    QPushButton* sendButton() const { return sendButton_; }
+    QCheckBox* showUnchangedBox() const { return showUnchanged_; }
+    // An upload's state: reviewing the difference, and whether anything was sent.
+    bool reviewing() const;
+    int sent() const { return sent_; }
+    int mismatches() const { return mismatches_; }
+    CheckedUpload* checkedUpload() const { return upload_.get(); }
 
 public slots:
     void reject() override; // Esc and the close box: nothing
@@ -77,6 +99,12 @@ protected:
 
 private:
     void startRun();
+    void startUpload();
+    void onReadFinished(bool stopped);
+    void onSendClicked();
+    void onReceiverVerified(int number, bool ok, const QString& text);
+    void applyRowFilter();
+    const ReceiverTable& runTable() const;
     void onStopClicked();
     void onExchangeStarted(int number, int position, int total);
     void onExchangeFinished(int number, int result, const QString& status, const QString& detail);
@@ -88,12 +116,15 @@ private:
     int mode_ = kGetInfModeDownload;
     ReceiverTable table_;
     std::unique_ptr<ExchangeSequence> sequence_;
+    std::unique_ptr<CheckedUpload> upload_;
     std::unique_ptr<CDlgCommConfig> traceWindow_; // "Comm Config", shown with comm/debug
     int busy_ = 0;
     int stop_ = 0;
     int dataChanged_ = 0;
     int started_ = 0;
     int progressPosition_ = 0;
+    int sent_ = 0;
+    int mismatches_ = 0;
     QString lastFailureText_;
     QTimer startTimer_;
 
@@ -102,6 +133,8 @@ private:
     CApListCtrl* list_ = nullptr;
     QLabel* failureLine_ = nullptr;
     QPushButton* stopButton_ = nullptr;
+    QPushButton* sendButton_ = nullptr;
+    QCheckBox* showUnchanged_ = nullptr;
 };
 
 } // namespace tessaly

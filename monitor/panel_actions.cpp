@@ -1,6 +1,7 @@
 #include "monitor/panel_actions.h"
 
 #include "chrome/ap_color_dialog.h"
+#include "chrome/show_lock_prompts.h"
 #include "chrome/text_functions.h"
 #include "comm/message_codes.h"
 #include "dialogs/dlg_disp_receiver_inf.h"
@@ -120,6 +121,22 @@ std::optional<uint32_t> runColourDialog(QWidget* parent, uint32_t initialColour)
     return dialog.color();
 }
 
+// The clicks that change a receiver or its panel; the information display and the trace only
+// show what is there.
+bool opensEditor(PanelArea area, bool monitoring) {
+    switch (area) {
+    case PanelArea::Name:
+    case PanelArea::Memo:
+    case PanelArea::Frequency:
+    case PanelArea::ColourTab:
+        return true;
+    case PanelArea::Meters:
+        return !monitoring;
+    default:
+        return false;
+    }
+}
+
 std::array<int, kLayoutModeCount> fillCounts(const DisplayState& display) {
     std::array<int, kLayoutModeCount> counts{};
     for (int mode = 0; mode < kLayoutModeCount; ++mode) {
@@ -192,6 +209,10 @@ void CPanelActions::leftButtonDown(QPoint clientPoint, QPoint scrollPosition) {
     const bool monitoring = control_.monitoring();
     const PanelClick click =
         panelClickAt(control_.renderer(), clientPoint, scrollPosition, monitoring, debug_);
+    if (opensEditor(click.area, monitoring) &&
+        refusedWhileLocked(&viewport_, QStringLiteral("Panel editing"))) {
+        return;
+    }
     switch (click.area) {
     case PanelArea::Name:
         editName(click.receiverNumber, scrollPosition);

@@ -7,6 +7,7 @@
 #include "dialogs/dlg_get_receiver_inf.h"
 #include "monitor/monitor_control.h"
 #include "protocol/environment_file.h"
+#include "protocol/pending_changes.h"
 #include "protocol/program_flags.h"
 
 #include <QFile>
@@ -218,6 +219,7 @@ void CViewFileActions::download() {
     if (outcome.takeOver) {
         programFlags().modified = 1;
         next.copyFrom(outcome.table);
+        knownReceiverValues().copyFrom(outcome.table); // what the receivers just reported
     } else {
         next.copyFrom(programTable_);
     }

@@ -88,7 +88,8 @@ bool sameSettings(const Settings& a, const Settings& b) {
            a.monitorMode == b.monitorMode && a.monitorIntervalMs == b.monitorIntervalMs &&
            a.monitorNameDev == b.monitorNameDev && a.matrix == b.matrix &&
            a.dispBand == b.dispBand && a.defaultBand == b.defaultBand && a.helpUrl == b.helpUrl &&
-           a.defaultFreqKhz == b.defaultFreqKhz && a.defaultFreqText == b.defaultFreqText;
+           a.lockPin == b.lockPin && a.defaultFreqKhz == b.defaultFreqKhz &&
+           a.defaultFreqText == b.defaultFreqText;
 }
 
 bool sameSettings(const Loaded& a, const Loaded& b) {

@@ -44,6 +44,8 @@ constexpr uint32_t kUploadGetMask = kMaskAfVolume | kMaskLineMic | kMaskAntennaS
                                     kMaskTxKeyLock | kMaskBatteryKind | kMaskSystemInfo | kMaskBand;
 constexpr uint32_t kDownloadSetMask = 0;
 constexpr uint32_t kDownloadGetMask = kUploadGetMask | kMaskName | kMaskFrequency;
+constexpr uint32_t kReadBackSetMask = 0; // what an upload reads before and after it sends
+constexpr uint32_t kReadBackGetMask = kMaskName | kMaskFrequency;
 constexpr uint32_t kInformationSetMask = 0;
 constexpr uint32_t kInformationGetMask = kDownloadGetMask;
 static_assert(kUploadSetMask == 0x3 && kUploadGetMask == 0x510DBC);

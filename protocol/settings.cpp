@@ -106,6 +106,7 @@ Settings readSettingsFile(const std::string& path, const std::string& directory)
     s.defaultFreqKhz = defaultFrequencyKhz(s.defaultBand);
     s.defaultFreqText = khzToText(s.defaultFreqKhz);
     s.helpUrl = read(ini, "help", "url", "docs\\Tessaly_e.chm");
+    s.lockPin = read(ini, "lock", "pin", "");
     return s;
 }
 

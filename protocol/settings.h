@@ -68,6 +68,7 @@ struct Settings {
     int32_t dispBand = 0;
     int32_t defaultBand = 2;
     std::string helpUrl = "docs\\Tessaly_e.chm";
+    std::string lockPin; // [lock] pin: asked for when the show lock is released; empty: none
 
     std::string directory;  // the start directory
     std::string sourcePath; // the file the settings were read from; empty: every default

@@ -169,8 +169,9 @@ std::string upper(std::string_view text) {
 
 class LineRunner {
 public:
-    LineRunner(ReceiverState& state, const std::function<LiveLevels()>& levels)
-        : state_(state), levelSource_(levels) {}
+    LineRunner(ReceiverState& state, const std::function<LiveLevels()>& levels,
+               bool ignoreNameFrequency)
+        : state_(state), levelSource_(levels), ignoreNameFrequency_(ignoreNameFrequency) {}
 
     void run(const Command& command, LineOutcome& outcome) {
         if (command.query) {
@@ -259,6 +260,8 @@ private:
             if (isDottedIpv4(command.argument)) {
                 *text = command.argument;
             }
+        } else if (ignoreNameFrequency_ && (path == "NAME" || path == "FREQ")) {
+            return;
         } else if (path == "NAME") {
             state_.name = unquoted(command.argument);
         } else if (path == "FREQ") {
@@ -281,6 +284,7 @@ private:
 
     ReceiverState& state_;
     const std::function<LiveLevels()>& levelSource_;
+    const bool ignoreNameFrequency_;
     std::optional<LiveLevels> levels_;
 };
 
@@ -306,9 +310,9 @@ std::string quotedName(const std::string& name) {
 }
 
 LineOutcome interpretLine(std::string_view line, ReceiverState& state,
-                          const std::function<LiveLevels()>& levels) {
+                          const std::function<LiveLevels()>& levels, bool ignoreNameFrequency) {
     LineOutcome outcome;
-    LineRunner runner(state, levels);
+    LineRunner runner(state, levels, ignoreNameFrequency);
     std::string parentPath;
     for (std::string_view text : splitCommands(line)) {
         auto command = parseCommand(text, parentPath);

@@ -25,9 +25,11 @@ struct LineOutcome {
 // does: commands separated by ";" (outside double quotes), keywords without a leading colon
 // continuing the path of the previous command, keywords case-insensitive. Unknown sets are
 // ignored and unknown queries answer an empty value. The live levels are asked for at most
-// once, and only when the line queries them.
+// once, and only when the line queries them. With `ignoreNameFrequency` the name and frequency
+// sets are dropped silently, as by a receiver that acknowledges them and changes nothing.
 LineOutcome interpretLine(std::string_view line, ReceiverState& state,
-                          const std::function<LiveLevels()>& levels);
+                          const std::function<LiveLevels()>& levels,
+                          bool ignoreNameFrequency = false);
 
 // The name as the receiver answers it: quoted, right-aligned in 10 characters.
 std::string quotedName(const std::string& name);

@@ -18,6 +18,7 @@ enum class FaultKind {
     LongLine,       // answer lines padded in front with blanks to `parameter` characters
     LargeBlock,     // each answer at the end of one `parameter`-byte block of blanks
     ByteByByte,     // every byte sent on its own, `parameter` ms apart
+    IgnoreSet,      // answers as usual but keeps its name and frequency whatever it is told
 };
 
 constexpr int kDefaultLateMs = 4000; // beyond the engines' default answer timeout

@@ -18,7 +18,9 @@ LineOutcome ReceiverCore::runLine(const std::string& line) {
         }
         ++receivedCount_;
         if (fault_.kind != FaultKind::Silent) {
-            outcome = interpretLine(line, state_, [this] { return levelsLocked(); });
+            outcome = interpretLine(
+                line, state_, [this] { return levelsLocked(); },
+                fault_.kind == FaultKind::IgnoreSet);
         }
     }
     received_.notify_all();

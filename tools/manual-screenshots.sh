@@ -111,6 +111,18 @@ click_edge() {
     [ "$y" -ge 0 ] || y=$((HEIGHT + y))
     click "$1" "$x" "$y"
 }
+
+# Start on the main window $1, answering the list of changes still to send (an opened file's
+# names and frequencies) with its default button, Send and Start.
+press_start() {
+    local id
+    click "$1" "${start_button[@]}"
+    sleep 1
+    id=$(xdotool search --onlyvisible --name "^Start$" 2>/dev/null | head -n 1 || true)
+    if [ -n "$id" ]; then
+        xdotool key --window "$id" Return
+    fi
+}
 hover() { xdotool mousemove --window "$1" "$2" "$3"; }
 
 # shoot_window ID NAME [CROP]: the window as it stands on the screen, cropped to WxH+X+Y of
@@ -184,7 +196,7 @@ main=$(window_named "TESSALY - ")
 sleep 1
 shoot_window "$main" monitor-stopped.png 1006x382+0+0
 
-click "$main" "${start_button[@]}"
+press_start "$main"
 sleep 4
 shoot_window "$main" monitor-large-horizontal.png 1006x574+0+0
 hover "$main" "${warning_of_12[@]}"
@@ -195,7 +207,7 @@ sleep 1.5
 shoot_screen memo-tooltip.png 600x180+0+90
 click "$main" "${view_title[@]}"
 sleep 1
-shoot_screen menu-view.png 360x170+0+0
+shoot_screen menu-view.png 360x200+0+0
 xdotool key Escape
 click "$main" "${help_title[@]}"
 sleep 1
@@ -254,7 +266,7 @@ for mode in 0 2 3; do
     start_tessaly "stage-$mode.ini"
     main=$(accept_configuration)
     sleep 1
-    click "$main" "${start_button[@]}"
+    press_start "$main"
     sleep 4
     shoot_window "$main" "monitor-${layout_names[$mode]}.png"
     stop_tessaly

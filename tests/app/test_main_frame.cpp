@@ -5,13 +5,17 @@
 #include "chrome/dlg_menu_file.h"
 #include "chrome/dlg_menu_view.h"
 #include "chrome/menu_commands.h"
+#include "chrome/show_lock_prompts.h"
 #include "chrome/user_prompts.h"
 #include "comm/message_codes.h"
 #include "monitor/corvane_view.h"
+#include "protocol/pending_changes.h"
 #include "protocol/program_flags.h"
 #include "protocol/receiver_table.h"
 #include "protocol/settings.h"
+#include "protocol/show_lock.h"
 #include "tests/chrome/message_recorder.h"
+#include "tests/support/temp_dir.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -51,6 +55,21 @@ public:
         return take(paths, QString());
     }
 
+    int choice(QWidget*, const ChoiceRequest& request) override {
+        choiceRequests.push_back(request);
+        return take(choices, request.escapeButton);
+    }
+    std::optional<QString> textInput(QWidget*, const QString& title, const QString&,
+                                     bool secret) override {
+        shown << title;
+        lastSecret = secret;
+        return take(texts, std::optional<QString>());
+    }
+
+    std::deque<int> choices; // none left: the escape button
+    std::vector<ChoiceRequest> choiceRequests;
+    std::deque<std::optional<QString>> texts; // none left: cancelled
+    bool lastSecret = false;
     PromptButtons lastButtons = PromptButtons::Ok;
     PromptIcon lastIcon = PromptIcon::Information;
     QString lastSuffix;
@@ -98,6 +117,7 @@ protected:
 class MainFrameTest : public ::testing::Test {
 protected:
     ScriptedPrompts prompts;
+    tessaly::testing::TempDir lockDir;
     RecordingView* view = new RecordingView;
     CMainFrame frame{view};
     std::vector<QUrl> openedUrls;
@@ -108,6 +128,11 @@ protected:
         programFlags().modified = 0;
         programFlags().monitoring = 0;
         programReceiverTable().count = 0;
+        clearPendingChanges(programReceiverTable());
+        knownReceiverValues().count = 0;
+        showLock().setStatePath(lockDir.file("state/show-lock"));
+        showLock().unlock();
+        programSettings().lockPin.clear();
         displayState() = DisplayState{};
         frame.setUrlOpener([this](const QUrl& url) {
             openedUrls.push_back(url);
@@ -119,6 +144,8 @@ protected:
         view->calls.clear();
     }
     ~MainFrameTest() override {
+        showLock().unlock();
+        showLock().setStatePath({});
         programFlags().modified = 0;
         setUserPrompts(nullptr);
     }
@@ -325,6 +352,148 @@ TEST_F(MainFrameTest, NoClosesWithoutSaving) {
     requestClose();
     EXPECT_FALSE(frame.isVisible());
     EXPECT_TRUE(view->calls.empty());
+}
+
+namespace {
+
+// Two receivers; the second's name waits to be sent.
+void pendingRename() {
+    ReceiverTable& table = programReceiverTable();
+    table.count = 2;
+    table.byNumber(2).name = "LEAD";
+    table.byNumber(2).nameChanged = 1;
+    knownReceiverValues().count = 2;
+    knownReceiverValues().byNumber(2).name = "SPARE";
+}
+
+struct StartAnswer {
+    int button;
+    int monitoring;  // afterwards
+    int nameChanged; // receiver 2's pending flag afterwards
+};
+
+class StartDialogTest : public MainFrameTest, public ::testing::WithParamInterface<StartAnswer> {};
+
+} // namespace
+
+TEST_P(StartDialogTest, PendingChangesAreListedAndTheAnswerDecides) {
+    pendingRename();
+    prompts.choices = {GetParam().button};
+    command(kCmdMonitorStartStop, kSwitchToggle);
+    ASSERT_EQ(prompts.choiceRequests.size(), 1u);
+    const ChoiceRequest& asked = prompts.choiceRequests[0];
+    EXPECT_EQ(asked.buttons, (QStringList{"Send and Start", "Start without sending", "Cancel"}));
+    ASSERT_EQ(asked.rows.size(), 1);
+    EXPECT_EQ(asked.rows[0], (QStringList{"2", "LEAD", "Name: SPARE -> LEAD"}));
+    EXPECT_EQ(programFlags().monitoring, GetParam().monitoring);
+    EXPECT_EQ(programReceiverTable().byNumber(2).nameChanged, GetParam().nameChanged);
+    EXPECT_EQ(view->calls.size(), static_cast<size_t>(GetParam().monitoring));
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, StartDialogTest,
+                         ::testing::Values(StartAnswer{0, 1, 1}, StartAnswer{1, 1, 0},
+                                           StartAnswer{2, 0, 1}));
+
+TEST_F(MainFrameTest, StartWithNothingPendingAsksNothing) {
+    programReceiverTable().count = 2;
+    command(kCmdMonitorStartStop, kSwitchToggle);
+    EXPECT_TRUE(prompts.choiceRequests.empty());
+    EXPECT_EQ(programFlags().monitoring, 1);
+}
+
+namespace {
+
+struct GuardedCommand {
+    int code;
+    int value;
+    const char* action;
+};
+
+// Monitoring two receivers under the show lock.
+class LockedShow : public MainFrameTest {
+protected:
+    LockedShow() {
+        programReceiverTable().count = 2;
+        command(kCmdMonitorStartStop, kSwitchOn);
+        command(kCmdShowLock);
+        view->calls.clear();
+        prompts.shown.clear();
+    }
+};
+
+class ShowLockTest : public LockedShow, public ::testing::WithParamInterface<GuardedCommand> {};
+
+} // namespace
+
+TEST_P(ShowLockTest, GuardedCommandIsRefusedWithANotice) {
+    prompts.paths = {"/tmp/x.ini"};
+    command(GetParam().code, GetParam().value);
+    EXPECT_EQ(prompts.shown,
+              QStringList{QString::fromLatin1(kLockedNoticeFormat).arg(GetParam().action)});
+    EXPECT_TRUE(view->calls.empty());
+    EXPECT_EQ(programFlags().monitoring, 1);
+    EXPECT_TRUE(frame.isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, ShowLockTest,
+    ::testing::Values(GuardedCommand{kCmdOpenEnvironment, 0, "Open"},
+                      GuardedCommand{kCmdSaveEnvironment, 0, "Save As"},
+                      GuardedCommand{kCmdReceiverConfig, 0, "Receiver Configuration"},
+                      GuardedCommand{kCmdUpload, 0, "Upload"},
+                      GuardedCommand{kCmdDownload, 0, "Download"},
+                      GuardedCommand{kCmdMonitorStartStop, kSwitchToggle, "Stop"},
+                      GuardedCommand{kCmdMonitorStartStop, kSwitchOff, "Stop"},
+                      GuardedCommand{kCmdExit, 0, "Exit"}));
+
+TEST_F(LockedShow, ClosingTheWindowIsRefusedAndTheBarShowsTheLock) {
+    EXPECT_TRUE(frame.barMenu()->showLocked());
+    EXPECT_EQ(frame.barMenu()->viewMenu()->items()[CDlgMenuView::ShowLock].label, "Unlock Show...");
+    requestClose();
+    EXPECT_TRUE(frame.isVisible());
+    command(kCmdRfUnit, kSwitchToggle); // the display still answers
+    EXPECT_EQ(view->calls.size(), 1u);
+}
+
+TEST_F(LockedShow, LockTakenWhileMonitoringSurvivesARestartUntilReleased) {
+    const std::string path = showLock().statePath();
+    ShowLock restarted(path);
+    EXPECT_TRUE(restarted.restore());
+
+    prompts.answers = {PromptAnswer::Cancel};
+    command(kCmdShowLock);
+    EXPECT_TRUE(showLock().locked()) << "unlocking asks first";
+    prompts.answers = {PromptAnswer::Ok};
+    command(kCmdShowLock);
+    EXPECT_FALSE(showLock().locked());
+    EXPECT_FALSE(frame.barMenu()->showLocked());
+    EXPECT_FALSE(ShowLock(path).restore());
+
+    command(kCmdMonitorStartStop, kSwitchOff);
+    command(kCmdShowLock);
+    EXPECT_FALSE(ShowLock(path).restore()) << "a lock taken while stopped is not remembered";
+    command(kCmdMonitorStartStop, kSwitchOn);
+    EXPECT_TRUE(ShowLock(path).restore()) << "until monitoring starts under it";
+}
+
+TEST_F(LockedShow, ThePinOfTheSettingsIsAskedForAndChecked) {
+    programSettings().lockPin = "4711";
+    prompts.answers = {PromptAnswer::Ok, PromptAnswer::Ok};
+    prompts.texts = {QStringLiteral("1234")};
+    command(kCmdShowLock);
+    EXPECT_TRUE(showLock().locked());
+    EXPECT_TRUE(prompts.lastSecret);
+    EXPECT_EQ(prompts.shown.back(), QString::fromLatin1(kWrongPinText));
+
+    prompts.answers = {PromptAnswer::Ok};
+    prompts.texts = {std::nullopt};
+    command(kCmdShowLock);
+    EXPECT_TRUE(showLock().locked()) << "a cancelled PIN keeps the lock";
+
+    prompts.answers = {PromptAnswer::Ok};
+    prompts.texts = {QStringLiteral("4711")};
+    command(kCmdShowLock);
+    EXPECT_FALSE(showLock().locked());
 }
 
 // Shells find the icon through the installed desktop entry; Qt must not append a display name

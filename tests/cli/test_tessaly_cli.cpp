@@ -105,20 +105,65 @@ TEST_F(TessalyCli, MonitorSendsPendingChangesPollsAndEndsRemoteControl) {
 }
 
 TEST_F(TessalyCli, UploadWritesNamesAndReportsAFailedReceiver) {
-    const CliRun run = runCli(directory(), {"upload", "show.ini"});
+    const CliRun run = runCli(directory(), {"upload", "show.ini", "--yes"});
     ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
     EXPECT_EQ(run.out.count("Synchronize"), kReceivers);
+    EXPECT_EQ(run.out.count(": Verified"), kReceivers);
     for (int n = 1; n <= kReceivers; ++n) {
         EXPECT_EQ(simulator_.state(n).name, "STAGE " + std::to_string(n));
         EXPECT_EQ(simulator_.state(n).freqKhz, (710 + n) * 1000 + 125);
     }
 
     simulator_.setFault(2, sim::makeFault(sim::FaultKind::Refuse));
-    const CliRun failed = runCli(directory(), {"upload", "show.ini"});
+    const CliRun failed = runCli(directory(), {"upload", "show.ini", "--yes"});
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_TRUE(failed.out.contains("[2/3] 127.0.0.2 STAGE 2: Error (STAGE 2 Connect Error["))
         << failed.out.toStdString();
     EXPECT_EQ(failed.out.count("Synchronize"), kReceivers - 1);
+}
+
+// Whether any line a receiver received would have set its name or frequency.
+bool receivedASet(const std::vector<std::string>& lines) {
+    return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find(":NAME \"") != std::string::npos ||
+               line.find(":FREQ ") != std::string::npos;
+    });
+}
+
+TEST_F(TessalyCli, UploadShowsTheDifferenceAndSendsNothingUnlessTold) {
+    sim::ReceiverState state = simulator_.state(2);
+    state.name = "STAGE 2";
+    state.freqKhz = 712125;
+    simulator_.setState(2, state); // receiver 2 already matches the file
+
+    const CliRun dry = runCli(directory(), {"upload", "show.ini", "--dry-run"});
+    ASSERT_EQ(dry.exitCode, 0) << dry.out.toStdString() << dry.err.toStdString();
+    EXPECT_TRUE(dry.out.contains("Receiver 1 127.0.0.1: name \"RX1\" -> \"STAGE 1\", frequency "))
+        << dry.out.toStdString();
+    EXPECT_FALSE(dry.out.contains("Receiver 2 ")) << "unchanged receivers are not listed";
+    EXPECT_TRUE(dry.out.contains("2 of 3 receivers change, 1 unchanged"));
+    EXPECT_TRUE(dry.out.contains("Dry run: nothing sent."));
+
+    // Without a terminal to ask on, and without --yes, nothing is sent and nothing waits.
+    const CliRun unasked = runCli(directory(), {"upload", "show.ini"}, 10000);
+    EXPECT_EQ(unasked.exitCode, 2);
+    EXPECT_TRUE(unasked.err.contains("use --yes to send")) << unasked.err.toStdString();
+
+    for (int n = 1; n <= kReceivers; ++n) {
+        EXPECT_FALSE(receivedASet(simulator_.receivedLines(n))) << "receiver " << n;
+        EXPECT_EQ(simulator_.state(n).name, n == 2 ? "STAGE 2" : "RX" + std::to_string(n));
+    }
+}
+
+TEST_F(TessalyCli, UploadCatchesAReceiverThatIgnoresWhatItIsSent) {
+    simulator_.setFault(2, sim::makeFault(sim::FaultKind::IgnoreSet));
+    const CliRun run = runCli(directory(), {"upload", "show.ini", "--yes"});
+    EXPECT_EQ(run.exitCode, 1) << run.out.toStdString();
+    EXPECT_TRUE(receivedASet(simulator_.receivedLines(2))) << "the name was sent";
+    EXPECT_TRUE(run.out.contains("Check [2/3] 127.0.0.2: Mismatch: receiver reports \"RX2\" "))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("Not verified:\n  2 127.0.0.2: Mismatch: receiver reports"));
+    EXPECT_EQ(run.out.count(": Verified"), kReceivers - 1);
 }
 
 TEST_F(TessalyCli, DownloadWritesTheReceiversSettings) {

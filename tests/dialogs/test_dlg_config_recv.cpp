@@ -3,13 +3,16 @@
 
 #include "chrome/ap_list_ctrl.h"
 #include "dialogs/dlg_config_recv.h"
+#include "dialogs/dlg_get_receiver_inf.h"
 #include "dialogs/dlg_input_ip.h"
 #include "dialogs/receiver_list_rows.h"
 #include "tests/dialogs/dialog_test_support.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace tessaly;
 using namespace tessaly::testing;
@@ -319,4 +322,30 @@ TEST_F(ConfigRecvTest, DownloadMarksTheSilentReceiverAndGoesOn) {
     EXPECT_EQ(dialog.list()->itemText(2, kColumnStatus), "Synchronize");
     EXPECT_TRUE(dialog.failureLine()->text().startsWith("OLD2\n"));
     EXPECT_EQ(dialog.table().byNumber(3).name, receivers.simulator.state(3).name);
+}
+
+TEST_F(ConfigRecvTest, UploadRunsTheCheckedUploadAndTakesItsStatusesBack) {
+    SimulatedReceivers receivers;
+    ASSERT_TRUE(receivers.start(2));
+    dialog.table().copyFrom(receivers.table);
+    lan->setEntries({});
+    openDialog();
+    prompts.answers = {PromptAnswer::Ok};
+    // The progress dialog runs modally: answer its difference with Send once it shows it.
+    bool sentFromProgress = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* progress = qobject_cast<CDlgGetReceiverInf*>(QApplication::activeModalWidget());
+        if (progress != nullptr && progress->reviewing()) {
+            sentFromProgress = true;
+            progress->sendButton()->click();
+        }
+    });
+    poll.start(20);
+    dialog.button(kIdUpload)->click(); // returns when the progress dialog closed by itself
+    poll.stop();
+    EXPECT_TRUE(sentFromProgress);
+    EXPECT_EQ(dialog.list()->itemText(0, kColumnStatus), "Synchronize");
+    EXPECT_EQ(dialog.list()->itemText(1, kColumnStatus), "Synchronize");
+    EXPECT_EQ(receivers.simulator.state(2).name, "OLD2");
 }

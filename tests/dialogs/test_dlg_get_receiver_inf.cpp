@@ -5,8 +5,10 @@
 #include "chrome/dlg_comm_config.h"
 #include "dialogs/dlg_get_receiver_inf.h"
 #include "dialogs/receiver_list_rows.h"
+#include "protocol/frequency.h"
 #include "tests/dialogs/dialog_test_support.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -93,25 +95,77 @@ TEST_F(GetReceiverInfTest, DownloadMarksTheSilentReceiverAndWaitsForClose) {
     EXPECT_TRUE(list.item(0, kColumnName)->toolTip().isEmpty());
 }
 
-TEST_F(GetReceiverInfTest, UploadKeepsTheNameSentAndTakesNothingOver) {
+TEST_F(GetReceiverInfTest, UploadShowsTheDifferenceSendsOnSendAndVerifiesEveryRow) {
     ASSERT_TRUE(receivers.start(2));
     const std::string longName = "LEAD VOCAL " + std::string(30, 'X'); // the receiver keeps 32
     receivers.table.byNumber(1).name = longName;
     CDlgGetReceiverInf dialog(nullptr, loopbackEngineOptions());
     run(dialog, kGetInfModeUpload);
     EXPECT_EQ(dialog.windowTitle(), "Upload");
+    ASSERT_TRUE(waitUntil([&] { return dialog.reviewing(); }, kRunLimitMs));
+    EXPECT_EQ(dialog.progressLine()->text(), "2 of 2 receivers change. Press Send to upload.");
+    EXPECT_EQ(dialog.list()->itemText(1, kColumnName), "RX2 -> OLD2");
+    EXPECT_EQ(receivers.simulator.state(2).name, "RX2") << "nothing sent before Send";
+
+    dialog.sendButton()->click();
     ASSERT_TRUE(waitUntil([&] { return dialog.progressLine()->text() == "Upload Finished."; },
                           kRunLimitMs));
     EXPECT_TRUE(dialog.isVisible()); // the name mismatch is worth reading
+    EXPECT_EQ(dialog.mismatches(), 1);
+    EXPECT_TRUE(dialog.list()
+                    ->itemText(0, kColumnStatus)
+                    .startsWith("Mismatch: receiver reports \"LEAD VOCAL XXX"))
+        << dialog.list()->itemText(0, kColumnStatus).toStdString();
+    EXPECT_EQ(dialog.list()->itemText(1, kColumnStatus), "Verified");
     dialog.stopButton()->click();
     ASSERT_TRUE(closed(dialog));
 
     EXPECT_EQ(dialog.table().byNumber(1).name, longName);
-    EXPECT_EQ(dialog.list()->itemText(0, kColumnName), QString::fromStdString(longName));
-    EXPECT_EQ(dialog.list()->itemText(0, kColumnStatus), "Synchronize");
     EXPECT_EQ(dialog.dataChanged(), 0);
     EXPECT_EQ(receivers.simulator.state(2).name, "OLD2");
-    EXPECT_TRUE(dialog.lastFailureText().contains("Receiver Name dose not match"));
+}
+
+TEST_F(GetReceiverInfTest, UploadHidesUnchangedRowsAndCatchesAnIgnoringReceiver) {
+    ASSERT_TRUE(receivers.start(3));
+    sim::ReceiverState same = receivers.simulator.state(1);
+    same.name = "OLD1";
+    same.freqKhz = 710125;
+    receivers.simulator.setState(1, same);
+    receivers.simulator.setFault(3, sim::makeFault(sim::FaultKind::IgnoreSet));
+    CDlgGetReceiverInf dialog(nullptr, loopbackEngineOptions());
+    run(dialog, kGetInfModeUpload);
+    ASSERT_TRUE(waitUntil([&] { return dialog.reviewing(); }, kRunLimitMs));
+    EXPECT_EQ(dialog.list()->itemText(0, kColumnStatus), "Unchanged");
+    EXPECT_TRUE(dialog.list()->isRowHidden(0));
+    EXPECT_FALSE(dialog.list()->isRowHidden(1));
+    dialog.showUnchangedBox()->setChecked(true);
+    EXPECT_FALSE(dialog.list()->isRowHidden(0));
+
+    dialog.sendButton()->click();
+    ASSERT_TRUE(waitUntil([&] { return dialog.busy() == 0; }, kRunLimitMs));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.list()->itemText(0, kColumnStatus), "Verified");
+    EXPECT_EQ(dialog.list()->itemText(2, kColumnStatus),
+              "Mismatch: receiver reports \"RX3\" " +
+                  QString::fromStdString(khzToText(receivers.simulator.state(3).freqKhz)));
+    EXPECT_EQ(dialog.failureLine()->text(), "1 receiver(s) do not report what was sent.");
+}
+
+TEST_F(GetReceiverInfTest, UploadCancelledAtTheDifferenceSendsNothing) {
+    ASSERT_TRUE(receivers.start(2));
+    CDlgGetReceiverInf dialog(nullptr, loopbackEngineOptions());
+    run(dialog, kGetInfModeUpload);
+    ASSERT_TRUE(waitUntil([&] { return dialog.reviewing(); }, kRunLimitMs));
+    EXPECT_EQ(dialog.stopButton()->text(), "Cancel");
+    dialog.stopButton()->click();
+    ASSERT_TRUE(closed(dialog));
+    EXPECT_EQ(dialog.sent(), 0);
+    for (int n = 1; n <= 2; ++n) {
+        for (const std::string& line : receivers.simulator.receivedLines(n)) {
+            EXPECT_EQ(line.find(":NAME \""), std::string::npos) << line;
+        }
+        EXPECT_EQ(receivers.simulator.state(n).name, "RX" + std::to_string(n));
+    }
 }
 
 TEST_F(GetReceiverInfTest, StopDuringTheThirdOfTenFinishesItThenWaitsForClose) {

@@ -2,6 +2,7 @@
 
 #include "chrome/key_in.h"
 #include "chrome/menu_commands.h"
+#include "chrome/user_prompts.h"
 #include "comm/app_message.h"
 #include "comm/message_codes.h"
 #include "comm/monitor_engine.h"
@@ -14,6 +15,7 @@
 #include "protocol/bands.h"
 #include "protocol/frequency.h"
 #include "protocol/program_flags.h"
+#include "protocol/show_lock.h"
 #include "sim/simulator.h"
 #include "tests/monitor/no_window_host.h"
 #include "tests/monitor/synthetic_panel_images.h"
@@ -280,6 +282,36 @@ TEST_F(PanelActionsTest, EachStateOpensItsEditorsInEveryMode) {
         ASSERT_TRUE(clickArea(3, PanelArea::Battery));
         EXPECT_EQ(posted, (PostedEvents{{3, kEvMonitorShowTrace}}));
     }
+}
+
+TEST_F(PanelActionsTest, TheShowLockRefusesEveryEditorButNotTheInformation) {
+    struct CountingPrompts : CUserPrompts {
+        int notices = 0;
+        PromptAnswer messageBox(QWidget*, const QString&, PromptButtons, PromptIcon) override {
+            ++notices;
+            return PromptAnswer::Ok;
+        }
+        QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
+        QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+            return {};
+        }
+    } prompts;
+    setUserPrompts(&prompts);
+    showLock().lock(false);
+    showMode(kLayoutLargeVertical, 3, false);
+    for (PanelArea area : {PanelArea::Name, PanelArea::Memo, PanelArea::Frequency,
+                           PanelArea::ColourTab, PanelArea::Meters}) {
+        ASSERT_TRUE(clickArea(2, area));
+    }
+    EXPECT_TRUE(fake.opened.empty());
+    EXPECT_EQ(prompts.notices, 5);
+
+    showMode(kLayoutLargeVertical, 3, true);
+    ASSERT_TRUE(clickArea(3, PanelArea::Meters));
+    EXPECT_TRUE(fake.informationShown);
+    EXPECT_EQ(prompts.notices, 5);
+    showLock().unlock();
+    setUserPrompts(nullptr);
 }
 
 TEST_F(PanelActionsTest, EdgesNegativePointsAndAnEmptyTable) {

@@ -3,6 +3,7 @@
 #include "protocol/answer_line_collector.h"
 #include "protocol/answer_parser.h"
 #include "protocol/command_builder.h"
+#include "protocol/frequency.h"
 #include "sim/answer_delivery.h"
 
 #include <gtest/gtest.h>
@@ -273,4 +274,16 @@ TEST_F(CommandInterpreterWithProgram, ShapedAnswersReachTheProgramsParserAsTheyS
     const auto result = tessaly::parseMonitorAnswer(tessaly::kItemPoll, shortLines[0], values);
     EXPECT_EQ(result.code, tessaly::kMonitorParseShortage);
     EXPECT_EQ(result.message, "Answer Data Shortage [3/6]");
+}
+
+TEST_F(CommandInterpreterTest, IgnoringReceiverKeepsNameAndFrequencyButTakesOtherSets) {
+    const ReceiverState before = state;
+    const std::string line = ":NAME \"     Other\";:NAME?;:FREQ " +
+                             tessaly::khzToText(before.highestKhz) + ";:FREQ?;:AFV -6";
+    const LineOutcome outcome = interpretLine(
+        line, state, [this] { return levels; }, true);
+    EXPECT_EQ(outcome.answer(), quotedName(before.name) + ";" + before.frequencyText());
+    EXPECT_EQ(state.name, before.name);
+    EXPECT_EQ(state.freqKhz, before.freqKhz);
+    EXPECT_EQ(state.afVolume, -6) << "only the name and frequency are ignored";
 }

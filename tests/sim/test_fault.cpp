@@ -13,6 +13,8 @@ TEST(Fault, ParsesModesWithAndWithoutValues) {
     EXPECT_EQ(fault, makeFault(FaultKind::Late, kDefaultLateMs));
     ASSERT_TRUE(parseFault("large-block", fault, error));
     EXPECT_EQ(fault.parameter, kDefaultLargeBlockBytes);
+    ASSERT_TRUE(parseFault("ignore-set", fault, error));
+    EXPECT_EQ(fault.kind, FaultKind::IgnoreSet);
     ASSERT_TRUE(parseFault("refuse", fault, error));
     EXPECT_EQ(fault.kind, FaultKind::Refuse);
     EXPECT_EQ(faultText(makeFault(FaultKind::LongLine)), "long-line:300");

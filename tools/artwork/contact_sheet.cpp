@@ -347,7 +347,8 @@ QImage contactSheet(const PictureSet& pictures) {
         flow.place(menuPreview(P, kPngMenuView, QStringLiteral("View"),
                                {{QRect(QPoint(6, 47), QPoint(175, 71)), "Align Channels", true},
                                 {QRect(QPoint(6, 72), QPoint(165, 96)), "RF Monitor mW"},
-                                {QRect(QPoint(6, 97), QPoint(165, 121)), "Monitor Matrix..."}},
+                                {QRect(QPoint(6, 97), QPoint(165, 121)), "Monitor Matrix..."},
+                                {QRect(QPoint(6, 122), QPoint(165, 146)), "Lock for Show"}},
                                0),
                    QStringLiteral("319 View"), 2);
         flow.place(menuPreview(P, kPngMenuHelp, QStringLiteral("Help"),
