@@ -26,6 +26,9 @@ constexpr int kMonitorStopped = 2007;
 struct MonitorEngineStatus {
     std::atomic<int> runState{kMonitorStopped};
     std::atomic<int> connectionState{kEngineNotConnected};
+    // An answer came since the last connect attempt began: a receiver that accepts connections
+    // but never answers is connected without being in contact.
+    std::atomic<bool> answered{false};
 };
 
 // Watches one receiver while monitoring runs: pings, connects, sends the pending changes with

@@ -23,6 +23,7 @@ constexpr KindName kKindNames[] = {
     {FaultKind::LongLine, "long-line", kDefaultLongLineLength},
     {FaultKind::LargeBlock, "large-block", kDefaultLargeBlockBytes},
     {FaultKind::ByteByByte, "byte-by-byte", kDefaultByteGapMs},
+    {FaultKind::BlankLineFirst, "blank-line", 0},
 };
 
 const KindName& entryOf(FaultKind kind) {

@@ -18,6 +18,7 @@ enum class FaultKind {
     LongLine,       // answer lines padded in front with blanks to `parameter` characters
     LargeBlock,     // each answer at the end of one `parameter`-byte block of blanks
     ByteByByte,     // every byte sent on its own, `parameter` ms apart
+    BlankLineFirst, // every answer follows a line end alone ("\r\n")
 };
 
 constexpr int kDefaultLateMs = 4000; // beyond the engines' default answer timeout
