@@ -34,6 +34,8 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
             options.trace = true;
         } else if (argument == "--json") {
             options.json = true;
+        } else if (argument == "--apply") {
+            options.apply = true;
         } else if (argument == "--seconds") {
             QString text;
             if (!value(text)) {
@@ -86,8 +88,8 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
         error = "-o belongs to download";
         return false;
     }
-    if ((options.seconds != 0 || options.json) && options.command != "monitor") {
-        error = "--seconds and --json belong to monitor";
+    if ((options.seconds != 0 || options.json || options.apply) && options.command != "monitor") {
+        error = "--seconds, --json and --apply belong to monitor";
         return false;
     }
     return true;
@@ -95,11 +97,13 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
 
 QString usageText(const QString& command) {
     if (command == "monitor") {
-        return "usage: tessaly-cli monitor ENV.ini [--seconds N] [--json] [--trace]\n"
+        return "usage: tessaly-cli monitor ENV.ini [--seconds N] [--json] [--apply] [--trace]\n"
                "Monitors every receiver of the environment file and prints its communication\n"
                "state and every polled value as it changes (one JSON object a line with --json).\n"
-               "Pending names and frequencies are sent at connect. Runs N seconds, or until\n"
-               "Ctrl-C when N is 0 or absent, then ends remote control cleanly.\n";
+               "It only watches: names and frequencies stay as the receivers have them. With\n"
+               "--apply each receiver is first given the name and frequency of the file when\n"
+               "it connects. Runs N seconds, or until Ctrl-C when N is 0 or absent, then ends\n"
+               "remote control cleanly. Exits 1 when a receiver is not connected at the end.\n";
     }
     if (command == "upload") {
         return "usage: tessaly-cli upload ENV.ini [--trace]\n"
@@ -119,7 +123,8 @@ QString usageText(const QString& command) {
     }
     return "usage: tessaly-cli COMMAND [options]\n"
            "Commands:\n"
-           "  monitor ENV.ini [--seconds N] [--json]   live values of every receiver\n"
+           "  monitor ENV.ini [--seconds N] [--json] [--apply]\n"
+           "                                           live values of every receiver\n"
            "  upload ENV.ini                           send names and frequencies\n"
            "  download ENV.ini [-o OUT.ini]            read every receiver's settings\n"
            "  scan                                     find receivers on the LAN\n"

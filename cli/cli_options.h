@@ -17,6 +17,7 @@ struct Options {
     QString outputPath; // download -o
     int seconds = 0;    // monitor --seconds; 0 runs until interrupted
     bool json = false;
+    bool apply = false; // monitor --apply: send the file's names and frequencies at connect
     bool trace = false;
     bool help = false;
     bool version = false;
