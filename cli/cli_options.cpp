@@ -40,6 +40,8 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
             options.yes = true;
         } else if (argument == "--json") {
             options.json = true;
+        } else if (argument == "--apply") {
+            options.apply = true;
         } else if (argument == "--seconds") {
             QString text;
             if (!value(text)) {
@@ -100,9 +102,9 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
         error = "--dry-run and --yes belong to upload";
         return false;
     }
-    if ((options.seconds != 0 || options.json || !options.journalPath.isEmpty()) &&
+    if ((options.seconds != 0 || options.json || options.apply || !options.journalPath.isEmpty()) &&
         options.command != "monitor") {
-        error = "--seconds, --json and --journal belong to monitor";
+        error = "--seconds, --json, --apply and --journal belong to monitor";
         return false;
     }
     return true;
@@ -111,13 +113,15 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
 QString usageText(const QString& command) {
     if (command == "monitor") {
         return "usage: tessaly-cli monitor ENV.ini [--seconds N] [--json] [--journal FILE] "
-               "[--trace]\n"
+               "[--apply] [--trace]\n"
                "Monitors every receiver of the environment file and prints its communication\n"
                "state and every polled value as it changes (one JSON object a line with --json),\n"
                "and every alarm start and clear ([alarm] of Tessaly.ini sets the limits).\n"
                "--journal FILE appends the alarms to FILE as the program's alarm journal does.\n"
-               "Pending names and frequencies are sent at connect. Runs N seconds, or until\n"
-               "Ctrl-C when N is 0 or absent, then ends remote control cleanly.\n";
+               "It only watches: names and frequencies stay as the receivers have them. With\n"
+               "--apply each receiver is first given the name and frequency of the file when\n"
+               "it connects. Runs N seconds, or until Ctrl-C when N is 0 or absent, then ends\n"
+               "remote control cleanly. Exits 1 when a receiver is not connected at the end.\n";
     }
     if (command == "upload") {
         return "usage: tessaly-cli upload ENV.ini [--dry-run | --yes] [--trace]\n"
@@ -142,7 +146,7 @@ QString usageText(const QString& command) {
     }
     return "usage: tessaly-cli COMMAND [options]\n"
            "Commands:\n"
-           "  monitor ENV.ini [--seconds N] [--json] [--journal FILE]\n"
+           "  monitor ENV.ini [--seconds N] [--json] [--journal FILE] [--apply]\n"
            "                                           live values and alarms of every receiver\n"
            "  upload ENV.ini [--dry-run | --yes]       send names and frequencies, checked\n"
            "  download ENV.ini [-o OUT.ini]            read every receiver's settings\n"

@@ -18,6 +18,7 @@ struct Options {
     QString journalPath; // monitor --journal
     int seconds = 0;     // monitor --seconds; 0 runs until interrupted
     bool json = false;
+    bool apply = false; // monitor --apply: send the file's names and frequencies at connect
     bool trace = false;
     bool dryRun = false; // upload --dry-run: show what would change, send nothing
     bool yes = false;    // upload --yes: send without asking

@@ -78,11 +78,15 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
         err << "tessaly-cli: " << options.environmentPath << " holds no receiver\n";
         return kExitFile;
     }
-    // As when the program opens a file over an empty table: every name and frequency is new,
-    // so each engine sends them when it connects.
+    // Watching must not retune or rename a live rig: nothing is pending unless the operator
+    // asked for it. With --apply it is as when the program opens a file over an empty table:
+    // every name and frequency is new, so each engine sends them when it connects.
+    const int32_t pending = options.apply ? 1 : 0;
     for (int number = 1; number <= table.count; ++number) {
-        table.byNumber(number).nameChanged = 1;
-        table.byNumber(number).freqChanged = 1;
+        ReceiverRecord& record = table.byNumber(number);
+        record.nameChanged = pending;
+        record.freqChanged = pending;
+        record.rxtxChanged = 0;
     }
     values.reset();
     values.count = table.count;
@@ -100,7 +104,8 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
         engines.push_back(std::move(engine));
     }
 
-    MonitorReporter reporter(table, values, options.json, out);
+    MonitorReporter reporter(table, values, options.json, out,
+                             [&engines](int number) { return engines[number - 1]->answered(); });
     show::AlarmModel alarms(show::readAlarmSettingsFile(programSettings().sourcePath));
     if (const auto end = show::parseShowEnd(readShowEnd(options.environmentPath.toStdString()))) {
         alarms.setShowEnd(show::showEndWallMs(*end, show::wallNowMs()));
@@ -162,12 +167,12 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
     if (journal) {
         journal->waitWritten(kStopSettleLimitMs);
     }
+    const int connected = reporter.connectedCount();
     if (!options.json) {
-        out << reporter.connectedCount() << " of " << table.count
-            << " receivers connected at the end\n";
+        out << connected << " of " << table.count << " receivers connected at the end\n";
         out.flush();
     }
-    return kExitOk;
+    return connected < table.count ? kExitReceiverFailed : kExitOk;
 }
 
 int runExchange(const Options& options, QTextStream& out, QTextStream& err) {

@@ -25,13 +25,15 @@ QJsonValue valueJson(int32_t value) {
 } // namespace
 
 MonitorReporter::MonitorReporter(const ReceiverTable& table, const MonitorValueTable& values,
-                                 bool json, QTextStream& out)
-    : table_(table), values_(values), json_(json), out_(out) {}
+                                 bool json, QTextStream& out, AnswerCheck answered)
+    : table_(table), values_(values), json_(json), out_(out), answered_(std::move(answered)) {}
 
-QString MonitorReporter::stateText(int32_t commState) {
+QString MonitorReporter::stateText(int32_t commState, bool answered) {
     switch (commState) {
     case kCommOk:
-        return QStringLiteral("connected");
+        // An engine marks its receiver good when it starts and again when it connects; only an
+        // answer shows that the receiver is really there.
+        return answered ? QStringLiteral("connected") : QStringLiteral("connecting");
     case kCommError:
         return QStringLiteral("communication error");
     default:
@@ -40,16 +42,17 @@ QString MonitorReporter::stateText(int32_t commState) {
 }
 
 ReceiverSnapshot MonitorReporter::snapshotOf(const ReceiverRecord& record,
-                                             const MonitorValues& values) {
-    return ReceiverSnapshot{record.commState, values.rfLevelA,      values.rfLevelB, values.afLevel,
-                            values.battery,   values.antennaSelect, values.mute};
+                                             const MonitorValues& values, bool answered) {
+    return ReceiverSnapshot{record.commState, answered,       values.rfLevelA,      values.rfLevelB,
+                            values.afLevel,   values.battery, values.antennaSelect, values.mute};
 }
 
 int MonitorReporter::sample(qint64 elapsedMs) {
     int lines = 0;
     const int count = std::clamp<int32_t>(table_.count, 0, kMaxReceivers);
     for (int number = 1; number <= count; ++number) {
-        const ReceiverSnapshot now = snapshotOf(table_.byNumber(number), values_.byNumber(number));
+        const ReceiverSnapshot now =
+            snapshotOf(table_.byNumber(number), values_.byNumber(number), answered_(number));
         auto& last = last_[number - 1];
         if (last && *last == now) {
             continue;
@@ -68,7 +71,7 @@ int MonitorReporter::sample(qint64 elapsedMs) {
 int MonitorReporter::connectedCount() const {
     int connected = 0;
     for (const auto& last : last_) {
-        connected += (last && last->commState == kCommOk) ? 1 : 0;
+        connected += (last && last->commState == kCommOk && last->answered) ? 1 : 0;
     }
     return connected;
 }
@@ -80,7 +83,7 @@ QString MonitorReporter::textLine(int number, const ReceiverSnapshot& s, qint64 
                        .arg(number)
                        .arg(QString::fromUtf8(record.name))
                        .arg(QString::fromUtf8(record.ip))
-                       .arg(stateText(s.commState));
+                       .arg(stateText(s.commState, s.answered));
     if (s.rfLevelA != kNoLevel || s.battery >= 0) {
         line += QString(" RF-A %1 RF-B %2 AF %3 battery %4 antenna %5 mute %6")
                     .arg(levelText(s.rfLevelA), levelText(s.rfLevelB), levelText(s.afLevel))
@@ -98,7 +101,7 @@ QString MonitorReporter::jsonLine(int number, const ReceiverSnapshot& s, qint64 
         {"receiver", number},
         {"name", QString::fromUtf8(record.name)},
         {"ip", QString::fromUtf8(record.ip)},
-        {"state", stateText(s.commState)},
+        {"state", stateText(s.commState, s.answered)},
         {"rfA", levelJson(s.rfLevelA)},
         {"rfB", levelJson(s.rfLevelB)},
         {"af", levelJson(s.afLevel)},

@@ -6,6 +6,7 @@
 #include <QTextStream>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 namespace tessaly::cli {
@@ -13,6 +14,7 @@ namespace tessaly::cli {
 // What one receiver showed at the last report.
 struct ReceiverSnapshot {
     int32_t commState = kCommNotContacted;
+    bool answered = false; // an answer came since the engine last connected
     int32_t rfLevelA = -1001;
     int32_t rfLevelB = -1001;
     int32_t afLevel = -1001;
@@ -26,17 +28,22 @@ struct ReceiverSnapshot {
 // the last sample: plain text, or one JSON object a line.
 class MonitorReporter {
 public:
+    // Whether the engine of a receiver number had an answer on its connection.
+    using AnswerCheck = std::function<bool(int number)>;
+
     MonitorReporter(const ReceiverTable& table, const MonitorValueTable& values, bool json,
-                    QTextStream& out);
+                    QTextStream& out, AnswerCheck answered);
 
     // Compares every receiver in use with its last report; returns how many lines it printed.
     int sample(qint64 elapsedMs);
 
-    // Receivers whose last sample showed them connected.
+    // Receivers whose last sample showed them connected and answering.
     int connectedCount() const;
 
-    static QString stateText(int32_t commState);
-    static ReceiverSnapshot snapshotOf(const ReceiverRecord& record, const MonitorValues& values);
+    // "connecting" while a receiver is connected (or about to be) but has not answered yet.
+    static QString stateText(int32_t commState, bool answered);
+    static ReceiverSnapshot snapshotOf(const ReceiverRecord& record, const MonitorValues& values,
+                                       bool answered);
 
 private:
     QString textLine(int number, const ReceiverSnapshot& s, qint64 elapsedMs) const;
@@ -46,6 +53,7 @@ private:
     const MonitorValueTable& values_;
     bool json_;
     QTextStream& out_;
+    AnswerCheck answered_;
     std::array<std::optional<ReceiverSnapshot>, kMaxReceivers> last_;
 };
 

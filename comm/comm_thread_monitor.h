@@ -36,6 +36,7 @@ public:
     int receiverNumber() const { return receiverNumber_; }
     int runState() const { return status_.runState.load(std::memory_order_relaxed); }
     int connectionState() const { return status_.connectionState.load(std::memory_order_relaxed); }
+    bool answered() const { return status_.answered.load(std::memory_order_relaxed); }
     CommTrace& trace() { return trace_; }
     // Read from any thread: its fields are atomics (see show_observation.h).
     const MonitorEngineStatus& status() const { return status_; }

@@ -180,8 +180,10 @@ void ConfigEngine::onBlock() {
         bool answered = false;
         answerLine_.feed(std::string_view(block.constData(), block.size()),
                          [&](std::string_view line) {
-                             // Lines after the awaited answer are no answer to anything.
-                             if (answered) {
+                             // Every line is looked at until the answer comes: a line end alone
+                             // answers nothing, and lines after the awaited answer are no
+                             // answer to anything.
+                             if (answered || line.empty()) {
                                  return;
                              }
                              auto lock = table_->lockTexts();

@@ -5,9 +5,7 @@
 namespace tessaly {
 
 PingFunction systemPing() {
-    return [](const QString& ip, int timeoutMs, int probePort) {
-        return ping(ip, timeoutMs, probePort);
-    };
+    return [](const QString& ip, int timeoutMs, int) { return pingBeforeConnect(ip, timeoutMs); };
 }
 
 } // namespace tessaly

@@ -17,7 +17,7 @@ constexpr int kReconnectDelayMs = 5000;   // after a failure, before the next at
 constexpr int kConfigQuitWaitMs = 3000;   // how long a requester waits for its engine to end
 constexpr int kMonitorQuitWaitMs = 10000; // 1000 checks 10 ms apart
 
-// The system's ICMP ping (tessaly::ping).
+// The system's ICMP ping (tessaly::pingBeforeConnect: nothing is probed without ICMP).
 PingFunction systemPing();
 
 // What a creator may choose for an engine; the defaults are the running program's.

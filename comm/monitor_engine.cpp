@@ -215,6 +215,9 @@ void MonitorEngine::onBlock() {
         if (parseResult != kMonitorParseOk) {
             return; // the rest of a failed block is not read
         }
+        if (line.empty()) {
+            return; // a line end alone answers nothing; the answer is still to come
+        }
         const MonitorParseResult parsed = parseMonitorAnswer(awaitedItemId_, line, *values_);
         if (waiting_) {
             answerTimer_.stop();
@@ -228,6 +231,8 @@ void MonitorEngine::onBlock() {
             if (!parsed.message.empty()) {
                 traceMessage(QString::fromStdString(parsed.message));
             }
+        } else {
+            status_->answered.store(true, std::memory_order_relaxed);
         }
     });
     if (stopPending_) {
@@ -345,6 +350,10 @@ void MonitorEngine::setRunState(int state) {
 void MonitorEngine::setConnectionState(int state) {
     connectionState_ = state;
     status_->connectionState.store(state, std::memory_order_relaxed);
+    // A new attempt has had no answer yet. A clean stop keeps what the last connection showed.
+    if (state == kEngineConnecting) {
+        status_->answered.store(false, std::memory_order_relaxed);
+    }
 }
 
 void MonitorEngine::resetHealth() {

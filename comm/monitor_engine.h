@@ -33,6 +33,9 @@ struct MonitorEngineStatus {
     std::atomic<int32_t> roundTripWorstMs{-1}; // the worst of the last minute
     std::atomic<int32_t> reconnects{0};        // connections made again after a failure
     std::atomic<int32_t> clipRun{0};           // poll answers in a row with the AF at PEAK
+    // An answer came since the last connect attempt began: a receiver that accepts connections
+    // but never answers is connected without being in contact.
+    std::atomic<bool> answered{false};
 };
 
 // Watches one receiver while monitoring runs: pings, connects, sends the pending changes with

@@ -8,6 +8,8 @@
 #include <ifaddrs.h>
 #include <netinet/in.h>
 
+#include <utility>
+
 namespace tessaly {
 
 namespace {
@@ -41,8 +43,26 @@ bool NetworkScanner::readLocalAddresses() {
     return true;
 }
 
+void NetworkScanner::rememberTcpAnswers(const QStringList& ips, const std::vector<int>& answers) {
+    for (qsizetype i = 0; i < ips.size(); ++i) {
+        if (const auto address = parseIpv4(ips[i])) {
+            tcpAnswers_[*address] = answers[static_cast<size_t>(i)];
+        }
+    }
+}
+
+int NetworkScanner::ping(const QString& ip, int timeoutMs, int probePort) {
+    bool overTcp = false;
+    const std::vector<int> answers = pingParallel({ip}, timeoutMs, probePort, overTcp);
+    if (overTcp) {
+        rememberTcpAnswers({ip}, answers);
+    }
+    return answers.front();
+}
+
 int NetworkScanner::sweepLocalSubnets(int timeoutMs, int probePort) {
     subnets_.clear();
+    tcpAnswers_.clear();
     if (!readLocalAddresses()) {
         return 0;
     }
@@ -59,7 +79,12 @@ int NetworkScanner::sweepLocalSubnets(int timeoutMs, int probePort) {
         targetTexts << ipv4Text(target);
     }
     if (!targetTexts.isEmpty()) {
-        pingParallel(targetTexts, timeoutMs, probePort); // only the neighbour table matters
+        // Only the neighbour table matters, unless the answers came over TCP.
+        bool overTcp = false;
+        const std::vector<int> answers = pingParallel(targetTexts, timeoutMs, probePort, overTcp);
+        if (overTcp) {
+            rememberTcpAnswers(targetTexts, answers);
+        }
     }
     return static_cast<int>(targetTexts.size());
 }
@@ -74,15 +99,28 @@ int NetworkScanner::scanNeighbourTable(const MacPrefixes& macPrefixes, int timeo
         errorFlag_ = 1;
         return 1;
     }
+    // A host whose control port the sweep has just connected to is not connected to again.
+    const std::map<Ipv4, int> known = std::exchange(tcpAnswers_, {});
     std::vector<NeighbourEntry> candidates;
-    QStringList ips;
+    std::vector<int> answers;
+    QStringList unknownIps;
+    std::vector<size_t> unknownPositions;
     for (const NeighbourRow& row : rows) {
-        if (passesNeighbourFilter(row, macPrefixes)) {
-            candidates.push_back({row.type, ipv4Text(row.ip), macText(row.linkAddress)});
-            ips << candidates.back().ip;
+        if (!passesNeighbourFilter(row, macPrefixes)) {
+            continue;
+        }
+        candidates.push_back({row.type, ipv4Text(row.ip), macText(row.linkAddress)});
+        const auto found = known.find(row.ip);
+        answers.push_back(found == known.end() ? 0 : found->second);
+        if (found == known.end()) {
+            unknownIps << candidates.back().ip;
+            unknownPositions.push_back(candidates.size() - 1);
         }
     }
-    const std::vector<int> answers = pingParallel(ips, timeoutMs, probePort);
+    const std::vector<int> probed = pingParallel(unknownIps, timeoutMs, probePort);
+    for (size_t i = 0; i < unknownPositions.size(); ++i) {
+        answers[unknownPositions[i]] = probed[i];
+    }
     for (size_t i = 0; i < candidates.size(); ++i) {
         if (answers[i] == 1) {
             neighbours_.push_back(candidates[i]);

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QMutexLocker>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 
@@ -31,29 +32,71 @@ QString icmpUnavailableNotice() {
         .arg(programPath());
 }
 
-// Probes the targets with the chosen method; falls back to TCP when no ICMP socket can be had.
-std::vector<int> probeAll(const std::vector<Ipv4>& targets, int timeoutMs, int probePort) {
+// What a probe does when the system permits no ICMP socket.
+enum class WithoutIcmp {
+    TcpProbe,        // connect to the probe port of each target
+    AssumeReachable, // probe nothing: the caller's own connect tells
+};
+
+struct ProbeOutcome {
+    std::vector<int> answers;
+    bool overTcp = false; // the answers came from connects to the probe port
+};
+
+// Probes the targets with the chosen method; without an ICMP socket does as `withoutIcmp` says.
+ProbeOutcome probeAll(const std::vector<Ipv4>& targets, int timeoutMs, int probePort,
+                      WithoutIcmp withoutIcmp) {
+    timeoutMs = std::max(timeoutMs, kMinPingTimeoutMs);
+    const auto withoutIcmpAnswers = [&] {
+        if (withoutIcmp == WithoutIcmp::AssumeReachable) {
+            return ProbeOutcome{std::vector<int>(targets.size(), 1), false};
+        }
+        return ProbeOutcome{tcpProbeAll(targets, probePort, timeoutMs), true};
+    };
     const ProbeMethod method = probeMethod();
     if (method == ProbeMethod::TcpConnect) {
-        return tcpProbeAll(targets, probePort, timeoutMs);
+        return withoutIcmpAnswers();
     }
     if (method != ProbeMethod::RawIcmp) {
         IcmpPinger pinger(IcmpSocketKind::Datagram);
         if (pinger.isOpen()) {
-            return pinger.pingAll(targets, timeoutMs);
+            return {pinger.pingAll(targets, timeoutMs)};
         }
     }
     if (method != ProbeMethod::DatagramIcmp) {
         IcmpPinger pinger(IcmpSocketKind::Raw);
         if (pinger.isOpen()) {
-            return pinger.pingAll(targets, timeoutMs);
+            return {pinger.pingAll(targets, timeoutMs)};
         }
     }
     if (method != ProbeMethod::Automatic) {
-        return std::vector<int>(targets.size(), 0); // a forced ICMP kind the system refuses
+        return {std::vector<int>(targets.size(), 0)}; // a forced ICMP kind the system refuses
     }
     ReachabilityNotices::instance().noteIcmpUnavailable(icmpUnavailableNotice());
-    return tcpProbeAll(targets, probePort, timeoutMs);
+    return withoutIcmpAnswers();
+}
+
+// pingParallel's work: texts that are no address answer 0 without a probe.
+ProbeOutcome probeTexts(const QStringList& ips, int timeoutMs, int probePort,
+                        WithoutIcmp withoutIcmp) {
+    ProbeOutcome outcome{std::vector<int>(ips.size(), 0)};
+    std::vector<Ipv4> targets;
+    std::vector<size_t> positions;
+    for (qsizetype i = 0; i < ips.size(); ++i) {
+        if (const auto address = parseIpv4(ips[i])) {
+            targets.push_back(*address);
+            positions.push_back(static_cast<size_t>(i));
+        }
+    }
+    if (targets.empty()) {
+        return outcome;
+    }
+    const ProbeOutcome probed = probeAll(targets, timeoutMs, probePort, withoutIcmp);
+    for (size_t i = 0; i < positions.size(); ++i) {
+        outcome.answers[positions[i]] = probed.answers[i];
+    }
+    outcome.overTcp = probed.overTcp;
+    return outcome;
 }
 } // namespace
 
@@ -84,23 +127,17 @@ int ping(const QString& ip, int timeoutMs, int probePort) {
 }
 
 std::vector<int> pingParallel(const QStringList& ips, int timeoutMs, int probePort) {
-    std::vector<int> results(ips.size(), 0);
-    std::vector<Ipv4> targets;
-    std::vector<size_t> positions;
-    for (qsizetype i = 0; i < ips.size(); ++i) {
-        if (const auto address = parseIpv4(ips[i])) {
-            targets.push_back(*address);
-            positions.push_back(static_cast<size_t>(i));
-        }
-    }
-    if (targets.empty()) {
-        return results;
-    }
-    const std::vector<int> answers = probeAll(targets, timeoutMs, probePort);
-    for (size_t i = 0; i < positions.size(); ++i) {
-        results[positions[i]] = answers[i];
-    }
-    return results;
+    return probeTexts(ips, timeoutMs, probePort, WithoutIcmp::TcpProbe).answers;
+}
+
+std::vector<int> pingParallel(const QStringList& ips, int timeoutMs, int probePort, bool& overTcp) {
+    ProbeOutcome outcome = probeTexts(ips, timeoutMs, probePort, WithoutIcmp::TcpProbe);
+    overTcp = outcome.overTcp;
+    return std::move(outcome.answers);
+}
+
+int pingBeforeConnect(const QString& ip, int timeoutMs) {
+    return probeTexts(QStringList{ip}, timeoutMs, 0, WithoutIcmp::AssumeReachable).answers.front();
 }
 
 ReachabilityNotices& ReachabilityNotices::instance() {

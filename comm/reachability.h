@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comm/subnet_plan.h"
 #include "protocol/receiver_table.h"
 
 #include <QMutex>
@@ -8,11 +9,13 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 namespace tessaly {
 
-// Ping time limits of the callers.
+// Ping time limits of the callers, and the least a ping waits whatever it is given.
+constexpr int kMinPingTimeoutMs = 100;
 constexpr int kEnginePingTimeoutMs = 1000;
 constexpr int kAddressInputPingTimeoutMs = 1200;
 constexpr int kSweepPingTimeoutMs = 1000;
@@ -30,13 +33,21 @@ ProbeMethod probeMethod();
 ProbeMethod effectiveProbeMethod();
 
 // 1 when the host answered within the timeout, 0 otherwise (also for a text that is not a dotted
-// IPv4 address). Safe to call from any thread.
+// IPv4 address). A timeout below kMinPingTimeoutMs waits that long. Safe to call from any
+// thread.
 int ping(const QString& ip, int timeoutMs, int probePort = kDefaultPortNumber);
 
 // One result (1 or 0) per address, in the order given; all are probed at once over one socket,
 // so the call takes at most about one timeout.
 std::vector<int> pingParallel(const QStringList& ips, int timeoutMs,
                               int probePort = kDefaultPortNumber);
+// The same, telling whether the answers came from TCP connects to the probe port.
+std::vector<int> pingParallel(const QStringList& ips, int timeoutMs, int probePort, bool& overTcp);
+
+// The ping of an engine before it connects. Without ICMP it probes nothing and answers 1 for
+// any address text: the connect that follows tells whether the receiver is there, and a probe
+// connection of its own could take the one control session a receiver allows.
+int pingBeforeConnect(const QString& ip, int timeoutMs);
 
 // Says once per process that ICMP is unavailable and pings fall back to TCP connects. The text
 // goes to stderr as well; connect to `icmpUnavailable` to route it into a trace.
@@ -99,6 +110,10 @@ public:
     int scanNeighbourTable(const MacPrefixes& macPrefixes, int timeoutMs = kScanPingTimeoutMs,
                            int probePort = kDefaultPortNumber);
 
+    // A ping whose answer, when it came over TCP, the next scan takes instead of probing again.
+    int ping(const QString& ip, int timeoutMs = kAddressInputPingTimeoutMs,
+             int probePort = kDefaultPortNumber);
+
     const std::vector<NeighbourEntry>& neighbours() const { return neighbours_; }
     const std::vector<LocalAddress>& localAddresses() const { return localAddresses_; }
     const QStringList& subnets() const { return subnets_; } // distinct broadcast addresses
@@ -106,6 +121,11 @@ public:
     const QString& errorText() const { return errorText_; }
 
 private:
+    // Without ICMP every probe is a connection to the receiver's control port. What the sweep
+    // (or ping) learnt that way, by address, so that the scan after it touches no host twice.
+    void rememberTcpAnswers(const QStringList& ips, const std::vector<int>& answers);
+
+    std::map<Ipv4, int> tcpAnswers_;
     std::vector<NeighbourEntry> neighbours_;
     std::vector<LocalAddress> localAddresses_;
     QStringList subnets_;

@@ -1,11 +1,11 @@
 #include "comm/sock_cli.h"
 
+#include "comm/subnet_plan.h"
 #include "comm/system_error_text.h"
 
 #include <QDeadlineTimer>
 #include <QThread>
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
 #include <poll.h>
@@ -45,12 +45,17 @@ int CSockCli::connectTo(int port, const QString& ip) {
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
     int error = 0;
-    if (port <= 0 || port > 0xffff ||
-        ::inet_pton(AF_INET, ip.toLatin1().constData(), &address.sin_addr) != 1) {
+    // The same reading of the address as the ping before the connect, so that an address that
+    // answers a ping can also be connected to.
+    const std::optional<Ipv4> target = parseIpv4(ip);
+    if (port <= 0 || port > 0xffff || !target) {
         error = EINVAL;
-    } else if (::connect(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) !=
-               0) {
-        error = errno == EINPROGRESS ? waitForConnect(descriptor) : errno;
+    } else {
+        address.sin_addr.s_addr = htonl(*target);
+        if (::connect(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) !=
+            0) {
+            error = errno == EINPROGRESS ? waitForConnect(descriptor) : errno;
+        }
     }
     if (error != 0) {
         ::close(descriptor);

@@ -1,13 +1,10 @@
 #include "comm/subnet_plan.h"
 
-#include <QStringList>
-
 #include <algorithm>
 
 namespace tessaly {
 
 namespace {
-constexpr int kOctetCount = 4;
 constexpr int kOctetMax = 255;
 constexpr int kLastSweptHost = 254; // .255 is the broadcast address itself
 
@@ -17,23 +14,7 @@ int octet(Ipv4 address, int index) {
 } // namespace
 
 std::optional<Ipv4> parseIpv4(const QString& text) {
-    const QStringList parts = text.trimmed().split(QLatin1Char('.'));
-    if (parts.size() != kOctetCount) {
-        return std::nullopt;
-    }
-    Ipv4 address = 0;
-    for (const QString& part : parts) {
-        if (part.isEmpty() || part.size() > 3 ||
-            !std::all_of(part.begin(), part.end(), [](QChar c) { return c.isDigit(); })) {
-            return std::nullopt;
-        }
-        const int value = part.toInt();
-        if (value > kOctetMax) {
-            return std::nullopt;
-        }
-        address = (address << 8) | static_cast<Ipv4>(value);
-    }
-    return address;
+    return parseIpv4Text(text.trimmed().toLatin1().toStdString());
 }
 
 QString ipv4Text(Ipv4 address) {

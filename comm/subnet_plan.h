@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/ipv4_address.h"
+
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -8,10 +10,8 @@
 
 namespace tessaly {
 
-// IPv4 addresses in host byte order.
-using Ipv4 = uint32_t;
-
-// Dotted-quad text to address; nothing for anything else (no names, no short forms).
+// Dotted-quad text to address by parseIpv4Text, blanks around it ignored; nothing for anything
+// else. Pings, connects and the address dialog all read addresses with it.
 std::optional<Ipv4> parseIpv4(const QString& text);
 QString ipv4Text(Ipv4 address);
 

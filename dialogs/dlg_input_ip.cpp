@@ -6,6 +6,7 @@
 #include "chrome/text_functions.h"
 #include "chrome/user_prompts.h"
 #include "comm/app_message.h"
+#include "comm/subnet_plan.h"
 #include "protocol/bands.h"
 #include "protocol/command_builder.h"
 #include "protocol/frequency.h"
@@ -41,24 +42,13 @@ QString macOverlapsMessage(int otherNumber, const QString& otherName) {
 } // namespace
 
 std::optional<std::array<int, 4>> parseIpOctets(const QString& text) {
-    const QStringList parts = text.trimmed().split(QLatin1Char('.'));
-    if (parts.size() != 4) {
+    const std::optional<Ipv4> address = parseIpv4(text);
+    if (!address) {
         return std::nullopt;
     }
-    std::array<int, 4> octets{};
-    for (int i = 0; i < 4; ++i) {
-        const QString part = parts[i].trimmed();
-        if (part.isEmpty()) {
-            continue;
-        }
-        bool ok = false;
-        const int value = part.toInt(&ok);
-        if (!ok || value < 0 || value > kOctetLimit || part.size() > 3) {
-            return std::nullopt;
-        }
-        octets[static_cast<size_t>(i)] = value;
-    }
-    return octets;
+    return std::array<int, 4>{
+        static_cast<int>(*address >> 24), static_cast<int>(*address >> 16 & 0xFF),
+        static_cast<int>(*address >> 8 & 0xFF), static_cast<int>(*address & 0xFF)};
 }
 
 bool isUnusableAddress(const std::array<int, 4>& octets) {

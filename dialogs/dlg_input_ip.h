@@ -33,8 +33,8 @@ constexpr const char* kIpAddressWord = "IP Address";
 constexpr const char* kIpOverlapsText = "IP address overlaps.";
 constexpr const char* kMacOverlapsText = "MAC address overlaps.";
 
-// The four octets of a typed IPv4 address; none when the text is no such address. A blank field
-// counts as 0, as in an address control.
+// The four octets of a typed IPv4 address, read as every address is read (parseIpv4); none when
+// the text is no such address, also when a part is missing ("1..2.3").
 std::optional<std::array<int, 4>> parseIpOctets(const QString& text);
 // All four 0, or any 255: not an address a receiver can have.
 bool isUnusableAddress(const std::array<int, 4>& octets);

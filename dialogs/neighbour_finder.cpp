@@ -30,7 +30,7 @@ public:
         return failed;
     }
     void ping(const QString& ip, int timeoutMs) override {
-        tessaly::ping(ip, timeoutMs, programSettings().commPort);
+        scanner_.ping(ip, timeoutMs, programSettings().commPort);
     }
 
 private:

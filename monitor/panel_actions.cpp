@@ -270,11 +270,12 @@ void CPanelActions::editName(int receiverNumber, QPoint scrollPosition) {
     }
     ReceiverRecord& record = table_.byNumber(receiverNumber);
     {
+        // Under the lock an engine holds while it builds its connect-time command, and after
+        // the text, so that an engine that sees the flag sends the new name.
         const auto lock = table_.lockTexts();
         record.name = result->name;
+        record.nameChanged.publish(result->nameChanged.load());
     }
-    // After the text, so that an engine that sees the flag sends the new name.
-    record.nameChanged = result->nameChanged.load();
     programFlags().modified = 1;
     idleRedraw();
     invalidate();
@@ -335,8 +336,8 @@ void CPanelActions::pickFrequency(int receiverNumber, QPoint scrollPosition) {
     {
         const auto lock = table_.lockTexts();
         record.setFrequencyText(result->freqText);
+        record.freqChanged.publish(result->freqChanged.load());
     }
-    record.freqChanged = result->freqChanged.load();
     programFlags().modified = 1;
     idleRedraw();
     invalidate();
@@ -378,18 +379,23 @@ void CPanelActions::editSettings(int receiverNumber) {
         return;
     }
     ReceiverRecord& record = table_.byNumber(receiverNumber);
-    record.afVolume = result->afVolume.load();
-    record.lineMic = result->lineMic.load();
-    record.antennaSwitch = result->antennaSwitch.load();
-    record.rxKeyLock = result->rxKeyLock.load();
-    record.rxKeyLockPin = result->rxKeyLockPin.load();
-    record.squelch = result->squelch.load();
-    record.rfPower = result->rfPower.load();
-    record.micGain = result->micGain.load();
-    record.txKeyLock = result->txKeyLock.load();
-    record.batteryKind = result->batteryKind.load();
-    // Last, so that an engine that sees the flag sends the new settings.
-    record.rxtxChanged = result->rxtxChanged.load();
+    {
+        // An engine builds its connect-time command under this lock, so it sends either the old
+        // settings or all of the new ones, never a mix, and cannot clear a flag set meanwhile.
+        const auto lock = table_.lockTexts();
+        record.afVolume = result->afVolume.load();
+        record.lineMic = result->lineMic.load();
+        record.antennaSwitch = result->antennaSwitch.load();
+        record.rxKeyLock = result->rxKeyLock.load();
+        record.rxKeyLockPin = result->rxKeyLockPin.load();
+        record.squelch = result->squelch.load();
+        record.rfPower = result->rfPower.load();
+        record.micGain = result->micGain.load();
+        record.txKeyLock = result->txKeyLock.load();
+        record.batteryKind = result->batteryKind.load();
+        // Last, so that an engine that sees the flag sends the new settings.
+        record.rxtxChanged.publish(result->rxtxChanged.load());
+    }
     programFlags().modified = 1;
 }
 

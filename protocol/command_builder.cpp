@@ -1,6 +1,7 @@
 #include "protocol/command_builder.h"
 
 #include "protocol/frequency.h"
+#include "protocol/ipv4_address.h"
 
 #include <cstdio>
 
@@ -66,7 +67,7 @@ void addSetPart(ReceiverRecord& record, uint32_t setMask, ItemList& list) {
             record.freqChanged = 0;
             record.nameChanged = 0;
         }
-        if (record.rxtxChanged != 0 &&
+        if (record.rxtxChanged.seen() != 0 &&
             list.add(kItemRxTxSettings, kAnswerLine, rxTxSetText(record) + ";:LOCK?")) {
             record.rxtxChanged = 0;
         }
@@ -192,28 +193,7 @@ std::string nameForCommand(std::string_view name) {
 }
 
 bool isDottedIpv4(std::string_view text) {
-    int parts = 0;
-    size_t pos = 0;
-    while (true) {
-        int value = 0;
-        size_t digits = 0;
-        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && digits < 4) {
-            value = value * 10 + (text[pos] - '0');
-            ++pos;
-            ++digits;
-        }
-        if (digits == 0 || digits > 3 || value > 255) {
-            return false;
-        }
-        ++parts;
-        if (pos == text.size()) {
-            return parts == 4;
-        }
-        if (text[pos] != '.' || parts == 4) {
-            return false;
-        }
-        ++pos;
-    }
+    return parseIpv4Text(text).has_value();
 }
 
 std::vector<CommandItem> buildConfigurationExchange(ReceiverRecord& record, uint32_t setMask,
@@ -226,18 +206,18 @@ std::vector<CommandItem> buildConfigurationExchange(ReceiverRecord& record, uint
 
 CommandItem buildConnectTimeCommand(ReceiverRecord& record) {
     std::string frequencyPart;
-    if (record.freqChanged != 0) {
+    if (record.freqChanged.seen() != 0) {
         const bool sendUnchanged =
             isPlainDecimal(record.freqText) && record.freqText.size() <= kMaxUnchangedFrequencyText;
         frequencyPart =
             ":FREQ " + (sendUnchanged ? record.freqText : khzToText(textToKhz(record.freqText)));
     }
     std::string rxTxPart;
-    if (record.rxtxChanged != 0) {
+    if (record.rxtxChanged.seen() != 0) {
         rxTxPart = rxTxSetText(record);
     }
     std::string namePart;
-    if (record.nameChanged != 0) {
+    if (record.nameChanged.seen() != 0) {
         namePart = ":NAME \"" + nameForCommand(record.name) + "\"";
     }
 

@@ -105,7 +105,7 @@ const CommandItem& pollCommandItem();
 // would end the value or the line (", ;, CR, LF, NUL).
 std::string nameForCommand(std::string_view name);
 
-// True for a dotted IPv4 address text: four decimal parts 0 to 255, nothing else.
+// True for an IPv4 address text that parseIpv4Text reads.
 bool isDottedIpv4(std::string_view text);
 
 } // namespace tessaly

@@ -14,6 +14,8 @@ namespace tessaly {
 
 namespace {
 
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
 std::string fold(std::string_view text) {
     std::string folded(text);
     std::transform(folded.begin(), folded.end(), folded.begin(), [](unsigned char c) {
@@ -81,6 +83,12 @@ IniFile IniFile::fromText(std::string_view text) {
 }
 
 void IniFile::parse(std::string_view text) {
+    // Editors on other systems may save a UTF-8 byte-order mark; read as text it would make the
+    // first line "\xEF\xBB\xBF[section]", which is no header, and hide that whole section. It is
+    // dropped here and so never written back.
+    if (text.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
+        text.remove_prefix(kUtf8ByteOrderMark.size());
+    }
     sections_.clear();
     sectionIndex_.clear();
     sections_.push_back(Section{});

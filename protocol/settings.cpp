@@ -5,9 +5,11 @@
 #include "protocol/ini_file.h"
 #include "protocol/number_text.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 namespace tessaly {
 
@@ -88,13 +90,16 @@ Settings readSettingsFile(const std::string& path, const std::string& directory)
     s.monitorIntervalMs = readInt(ini, "monitor", "interval", "100");
     s.monitorNameDev = readInt(ini, "monitor", "name_dev", "0");
     const Settings defaults;
-    // A timer given a negative period never fires: an engine would wait for an answer forever,
-    // or never poll, and the view never redraw. Such periods fall back to the defaults.
-    for (int32_t Settings::*period :
-         {&Settings::commIntervalMs, &Settings::commTimeoutMs, &Settings::monitorIntervalMs}) {
-        if (s.*period < 0) {
-            s.*period = defaults.*period;
-        }
+    // A timer given a negative period never fires, and one of 0 fires without pause: an engine
+    // would then poll its receiver thousands of times a second or give up on an answer at once,
+    // and the view would redraw without rest. 0 (also what a word reads as) and negative periods
+    // take the defaults; the others are raised to their floors.
+    const std::pair<int32_t Settings::*, int32_t> periods[] = {
+        {&Settings::commIntervalMs, kMinPollIntervalMs},
+        {&Settings::commTimeoutMs, kMinAnswerTimeoutMs},
+        {&Settings::monitorIntervalMs, kMinRefreshIntervalMs}};
+    for (const auto& [period, floor] : periods) {
+        s.*period = s.*period <= 0 ? defaults.*period : std::max(s.*period, floor);
     }
     for (int mode = 0; mode < kLayoutModeCount; ++mode) {
         MatrixPair pair = defaults.matrix[mode];

@@ -18,6 +18,12 @@ constexpr int kSettingsValueLimit = 510; // characters of a value kept by the re
 constexpr std::array<uint8_t, 3> kVendorPrefix = {0x0A, 0x54, 0x53};
 constexpr const char* kVendorPrefixText = "0A,54,53";
 
+// Shortest periods the settings may give: a poll of one receiver, the wait for an answer, a
+// redraw of the monitor view. Shorter ones are raised to these.
+constexpr int32_t kMinPollIntervalMs = 10;
+constexpr int32_t kMinAnswerTimeoutMs = 100;
+constexpr int32_t kMinRefreshIntervalMs = 20;
+
 // Layout modes.
 constexpr int kLayoutLargeVertical = 0;
 constexpr int kLayoutLargeHorizontal = 1;

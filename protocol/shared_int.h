@@ -8,6 +8,8 @@ namespace tessaly {
 // A 32-bit integer that one thread may write while another reads it. Engine threads write
 // communication states and monitor values that the GUI thread reads; relaxed order is enough
 // because every reader wants only the latest whole value, never an ordering between fields.
+// A flag that announces other fields (a pending change) is the exception: it is published with
+// publish() after those fields and read with seen(), so that whoever sees it set also sees them.
 // Unlike std::atomic it copies, so records and tables stay plain values.
 class SharedInt {
 public:
@@ -24,6 +26,9 @@ public:
 
     int32_t load() const noexcept { return value_.load(std::memory_order_relaxed); }
     void store(int32_t value) noexcept { value_.store(value, std::memory_order_relaxed); }
+    // Release and acquire: the writes before publish() are visible to a thread that seen() it.
+    void publish(int32_t value) noexcept { value_.store(value, std::memory_order_release); }
+    int32_t seen() const noexcept { return value_.load(std::memory_order_acquire); }
     operator int32_t() const noexcept { return load(); }
 
 private:

@@ -70,6 +70,9 @@ std::optional<Delivery> deliveryFor(const LineOutcome& outcome, const Fault& fau
         break;
     }
     delivery.bytes = line + kLineEnd;
+    if (fault.kind == FaultKind::BlankLineFirst) {
+        delivery.bytes.insert(0, kLineEnd);
+    }
     return delivery;
 }
 

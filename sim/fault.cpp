@@ -24,6 +24,7 @@ constexpr KindName kKindNames[] = {
     {FaultKind::LargeBlock, "large-block", kDefaultLargeBlockBytes},
     {FaultKind::ByteByByte, "byte-by-byte", kDefaultByteGapMs},
     {FaultKind::IgnoreSet, "ignore-set", 0},
+    {FaultKind::BlankLineFirst, "blank-line", 0},
 };
 
 const KindName& entryOf(FaultKind kind) {

@@ -19,6 +19,7 @@ enum class FaultKind {
     LargeBlock,     // each answer at the end of one `parameter`-byte block of blanks
     ByteByByte,     // every byte sent on its own, `parameter` ms apart
     IgnoreSet,      // answers as usual but keeps its name and frequency whatever it is told
+    BlankLineFirst, // every answer follows a line end alone ("\r\n")
 };
 
 constexpr int kDefaultLateMs = 4000; // beyond the engines' default answer timeout

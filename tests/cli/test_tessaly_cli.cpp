@@ -75,24 +75,66 @@ protected:
 
 } // namespace
 
-TEST_F(TessalyCli, MonitorSendsPendingChangesPollsAndEndsRemoteControl) {
-    const CliRun run = runCli(directory(), {"monitor", "show.ini", "--seconds", "2", "--json"});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+namespace {
 
-    bool connected[kReceivers + 1] = {};
+// The states each receiver went through in a monitor run's JSON lines, and whether it was polled.
+struct MonitorLog {
+    QStringList states[kReceivers + 1];
     bool polled[kReceivers + 1] = {};
+};
+
+MonitorLog readMonitorLog(const CliRun& run) {
+    MonitorLog log;
     for (const QString& line : run.out.split('\n', Qt::SkipEmptyParts)) {
         const QJsonObject object = QJsonDocument::fromJson(line.toUtf8()).object();
-        ASSERT_FALSE(object.isEmpty()) << "not a JSON line: " << line.toStdString();
-        const int number = object["receiver"].toInt();
-        ASSERT_GE(number, 1);
-        ASSERT_LE(number, kReceivers);
-        connected[number] |= object["state"].toString() == "connected";
-        polled[number] |= object["battery"].isDouble();
+        EXPECT_FALSE(object.isEmpty()) << "not a JSON line: " << line.toStdString();
+        const int number = std::clamp(object["receiver"].toInt(), 0, kReceivers);
+        EXPECT_NE(number, 0) << line.toStdString();
+        log.states[number] << object["state"].toString();
+        log.polled[number] |= object["battery"].isDouble();
     }
+    return log;
+}
+
+} // namespace
+
+TEST_F(TessalyCli, MonitorOnlyWatchesAndCountsAReceiverThatNeverAnswersAsFailed) {
     for (int n = 1; n <= kReceivers; ++n) {
-        EXPECT_TRUE(connected[n]) << "receiver " << n;
-        EXPECT_TRUE(polled[n]) << "receiver " << n;
+        sim::ReceiverState state = simulator_.state(n);
+        state.name = "LIVE " + std::to_string(n);
+        state.freqKhz = 706125;
+        simulator_.setState(n, state);
+    }
+    simulator_.setFault(3, sim::makeFault(sim::FaultKind::Silent));
+    const CliRun run = runCli(directory(), {"monitor", "show.ini", "--seconds", "2", "--json"});
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+
+    const MonitorLog log = readMonitorLog(run);
+    for (int n = 1; n <= kReceivers; ++n) {
+        EXPECT_EQ(simulator_.state(n).name, "LIVE " + std::to_string(n));
+        EXPECT_EQ(simulator_.state(n).freqKhz, 706125);
+        const auto lines = simulator_.receivedLines(n);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.front(), ":REMOTE 1;:LOCK?") << "receiver " << n;
+    }
+    for (int n : {1, 2}) {
+        EXPECT_TRUE(log.states[n].contains("connected")) << n;
+        EXPECT_TRUE(log.polled[n]) << n;
+    }
+    // Connected on the socket, but nothing ever came back.
+    EXPECT_TRUE(log.states[3].contains("connecting")) << log.states[3].join(", ").toStdString();
+    EXPECT_FALSE(log.states[3].contains("connected"));
+}
+
+TEST_F(TessalyCli, MonitorWithApplySendsTheFilesNamesPollsAndEndsRemoteControl) {
+    const CliRun run =
+        runCli(directory(), {"monitor", "show.ini", "--seconds", "2", "--json", "--apply"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+
+    const MonitorLog log = readMonitorLog(run);
+    for (int n = 1; n <= kReceivers; ++n) {
+        EXPECT_TRUE(log.states[n].contains("connected")) << "receiver " << n;
+        EXPECT_TRUE(log.polled[n]) << "receiver " << n;
         const auto lines = simulator_.receivedLines(n);
         ASSERT_FALSE(lines.empty());
         const std::string expected = ":FREQ " + std::to_string(710 + n) + ".125;:NAME \"STAGE " +
@@ -199,6 +241,7 @@ TEST_F(TessalyCli, ClearErrorsAndExitCodes) {
 
     const CliRun unknown = runCli(directory(), {"monitor", "show.ini", "--seconds", "x"});
     EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_EQ(runCli(directory(), {"upload", "show.ini", "--apply"}).exitCode, 2);
 
     const CliRun help = runCli(directory(), {"download", "--help"});
     EXPECT_EQ(help.exitCode, 0);

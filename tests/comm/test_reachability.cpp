@@ -2,10 +2,13 @@
 // message parsing, the neighbour filter, pings of 127.0.0.x and the TCP fallback. The sweep and the
 // neighbour scan against real receivers run in test_reachability_netns.cpp.
 
+#include "comm/engine_options.h"
 #include "comm/icmp_pinger.h"
 #include "comm/neighbour_table.h"
 #include "comm/reachability.h"
 #include "comm/subnet_plan.h"
+#include "tests/support/counting_listener.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -79,8 +82,11 @@ int refusingLoopbackPort() {
 TEST(SubnetPlan, ParsesOnlyDottedQuads) {
     EXPECT_EQ(parseIpv4("192.168.77.11"), std::optional<Ipv4>(0xC0A84D0B));
     EXPECT_EQ(parseIpv4(" 10.0.0.1 "), std::optional<Ipv4>(0x0A000001));
+    EXPECT_EQ(parseIpv4("0.0.0.0"), std::optional<Ipv4>(0));
+    // Zero-padded parts mean octal to the C library and to ping: refused, as connect refuses them.
     for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.-4", "a.b.c.d", "1..2.3",
-                            "1.2.3.4x", "receiver.local", "0x7f.0.0.1", "1234.1.1.1"}) {
+                            "1.2.3.4x", "receiver.local", "0x7f.0.0.1", "1234.1.1.1",
+                            "127.000.000.003", "010.0.0.1", "1.2.3.04", "1.2 .3.4", "+1.2.3.4"}) {
         EXPECT_FALSE(parseIpv4(QString::fromLatin1(bad))) << bad;
     }
     EXPECT_EQ(ipv4Text(0xC0A84D0B), "192.168.77.11");
@@ -414,6 +420,20 @@ TEST(TcpFallback, AcceptedAndRefusedConnectionsBothMeanTheHostAnswered) {
     EXPECT_EQ(ping("127.0.0.1", kLoopbackTimeoutMs, refusing), 1);
     EXPECT_EQ(ping("127.0.0.1", kLoopbackTimeoutMs, 0), 0);     // no such port
     EXPECT_EQ(ping("127.0.0.1", kLoopbackTimeoutMs, 70000), 0); // no such port
+}
+
+TEST(TcpFallback, EnginesLeaveTheControlPortToTheirConnectAndProbesCloseInOrder) {
+    const ProbeMethodScope scope(ProbeMethod::TcpConnect);
+    const tessaly::testing::CountingListener receiver("127.0.0.1");
+    ASSERT_GT(receiver.port(), 0);
+    const PingFunction enginePing = systemPing();
+    EXPECT_EQ(enginePing("127.0.0.1", kLoopbackTimeoutMs, receiver.port()), 1);
+    EXPECT_EQ(enginePing("127.000.000.001", kLoopbackTimeoutMs, receiver.port()), 0);
+    // The sweep and the scan still probe: one connection, ended by an orderly close.
+    EXPECT_EQ(ping("127.0.0.1", kLoopbackTimeoutMs, receiver.port()), 1);
+    EXPECT_TRUE(tessaly::testing::waitUntil([&] { return receiver.closedInOrder() == 1; }));
+    EXPECT_EQ(receiver.accepted(), 1) << "the engine's ping must not have connected";
+    EXPECT_EQ(receiver.reset(), 0);
 }
 
 namespace {

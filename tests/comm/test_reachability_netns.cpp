@@ -5,13 +5,16 @@
 
 #include "comm/neighbour_table.h"
 #include "comm/reachability.h"
+#include "tests/support/counting_listener.h"
 #include "tests/support/netns_lab_test.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
 #include <QSet>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -114,6 +117,31 @@ TEST_F(Reachability, TcpFallbackCountsRefusedConnectionsAndTimesOutOnAbsentHosts
     // one that ignores ICMP.
     EXPECT_EQ(pingParallel({"192.168.77.11", "192.168.77.14", kAbsent}, kQuickTimeoutMs),
               (std::vector<int>{1, 1, 0}));
+}
+
+TEST_F(Reachability, TcpFallbackConnectsToEachControlPortOncePerSweepAndScan) {
+    std::unique_ptr<CountingListener> receiver;
+    std::thread([&] {
+        NetnsVisit visit; // the listener's socket belongs to receiver 1's namespace
+        if (visit.enter(NetnsLab::path(lan->name("rx1")))) {
+            receiver = std::make_unique<CountingListener>(kReceivers[0].ip);
+        }
+    }).join();
+    ASSERT_TRUE(receiver && receiver->port() > 0);
+    setProbeMethod(ProbeMethod::TcpConnect);
+    ASSERT_TRUE(workstationRuns("neigh flush dev br0"));
+    NetworkScanner scanner;
+    ASSERT_EQ(scanner.sweepLocalSubnets(kQuickTimeoutMs, receiver->port()), 255);
+    ASSERT_EQ(scanner.scanNeighbourTable({{0x0A, 0x54, 0x53}}, kQuickTimeoutMs, receiver->port()),
+              0);
+    // Receivers 2 and 4 refuse the port, which shows they are there too.
+    EXPECT_EQ(
+        entryTexts(scanner.neighbours()),
+        (QSet<QString>{"192.168.77.11 0A-54-53-00-00-11 3", "192.168.77.12 0A-54-53-00-00-12 3",
+                       "192.168.77.14 0A-54-53-00-00-14 3"}));
+    EXPECT_TRUE(waitUntil([&] { return receiver->closedInOrder() == 1; }));
+    EXPECT_EQ(receiver->accepted(), 1);
+    EXPECT_EQ(receiver->reset(), 0);
 }
 
 TEST_F(Reachability, SweepFillsTheNeighbourTableAndScanReturnsAnsweringReceivers) {

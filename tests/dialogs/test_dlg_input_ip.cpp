@@ -51,7 +51,9 @@ TEST(IpOctetsTest, UnusableAddressesAreTold) {
     EXPECT_TRUE(isUnusableAddress(*parseIpOctets("192.168.1.255")));
     EXPECT_TRUE(isUnusableAddress(*parseIpOctets("255.1.1.1")));
     EXPECT_FALSE(isUnusableAddress(*parseIpOctets("10.0.0.5")));
-    EXPECT_EQ(parseIpOctets("10..0.5"), (std::array<int, 4>{10, 0, 0, 5}));
+    EXPECT_EQ(parseIpOctets("10.0.0.5"), (std::array<int, 4>{10, 0, 0, 5}));
+    EXPECT_FALSE(parseIpOctets("10..0.5"));
+    EXPECT_FALSE(parseIpOctets("010.0.0.5"));
     EXPECT_FALSE(parseIpOctets("10.0.0.256"));
     EXPECT_FALSE(parseIpOctets("10.0.0"));
     EXPECT_FALSE(parseIpOctets("a.b.c.d"));
@@ -70,9 +72,10 @@ TEST_F(InputIpTest, OpensOnTheRecordsChannelWithUsedChannelsMarked) {
 TEST_F(InputIpTest, AddressesAreCheckedInOrder) {
     submit("0.0.0.0");
     submit("192.168.1.255");
+    submit("1..2.3");
     submit("10.0.0.5");
     EXPECT_EQ(prompts.shown, (QStringList{"Invalid  IP Address.", "Invalid  IP Address.",
-                                          "IP address overlaps."}));
+                                          "Invalid  IP Address.", "IP address overlaps."}));
     EXPECT_TRUE(lan->pinged.empty()); // nothing looked up before the address is good
     EXPECT_TRUE(dialog.isVisible());
 

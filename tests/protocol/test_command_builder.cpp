@@ -213,11 +213,11 @@ TEST(CommandInjection, AddressesAreSentOnlyWhenTheyAreDottedIpv4) {
     EXPECT_EQ(idsOf(buildConfigurationExchange(record, kMaskConfiguredIp | kMaskSubnetMask, 0)),
               std::vector<int32_t>{kItemSubnetMask});
 
-    for (const char* good : {"0.0.0.0", "255.255.255.255", "192.168.001.20"}) {
+    for (const char* good : {"0.0.0.0", "255.255.255.255", "192.168.1.20"}) {
         EXPECT_TRUE(isDottedIpv4(good)) << good;
     }
     for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "1.2.3.256", "1.2.3.4 ", "1..3.4", "1.2.3.",
-                            "1.2.3.0004", "a.b.c.d", "-1.2.3.4"}) {
+                            "1.2.3.0004", "a.b.c.d", "-1.2.3.4", "192.168.001.20"}) {
         EXPECT_FALSE(isDottedIpv4(bad)) << bad;
     }
 }

@@ -1,5 +1,7 @@
+#include "protocol/environment_file.h"
 #include "protocol/ini_file.h"
 #include "protocol/number_text.h"
+#include "protocol/settings.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -130,4 +132,20 @@ TEST(IniFile, BinaryGarbageLoadsWithoutHarm) {
     garbage += "\n[s]\nk=1\n";
     const IniFile ini = IniFile::fromText(garbage);
     EXPECT_EQ(ini.value("s", "k", "", 510), "1");
+}
+
+TEST(IniFile, AByteOrderMarkIsSkippedOnReadingAndNotWrittenBack) {
+    TempDir dir;
+    const std::string path = dir.write("Tessaly.ini", "\xEF\xBB\xBF[comm]\r\nportno=6000\r\n");
+    EXPECT_EQ(readSettingsFile(path, dir.path()).commPort, 6000);
+    const std::string environment =
+        dir.write("env.ini", "\xEF\xBB\xBF[monitor]\r\nmode=3\r\n[receiver]\r\ncnt=1\r\n");
+    ReceiverTable table;
+    DisplayState display;
+    readEnvironmentFile(environment, table, Settings{}, display);
+    EXPECT_EQ(table.displayMode, 3);
+    IniFile ini = IniFile::load(path);
+    ini.setValue("comm", "timeout", "500");
+    ASSERT_TRUE(ini.save(path));
+    EXPECT_EQ(dir.read("Tessaly.ini"), "[comm]\r\nportno=6000\r\ntimeout=500\r\n");
 }

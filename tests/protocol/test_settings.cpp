@@ -164,3 +164,26 @@ TEST(Settings, LoadFillsTheProgramTableFromTheStartDirectory) {
     EXPECT_EQ(displayState().layoutMode, 2);
     EXPECT_EQ(displayState().posHor, WindowRect{});
 }
+
+struct PeriodCase {
+    const char* value;
+    int32_t pollMs, answerMs, refreshMs; // comm/interval, comm/timeout, monitor/interval
+};
+
+class SettingsPeriods : public ::testing::TestWithParam<PeriodCase> {};
+
+TEST_P(SettingsPeriods, ZeroAndWordsTakeTheDefaultAndTinyValuesTheirFloor) {
+    const PeriodCase& c = GetParam();
+    const std::string value = c.value;
+    const Settings s = readWith("[comm]\ninterval=" + value + "\ntimeout=" + value +
+                                "\n[monitor]\ninterval=" + value + "\n");
+    EXPECT_EQ(s.commIntervalMs, c.pollMs);
+    EXPECT_EQ(s.commTimeoutMs, c.answerMs);
+    EXPECT_EQ(s.monitorIntervalMs, c.refreshMs);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , SettingsPeriods,
+    ::testing::Values(PeriodCase{"0", 100, 3000, 100}, PeriodCase{"abc", 100, 3000, 100},
+                      PeriodCase{"-5", 100, 3000, 100}, PeriodCase{"1", 10, 100, 20},
+                      PeriodCase{"15", 15, 100, 20}, PeriodCase{"250", 250, 250, 250}));

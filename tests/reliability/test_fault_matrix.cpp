@@ -82,6 +82,8 @@ const std::vector<FaultCase>& faultCases() {
          nullptr, kConfigResultOk, nullptr},
         {"byte-by-byte delivery", Mishap::Fault, makeFault(FaultKind::ByteByByte, 1), Expect::Holds,
          nullptr, kConfigResultOk, nullptr},
+        {"blank line before each answer", Mishap::Fault, makeFault(FaultKind::BlankLineFirst),
+         Expect::Holds, nullptr, kConfigResultOk, nullptr},
         {"reboot",
          Mishap::Reboot,
          {},
@@ -353,6 +355,7 @@ TEST_P(ConfigFaultMatrix, ExchangeEndsWithItsResultAndTheEngineServesTheNextRece
     } else if (c.mishap == Mishap::Fault && (c.fault.kind == sim::FaultKind::LongLine ||
                                              c.fault.kind == sim::FaultKind::LargeBlock ||
                                              c.fault.kind == sim::FaultKind::ByteByByte ||
+                                             c.fault.kind == sim::FaultKind::BlankLineFirst ||
                                              c.fault.kind == sim::FaultKind::ShortAnswer ||
                                              c.fault.kind == sim::FaultKind::Late)) {
         EXPECT_TRUE(downloadedIntact(kFaulty))

@@ -52,6 +52,9 @@ TEST(AnswerDelivery, FaultsShapeTheAnswer) {
     EXPECT_TRUE(bytes->byteByByte);
     EXPECT_EQ(bytes->byteGapMs, 3);
     EXPECT_EQ(bytes->bytes, kPollLine);
+
+    const auto blank = deliveryFor(pollOutcome(), makeFault(FaultKind::BlankLineFirst), 1);
+    EXPECT_EQ(blank->bytes, std::string("\r\n") + kPollLine);
 }
 
 TEST(AnswerDelivery, GarbageIsOneLineOfOtherBytes) {
