@@ -58,7 +58,7 @@ protected:
 } // namespace
 
 TEST_F(ViewMenuTest, CascadeMenusHaveTheirSkinSizes) {
-    EXPECT_EQ(menu->size(), QSize(176, 141));
+    EXPECT_EQ(menu->size(), QSize(176, 196));
     EXPECT_EQ(hv()->size(), QSize(119, 65));
     EXPECT_EQ(hv()->subMenu(CDlgMenuSubHV::Horizontal)->size(), QSize(80, 65));
     EXPECT_EQ(hv()->subMenu(CDlgMenuSubHV::Vertical)->size(), QSize(80, 65));
