@@ -37,6 +37,8 @@ public:
     int runState() const { return status_.runState.load(std::memory_order_relaxed); }
     int connectionState() const { return status_.connectionState.load(std::memory_order_relaxed); }
     CommTrace& trace() { return trace_; }
+    // Read from any thread: its fields are atomics (see show_observation.h).
+    const MonitorEngineStatus& status() const { return status_; }
     bool commDebug() const { return options_.commDebug; }
 
 protected:

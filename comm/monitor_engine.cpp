@@ -3,6 +3,8 @@
 #include "comm/app_message.h"
 #include "protocol/answer_parser.h"
 #include "protocol/command_builder.h"
+#include "show/alarm_settings.h"
+#include "show/show_clock.h"
 
 #include <string_view>
 
@@ -80,6 +82,7 @@ void MonitorEngine::start() {
     answerTimer_.stop();
     setConnectionState(kEngineNotConnected);
     waiting_ = false;
+    resetHealth();
     connectTimer_.start(options_.startDelayMs);
     retryTimerPending_ = true;
     setRunState(kMonitorRunning);
@@ -144,6 +147,10 @@ void MonitorEngine::pingAndConnect() {
         return;
     }
     record_->commState = kCommOk;
+    if (connectedOnce_) {
+        status_->reconnects.fetch_add(1, std::memory_order_relaxed);
+    }
+    connectedOnce_ = true;
     setConnectionState(kEngineConnected);
     answerLine_.reset();
     pollTimer_.start(table_->pollIntervalMs.load());
@@ -187,6 +194,7 @@ void MonitorEngine::sendNext(qintptr value) {
     if (currentItem_.answerKind == kAnswerLine) {
         waiting_ = true;
         awaitedItemId_ = currentItem_.id;
+        sentAtMs_ = show::steadyNowMs();
         answerTimer_.start(table_->answerTimeoutMs.load());
     } else {
         postAppMessage(this, kEvSendNext, 0);
@@ -211,6 +219,9 @@ void MonitorEngine::onBlock() {
         if (waiting_) {
             answerTimer_.stop();
             waiting_ = false;
+        }
+        if (parsed.code == kMonitorParseOk && awaitedItemId_ == pollCommandItem().id) {
+            notePollAnswer();
         }
         if (parsed.code != kMonitorParseOk) {
             parseResult = parsed.code;
@@ -334,6 +345,31 @@ void MonitorEngine::setRunState(int state) {
 void MonitorEngine::setConnectionState(int state) {
     connectionState_ = state;
     status_->connectionState.store(state, std::memory_order_relaxed);
+}
+
+void MonitorEngine::resetHealth() {
+    connectedOnce_ = false;
+    clipRun_ = 0;
+    roundTrips_.reset();
+    status_->lastAnswerMs.store(-1, std::memory_order_relaxed);
+    status_->roundTripLastMs.store(-1, std::memory_order_relaxed);
+    status_->roundTripWorstMs.store(-1, std::memory_order_relaxed);
+    status_->reconnects.store(0, std::memory_order_relaxed);
+    status_->clipRun.store(0, std::memory_order_relaxed);
+}
+
+// Called for every good answer to a level poll: its round trip, its time, and the run of
+// answers at the PEAK level that the clip alarm counts (the view samples less often than the
+// engine polls, so only the engine sees every answer).
+void MonitorEngine::notePollAnswer() {
+    const int64_t now = show::steadyNowMs();
+    const auto roundTrip = static_cast<int32_t>(now - sentAtMs_);
+    roundTrips_.add(now, roundTrip);
+    clipRun_ = values_->afLevel.load() >= show::kClipLevelTenths ? clipRun_ + 1 : 0;
+    status_->roundTripLastMs.store(roundTrip, std::memory_order_relaxed);
+    status_->roundTripWorstMs.store(roundTrips_.worst(now), std::memory_order_relaxed);
+    status_->clipRun.store(clipRun_, std::memory_order_relaxed);
+    status_->lastAnswerMs.store(now, std::memory_order_relaxed);
 }
 
 void MonitorEngine::traceMessage(const QString& text) {

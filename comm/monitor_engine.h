@@ -8,6 +8,7 @@
 #include "protocol/answer_line_collector.h"
 #include "protocol/command_item.h"
 #include "protocol/receiver_table.h"
+#include "show/connection_health.h"
 
 #include <QObject>
 #include <QString>
@@ -22,10 +23,16 @@ namespace tessaly {
 constexpr int kMonitorRunning = 2006;
 constexpr int kMonitorStopped = 2007;
 
-// What a monitor engine shows of itself to other threads.
+// What a monitor engine shows of itself to other threads. Times are steady-clock milliseconds
+// (tessaly::show::steadyNowMs); -1 means none since Start.
 struct MonitorEngineStatus {
     std::atomic<int> runState{kMonitorStopped};
     std::atomic<int> connectionState{kEngineNotConnected};
+    std::atomic<int64_t> lastAnswerMs{-1}; // the last good poll answer
+    std::atomic<int32_t> roundTripLastMs{-1};
+    std::atomic<int32_t> roundTripWorstMs{-1}; // the worst of the last minute
+    std::atomic<int32_t> reconnects{0};        // connections made again after a failure
+    std::atomic<int32_t> clipRun{0};           // poll answers in a row with the AF at PEAK
 };
 
 // Watches one receiver while monitoring runs: pings, connects, sends the pending changes with
@@ -65,6 +72,8 @@ private:
     void setConnectionState(int state);
     void traceMessage(const QString& text);
     void traceSent(const CommandItem& item);
+    void resetHealth();
+    void notePollAnswer();
 
     ReceiverTable* table_;
     ReceiverRecord* record_;
@@ -88,6 +97,10 @@ private:
     AnswerLineCollector answerLine_;
     CommandItem currentItem_;
     int32_t awaitedItemId_ = 0;
+    int64_t sentAtMs_ = 0;       // when the awaited item went out
+    bool connectedOnce_ = false; // since Start: a later connect is a reconnect
+    int32_t clipRun_ = 0;
+    show::RoundTripWindow roundTrips_;
 };
 
 } // namespace tessaly

@@ -185,6 +185,16 @@ bool writeEnvironmentFile(const std::string& path, const ReceiverTable& table,
     return ini.save(path, error);
 }
 
+std::string readShowEnd(const std::string& path) {
+    return IniFile::load(path).value("show", "end", "", kEnvironmentValueLimit);
+}
+
+bool writeShowEnd(const std::string& path, const std::string& hhmm, std::string* error) {
+    IniFile ini = IniFile::load(path);
+    ini.setValue("show", "end", hhmm);
+    return ini.save(path, error);
+}
+
 void readEnvironmentFile(const std::string& path, ReceiverTable& target) {
     currentEnvironmentPath() = path;
     readEnvironmentFile(path, target, programSettings(), displayState());

@@ -23,6 +23,12 @@ void readEnvironmentFile(const std::string& path, ReceiverTable& target, const S
 bool writeEnvironmentFile(const std::string& path, const ReceiverTable& table,
                           const DisplayState& display, std::string* error = nullptr);
 
+// The show end time of an environment file, "[show] end=HH:MM", as written; "" when the key is
+// absent. The caller checks the form (show::parseShowEnd).
+std::string readShowEnd(const std::string& path);
+// Sets (or with "" empties) the show end, keeping every other line of the file.
+bool writeShowEnd(const std::string& path, const std::string& hhmm, std::string* error = nullptr);
+
 // The process-wide forms: program settings, display state and the remembered current path.
 void readEnvironmentFile(const std::string& path, ReceiverTable& target);
 bool writeEnvironmentFile(const std::string& path, std::string* error = nullptr);

@@ -230,3 +230,14 @@ TEST(EnvironmentFile, HostileTextsCannotAddKeys) {
     readEnvironmentFile(path, back, Settings{}, display);
     EXPECT_EQ(back.count, 1);
 }
+
+TEST(EnvironmentFile, ShowEndSurvivesASaveOfTheTable) {
+    TempDir dir;
+    const std::string path = dir.write("env.ini", "[recv]\ncnt=0\n");
+    EXPECT_EQ(readShowEnd(path), "");
+    ASSERT_TRUE(writeShowEnd(path, "22:30"));
+    ASSERT_TRUE(writeEnvironmentFile(path, ReceiverTable{}, DisplayState{}));
+    EXPECT_EQ(readShowEnd(path), "22:30");
+    ASSERT_TRUE(writeShowEnd(path, ""));
+    EXPECT_EQ(readShowEnd(path), "");
+}
