@@ -3,6 +3,7 @@
 #include "chrome/shell_dlg_font.h"
 #include "monitor/monitor_layout.h"
 #include "protocol/settings.h"
+#include "show/alarm_label.h"
 
 #include <QPainter>
 
@@ -40,7 +41,6 @@ const QColor kWarningColour(255, 176, 0);
 const QColor kSilencedColour(96, 96, 96);
 const QColor kNoDataFill(24, 24, 28);
 const QColor kNoDataFrame(200, 200, 200);
-constexpr const char* kSilencedLabel = "SILENCED";
 
 QImage greyedBattery(const QImage& battery) {
     QImage grey = battery.convertToFormat(QImage::Format_RGB32);
@@ -55,17 +55,6 @@ QImage greyedBattery(const QImage& battery) {
 }
 
 } // namespace
-
-QString ageText(int64_t ageMs) {
-    const int64_t seconds = std::max<int64_t>(ageMs, 0) / 1000;
-    if (seconds < 60) {
-        return QStringLiteral("%1 s").arg(seconds);
-    }
-    if (seconds < 3600) {
-        return QStringLiteral("%1 min").arg(seconds / 60);
-    }
-    return QStringLiteral("%1 h").arg(seconds / 3600);
-}
 
 QRect panelLabelRect(int layoutMode) {
     return places(layoutMode).label;
@@ -126,7 +115,7 @@ void drawPanelShowOverlay(QImage& content, const CPanelImages& images, int layou
         }
     }
 
-    const bool silenced = state.label == QLatin1String(kSilencedLabel);
+    const bool silenced = state.label == QLatin1String(show::kLabelSilenced);
     const QColor colour = silenced         ? kSilencedColour
                           : state.critical ? kCriticalColour
                                            : kWarningColour;

@@ -30,13 +30,10 @@ struct PanelShowState {
     bool operator==(const PanelShowState&) const = default;
 };
 
-// Overlay texts.
+// Overlay texts: the no-data look's, and the mark on a battery level that is only remembered.
 constexpr const char* kLookOffline = "OFFLINE";
 constexpr const char* kLookNoData = "NO DATA";
 constexpr const char* kStaleBatteryMark = "?";
-
-// "12 s" under a minute, "3 min" under an hour, "2 h" after that.
-QString ageText(int64_t ageMs);
 
 // Where the alarm label and the no-data text sit, relative to the panel's top-left corner.
 QRect panelLabelRect(int layoutMode);
