@@ -45,6 +45,10 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
                 error = "--seconds needs a whole number of seconds, not '" + text + "'";
                 return false;
             }
+        } else if (argument == "--journal") {
+            if (!value(options.journalPath)) {
+                return false;
+            }
         } else if (argument == "-o" || argument == "--output") {
             if (!value(options.outputPath)) {
                 return false;
@@ -86,8 +90,9 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
         error = "-o belongs to download";
         return false;
     }
-    if ((options.seconds != 0 || options.json) && options.command != "monitor") {
-        error = "--seconds and --json belong to monitor";
+    if ((options.seconds != 0 || options.json || !options.journalPath.isEmpty()) &&
+        options.command != "monitor") {
+        error = "--seconds, --json and --journal belong to monitor";
         return false;
     }
     return true;
@@ -95,9 +100,12 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
 
 QString usageText(const QString& command) {
     if (command == "monitor") {
-        return "usage: tessaly-cli monitor ENV.ini [--seconds N] [--json] [--trace]\n"
+        return "usage: tessaly-cli monitor ENV.ini [--seconds N] [--json] [--journal FILE] "
+               "[--trace]\n"
                "Monitors every receiver of the environment file and prints its communication\n"
-               "state and every polled value as it changes (one JSON object a line with --json).\n"
+               "state and every polled value as it changes (one JSON object a line with --json),\n"
+               "and every alarm start and clear ([alarm] of Tessaly.ini sets the limits).\n"
+               "--journal FILE appends the alarms to FILE as the program's alarm journal does.\n"
                "Pending names and frequencies are sent at connect. Runs N seconds, or until\n"
                "Ctrl-C when N is 0 or absent, then ends remote control cleanly.\n";
     }
@@ -119,7 +127,8 @@ QString usageText(const QString& command) {
     }
     return "usage: tessaly-cli COMMAND [options]\n"
            "Commands:\n"
-           "  monitor ENV.ini [--seconds N] [--json]   live values of every receiver\n"
+           "  monitor ENV.ini [--seconds N] [--json] [--journal FILE]\n"
+           "                                           live values and alarms of every receiver\n"
            "  upload ENV.ini                           send names and frequencies\n"
            "  download ENV.ini [-o OUT.ini]            read every receiver's settings\n"
            "  scan                                     find receivers on the LAN\n"

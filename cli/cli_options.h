@@ -14,8 +14,9 @@ constexpr int kExitFile = 3; // a file could not be read or written
 struct Options {
     QString command; // monitor, upload, download, scan
     QString environmentPath;
-    QString outputPath; // download -o
-    int seconds = 0;    // monitor --seconds; 0 runs until interrupted
+    QString outputPath;  // download -o
+    QString journalPath; // monitor --journal
+    int seconds = 0;     // monitor --seconds; 0 runs until interrupted
     bool json = false;
     bool trace = false;
     bool help = false;

@@ -1,5 +1,6 @@
 #include "cli/engine_commands.h"
 
+#include "cli/alarm_reporter.h"
 #include "cli/monitor_reporter.h"
 #include "comm/comm_thread_monitor.h"
 #include "comm/exchange_sequence.h"
@@ -100,12 +101,32 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
     }
 
     MonitorReporter reporter(table, values, options.json, out);
+    show::AlarmModel alarms(show::readAlarmSettingsFile(programSettings().filePath()));
+    if (const auto end = show::parseShowEnd(readShowEnd(options.environmentPath.toStdString()))) {
+        alarms.setShowEnd(show::showEndWallMs(*end, show::wallNowMs()));
+    }
+    std::unique_ptr<AlarmJournal> journal;
+    if (!options.journalPath.isEmpty()) {
+        journal = std::make_unique<AlarmJournal>(JournalOptions{
+            options.journalPath, {}, QString::fromStdString(alarms.settings().station)});
+    }
+    AlarmReporter alarmReporter(table, values, engines, alarms, journal.get(), options.json, out);
+    bool journalErrorSaid = false;
     QElapsedTimer clock;
     clock.start();
+    const auto sampleAll = [&] {
+        reporter.sample(clock.elapsed());
+        alarmReporter.sample(clock.elapsed(), show::ShowTime::now());
+        if (journal && !journalErrorSaid && !journal->errorText().isEmpty()) {
+            err << "tessaly-cli: " << journal->errorText() << "\n";
+            err.flush();
+            journalErrorSaid = true;
+        }
+    };
     QEventLoop loop;
     QTimer sampler;
     QObject::connect(&sampler, &QTimer::timeout, [&] {
-        reporter.sample(clock.elapsed());
+        sampleAll();
         if (interrupted() || (options.seconds > 0 && clock.elapsed() >= options.seconds * 1000)) {
             loop.quit();
         }
@@ -137,7 +158,10 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
         engine->stop();
     }
     QCoreApplication::processEvents(); // the last trace lines
-    reporter.sample(clock.elapsed());
+    sampleAll();                       // stopped engines: the alarms still open clear
+    if (journal) {
+        journal->waitWritten(kStopSettleLimitMs);
+    }
     if (!options.json) {
         out << reporter.connectedCount() << " of " << table.count
             << " receivers connected at the end\n";

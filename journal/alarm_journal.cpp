@@ -167,7 +167,7 @@ bool AlarmJournal::writeLine(const Pending& pending) {
             return false;
         }
         const QByteArray native = QFile::encodeName(pending.path);
-        const int fd = ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        const int fd = ::open(native.constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
         if (fd < 0) {
             fail(pending.path, systemErrorText(errno));
             return false;

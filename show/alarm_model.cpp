@@ -92,7 +92,7 @@ void AlarmModel::evaluate(const ReceiverObservation& o, int partner, const ShowT
 
     const int64_t sinceData = now.steadyMs - rt.liveness.lastDataMs();
     setCondition(n, AlarmKind::Offline, !live && sinceData >= settings_.offlineMs(),
-                 sinceData / 1000.0, true, now);
+                 (sinceData / 100) / 10.0, true, now);
     setCondition(n, AlarmKind::FrequencyConflict, partner != 0, o.freqKhz / 1000.0, true, now);
 
     // Without fresh values the value alarms neither start nor clear: they would only repeat
@@ -103,10 +103,10 @@ void AlarmModel::evaluate(const ReceiverObservation& o, int partner, const ShowT
         return;
     }
     const bool batteryKnown = o.battery >= 0;
-    setCondition(n, AlarmKind::BatteryCritical, batteryKnown && o.battery == 0, o.battery, false,
-                 now);
     setCondition(n, AlarmKind::BatteryLow, batteryKnown && o.battery <= settings_.batteryLow,
                  o.battery, false, now);
+    setCondition(n, AlarmKind::BatteryCritical, batteryKnown && o.battery == 0, o.battery, false,
+                 now);
 
     const int32_t rfLow = settings_.rfLowDbm * 10;
     const bool rfKnown = o.rfLevelA != kNoLevelTenths && o.rfLevelB != kNoLevelTenths;

@@ -103,36 +103,44 @@ std::string faultNamesText() {
     return text;
 }
 
+bool parseReceiverNumbers(std::string_view text, std::vector<int>& numbers, std::string& error) {
+    std::vector<int> parsed;
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const size_t comma = rest.find(',');
+        const std::string_view item = rest.substr(0, comma);
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+        const size_t dash = item.find('-');
+        int first = 0;
+        int last = 0;
+        const bool ok = dash == std::string_view::npos
+                            ? parseNumber(item, first) && (last = first, true)
+                            : parseNumber(item.substr(0, dash), first) &&
+                                  parseNumber(item.substr(dash + 1), last);
+        if (!ok || first < 1 || last < first || last > 255) {
+            error = "bad receiver numbers \"" + std::string(item) + "\" in \"" + std::string(text) +
+                    "\"";
+            return false;
+        }
+        for (int number = first; number <= last; ++number) {
+            parsed.push_back(number);
+        }
+    }
+    if (parsed.empty()) {
+        error = "no receiver numbers in \"" + std::string(text) + "\"";
+        return false;
+    }
+    numbers = std::move(parsed);
+    return true;
+}
+
 bool parseFaultAssignment(std::string_view text, FaultAssignment& assignment, std::string& error) {
     FaultAssignment parsed;
     const size_t equals = text.find('=');
     std::string_view faultPart = text;
     if (equals != std::string_view::npos) {
-        std::string_view selector = text.substr(0, equals);
         faultPart = text.substr(equals + 1);
-        while (!selector.empty()) {
-            const size_t comma = selector.find(',');
-            const std::string_view item = selector.substr(0, comma);
-            selector =
-                comma == std::string_view::npos ? std::string_view() : selector.substr(comma + 1);
-            const size_t dash = item.find('-');
-            int first = 0;
-            int last = 0;
-            const bool ok = dash == std::string_view::npos
-                                ? parseNumber(item, first) && (last = first, true)
-                                : parseNumber(item.substr(0, dash), first) &&
-                                      parseNumber(item.substr(dash + 1), last);
-            if (!ok || first < 1 || last < first || last > 255) {
-                error = "bad receiver numbers \"" + std::string(item) + "\" in \"" +
-                        std::string(text) + "\"";
-                return false;
-            }
-            for (int number = first; number <= last; ++number) {
-                parsed.numbers.push_back(number);
-            }
-        }
-        if (parsed.numbers.empty()) {
-            error = "no receiver numbers in \"" + std::string(text) + "\"";
+        if (!parseReceiverNumbers(text.substr(0, equals), parsed.numbers, error)) {
             return false;
         }
     }

@@ -54,4 +54,7 @@ struct FaultAssignment {
 };
 bool parseFaultAssignment(std::string_view text, FaultAssignment& assignment, std::string& error);
 
+// "3", "2,5-7": receiver numbers 1 to 255 in the order written.
+bool parseReceiverNumbers(std::string_view text, std::vector<int>& numbers, std::string& error);
+
 } // namespace tessaly::sim

@@ -1,5 +1,6 @@
 // tessaly-sim: many simulated receivers on loopback addresses, for rehearsals and tests.
 
+#include "sim/control_channel.h"
 #include "sim/fault.h"
 #include "sim/signal_pipe.h"
 #include "sim/simulator.h"
@@ -80,8 +81,16 @@ int main(int argc, char** argv) {
     const QCommandLineOption verboseOption(
         {QStringLiteral("verbose"), QStringLiteral("V")},
         QStringLiteral("Print every command line received and every answer sent."));
+    const QCommandLineOption controlOption(
+        QStringLiteral("control"),
+        QStringLiteral("Rehearsal control: lines \"RX KEY VALUE...\" (RX: 3, 2,5-7 or all; "
+                       "battery 0..4, drain SECONDS_PER_LEVEL, rf DBM_A DBM_B | rf live, "
+                       "af DB | af live, mute 0|1, fault MODE, down, up) from the local socket "
+                       "PATH, or from standard input with -. Each line is answered \"ok\" or "
+                       "\"error: REASON\"."),
+        QStringLiteral("path"));
     parser.addOptions({countOption, firstOption, portOption, seedOption, bandOption, faultOption,
-                       rebootOption, verboseOption});
+                       rebootOption, verboseOption, controlOption});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         return usageError(
@@ -148,6 +157,19 @@ int main(int argc, char** argv) {
             out << " (fault " << QString::fromStdString(faultText(fault)) << ")";
         }
         out << Qt::endl;
+    }
+    ControlChannel control(simulator);
+    if (parser.isSet(controlOption)) {
+        const QString path = parser.value(controlOption);
+        if (path == QStringLiteral("-")) {
+            control.readStandardInput();
+        } else if (!control.listen(path, &error)) {
+            std::fprintf(stderr, "tessaly-sim: %s\n", qPrintable(error));
+            simulator.stop();
+            return kExitStartFailed;
+        } else {
+            out << "Control listens on " << path << Qt::endl;
+        }
     }
     const int result = app.exec();
     simulator.stop();

@@ -1,5 +1,7 @@
 #include "sim/receiver_core.h"
 
+#include <algorithm>
+
 namespace tessaly::sim {
 
 ReceiverCore::ReceiverCore(int number, ReceiverState initial, uint64_t seed,
@@ -58,7 +60,62 @@ void ReceiverCore::setLevelOverride(const std::optional<LiveLevels>& levels) {
     levelOverride_ = levels;
 }
 
+void ReceiverCore::setBatteryLevel(int32_t level) {
+    std::lock_guard lock(mutex_);
+    control_.battery = level;
+    control_.drainFrom = Clock::now(); // a running drain goes on from the new level
+}
+
+void ReceiverCore::setDrain(int secondsPerLevel) {
+    std::lock_guard lock(mutex_);
+    control_.battery = levelsLocked().battery;
+    control_.drainSecondsPerLevel = secondsPerLevel;
+    control_.drainFrom = Clock::now();
+}
+
+void ReceiverCore::setRfLevels(std::optional<double> dbmA, std::optional<double> dbmB) {
+    std::lock_guard lock(mutex_);
+    control_.rfA = dbmA;
+    control_.rfB = dbmB;
+}
+
+void ReceiverCore::setAfLevel(std::optional<double> db) {
+    std::lock_guard lock(mutex_);
+    control_.af = db;
+}
+
+void ReceiverCore::setMute(int32_t mute) {
+    std::lock_guard lock(mutex_);
+    control_.mute = mute;
+}
+
 LiveLevels ReceiverCore::levelsLocked() const {
+    LiveLevels levels = uncontrolledLevelsLocked();
+    if (control_.battery) {
+        levels.battery = *control_.battery;
+        if (control_.drainSecondsPerLevel > 0) {
+            const auto drained =
+                std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - control_.drainFrom)
+                    .count() /
+                control_.drainSecondsPerLevel;
+            levels.battery =
+                static_cast<int32_t>(std::max<int64_t>(0, int64_t{*control_.battery} - drained));
+        }
+    }
+    if (control_.rfA && control_.rfB) {
+        levels.rfA = *control_.rfA;
+        levels.rfB = *control_.rfB;
+    }
+    if (control_.af) {
+        levels.af = *control_.af;
+    }
+    if (control_.mute) {
+        levels.mute = *control_.mute;
+    }
+    return levels;
+}
+
+LiveLevels ReceiverCore::uncontrolledLevelsLocked() const {
     if (levelOverride_) {
         return *levelOverride_;
     }

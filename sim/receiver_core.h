@@ -44,6 +44,15 @@ public:
     LiveLevels levels() const;
     void setLevelOverride(const std::optional<LiveLevels>& levels);
 
+    // Rehearsal controls laid over the levels (tessaly-sim --control). A battery level holds
+    // until changed; a drain takes one level every `secondsPerLevel` from the level at hand
+    // (0 stops it where it is); unset RF or AF values return to the live levels.
+    void setBatteryLevel(int32_t level);
+    void setDrain(int secondsPerLevel);
+    void setRfLevels(std::optional<double> dbmA, std::optional<double> dbmB);
+    void setAfLevel(std::optional<double> db);
+    void setMute(int32_t mute);
+
     std::vector<std::string> receivedLines() const;
     size_t receivedCount() const; // every line ever received, also those no longer kept
     void clearReceivedLines();    // also restarts the count
@@ -56,6 +65,7 @@ public:
 
 private:
     LiveLevels levelsLocked() const;
+    LiveLevels uncontrolledLevelsLocked() const;
 
     const int number_;
     const uint64_t seed_;
@@ -66,6 +76,13 @@ private:
     ReceiverState state_;
     Fault fault_;
     std::optional<LiveLevels> levelOverride_;
+    struct LevelControl {
+        std::optional<int32_t> battery;
+        int drainSecondsPerLevel = 0;
+        Clock::time_point drainFrom;
+        std::optional<double> rfA, rfB, af;
+        std::optional<int32_t> mute;
+    } control_;
     std::deque<std::string> lines_;
     size_t receivedCount_ = 0;
     int openConnections_ = 0;

@@ -151,6 +151,50 @@ ReceiverCore* Simulator::core(int number) const {
     return cores_[number - 1].get();
 }
 
+bool Simulator::applyControl(const ControlCommand& command, std::string* error) {
+    bool ok = true;
+    for (int number : command.receivers) {
+        ReceiverCore* target = core(number);
+        if (target == nullptr) {
+            continue; // parseControlLine checked the numbers against the count
+        }
+        switch (command.key) {
+        case ControlKey::Battery:
+            target->setBatteryLevel(command.value);
+            break;
+        case ControlKey::Drain:
+            target->setDrain(command.value);
+            break;
+        case ControlKey::Rf:
+            target->setRfLevels(command.levelA, command.levelB);
+            break;
+        case ControlKey::Af:
+            target->setAfLevel(command.levelA);
+            break;
+        case ControlKey::Mute:
+            target->setMute(command.value);
+            break;
+        case ControlKey::Fault:
+            setFault(number, command.fault);
+            break;
+        case ControlKey::Down:
+            stopReceiver(number);
+            break;
+        case ControlKey::Up: {
+            QString startError;
+            if (!startReceiver(number, &startError)) {
+                if (error != nullptr && ok) {
+                    *error = "receiver " + std::to_string(number) + ": " + startError.toStdString();
+                }
+                ok = false;
+            }
+            break;
+        }
+        }
+    }
+    return ok;
+}
+
 void Simulator::setFault(int number, const Fault& fault) {
     if (number == 0) {
         for (auto& core : cores_) {

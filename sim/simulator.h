@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/control_command.h"
 #include "sim/fault.h"
 #include "sim/live_levels.h"
 #include "sim/receiver_state.h"
@@ -72,6 +73,10 @@ public:
     void setLevels(int number, const LiveLevels& levels);
     void clearLevels(int number);
     LiveLevels levels(int number) const;
+
+    // Carries out one line of the rehearsal control for every receiver it names; false with
+    // `error` when a receiver could not start listening again.
+    bool applyControl(const ControlCommand& command, std::string* error = nullptr);
 
     ReceiverState state(int number) const;
     void setState(int number, const ReceiverState& state);

@@ -1,5 +1,8 @@
 #include "sim/simulator.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTcpSocket>
 
@@ -94,3 +97,27 @@ TEST_F(ProgramTest, RejectsBadOptionsWithUsageErrors) {
 }
 
 } // namespace
+
+TEST_F(ProgramTest, ControlSocketAnswersEveryLine) {
+    const quint16 port = findFreeLoopbackPort(QHostAddress(QStringLiteral("127.0.0.1")), 2);
+    ASSERT_NE(port, 0);
+    const QString path = QDir::temp().filePath(
+        QStringLiteral("tessaly-sim-control-%1").arg(QCoreApplication::applicationPid()));
+    const QStringList lines =
+        startProgram({"--count", "2", "--port", QString::number(port), "--control", path}, 3);
+    ASSERT_EQ(lines.value(2), "Control listens on " + path);
+
+    QLocalSocket control;
+    control.connectToServer(path);
+    ASSERT_TRUE(control.waitForConnected(kWaitMs));
+    control.write("2 down\n1,2 battery 9\nall mute 1\n");
+    QByteArray answers;
+    while (answers.count('\n') < 3 && control.waitForReadyRead(kWaitMs)) {
+        answers += control.readAll();
+    }
+    EXPECT_EQ(answers, "ok\nerror: usage: RX battery 0..4\nok\n");
+    QTcpSocket down;
+    down.connectToHost(QHostAddress(QStringLiteral("127.0.0.2")), port);
+    EXPECT_FALSE(down.waitForConnected(kWaitMs));
+    EXPECT_EQ(stopWith(SIGTERM), 0);
+}
