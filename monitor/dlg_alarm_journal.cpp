@@ -21,7 +21,7 @@ namespace tessaly {
 namespace {
 
 constexpr int kHealthRefreshMs = 1000;
-const QSize kInitialSize(1180, 420);
+const QSize kInitialSize(1500, 460);
 const QColor kCriticalRow(255, 214, 214);
 const QColor kWarningRow(255, 236, 196);
 
@@ -149,6 +149,7 @@ CDlgAlarmJournal::CDlgAlarmJournal(CShowWatch& watch, QWidget* parent)
 
 void CDlgAlarmJournal::showFor(int receiver) {
     refresh();
+    table_->resizeColumnsToContents();
     show();
     raise();
     activateWindow();
