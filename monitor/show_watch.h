@@ -61,6 +61,8 @@ public:
     // Minutes after midnight of the show's end; unset: none.
     void setShowEnd(std::optional<int> minutesOfDay);
     std::optional<int> showEnd() const { return showEndMinutes_; }
+    // Replaces the clock (tests move the wall clock on to end silences).
+    void setClock(std::function<show::ShowTime()> clock) { options_.clock = std::move(clock); }
 
     const show::AlarmModel& model() const { return model_; }
     const PanelShowState& panelState(int receiver) const {
