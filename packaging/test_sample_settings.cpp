@@ -2,6 +2,7 @@
 // default; these tests hold it to what the program really reads.
 
 #include "protocol/settings.h"
+#include "show/alarm_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -64,13 +65,20 @@ std::string settingsText(const std::vector<SampleKey>& keys, const SampleKey* ch
     return text;
 }
 
-Settings load(const std::string& text) {
+// The program settings and the alarm settings, which are read from the same file.
+struct Loaded {
+    Settings settings;
+    show::AlarmSettings alarms;
+};
+
+Loaded load(const std::string& text) {
     const std::filesystem::path path =
         std::filesystem::temp_directory_path() / ("tessaly-sample-" + std::to_string(::getpid()));
     std::ofstream(path) << text;
-    Settings settings = readSettingsFile(path.string(), "/start");
+    Loaded loaded{readSettingsFile(path.string(), "/start"),
+                  show::readAlarmSettingsFile(path.string())};
     std::filesystem::remove(path);
-    return settings;
+    return loaded;
 }
 
 bool sameSettings(const Settings& a, const Settings& b) {
@@ -83,12 +91,16 @@ bool sameSettings(const Settings& a, const Settings& b) {
            a.defaultFreqKhz == b.defaultFreqKhz && a.defaultFreqText == b.defaultFreqText;
 }
 
+bool sameSettings(const Loaded& a, const Loaded& b) {
+    return a.alarms == b.alarms && sameSettings(a.settings, b.settings);
+}
+
 } // namespace
 
 TEST(SampleSettings, EveryKeyInForceGivesTheDefaults) {
     const std::vector<SampleKey> keys = sampleKeys(sampleText());
     ASSERT_GE(keys.size(), 17u);
-    const Settings defaults = load("");
+    const Loaded defaults = load("");
     EXPECT_TRUE(sameSettings(load(settingsText(keys)), defaults)) << settingsText(keys);
     // As shipped, with every key commented out, the file changes nothing either.
     EXPECT_TRUE(sameSettings(load(sampleText()), defaults));
@@ -97,13 +109,13 @@ TEST(SampleSettings, EveryKeyInForceGivesTheDefaults) {
 // A misspelt key or a key in the wrong section would be ignored by the program.
 TEST(SampleSettings, EveryKeyIsOneTheProgramReads) {
     const std::vector<SampleKey> keys = sampleKeys(sampleText());
-    const Settings defaults = load("");
+    const Loaded defaults = load("");
     for (const SampleKey& key : keys) {
         if (key.value.empty()) {
             continue; // the further masks: read only when cnt counts them
         }
         bool read = false;
-        for (const char* other : {"2", "3"}) {
+        for (const char* other : {"2", "3", "1", "-90"}) {
             read = read || !sameSettings(load(settingsText(keys, &key, other)), defaults);
         }
         EXPECT_TRUE(read) << key.section << "/" << key.key;
