@@ -185,7 +185,9 @@ void CCorvaneView::panelCommand(int code, int value) {
         editShowEndTime();
         break;
     case kCmdPanelAcknowledge:
-        watch.acknowledgeAll(receiver);
+        if (receiver > 0) { // 0 would acknowledge every receiver's alarms
+            watch.acknowledgeAll(receiver);
+        }
         break;
     case kCmdPanelSilence:
         if (receiver > 0) {
