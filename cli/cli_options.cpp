@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 
+#include "protocol/settings.h"
+
 #include <QFileInfo>
 
 namespace tessaly::cli {
@@ -132,8 +134,8 @@ QString usageText(const QString& command) {
            "  upload ENV.ini                           send names and frequencies\n"
            "  download ENV.ini [-o OUT.ini]            read every receiver's settings\n"
            "  scan                                     find receivers on the LAN\n"
-           "Options: --trace (engine traces on stderr), --help, --version.\n"
-           "Settings come from Tessaly.ini in the current directory.\n"
+           "Options: --trace (engine traces on stderr), --help, --version.\n" +
+           QString::fromStdString(settingsHelpText()) +
            "Exit codes: 0 ok, 1 a receiver failed, 2 usage error, 3 file error.\n";
 }
 

@@ -101,7 +101,7 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
     }
 
     MonitorReporter reporter(table, values, options.json, out);
-    show::AlarmModel alarms(show::readAlarmSettingsFile(programSettings().filePath()));
+    show::AlarmModel alarms(show::readAlarmSettingsFile(programSettings().sourcePath));
     if (const auto end = show::parseShowEnd(readShowEnd(options.environmentPath.toStdString()))) {
         alarms.setShowEnd(show::showEndWallMs(*end, show::wallNowMs()));
     }

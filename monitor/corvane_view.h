@@ -60,6 +60,8 @@ public:
     CPanelActions& panelActions() { return *panelActions_; }
     const CPanelRenderer& renderer() const { return renderer_; }
     QPoint scrollPosition() const;
+    // The yellow tooltip over the warning icons and the memo marks.
+    const QLabel& tooltip() const;
 
     // The Alarm Journal window, raised, with `receiver`'s alarms selected (0: none).
     void showAlarmJournal(int receiver = 0);
@@ -94,6 +96,7 @@ private:
     // IMonitorHost
     void layoutBuilt() override;
     void invalidate() override;
+    void scrollToOrigin() override;
     bool hasMainWindow() const override;
     bool mainWindowMaximised() const override;
     QRect mainWindowRect() const override;
@@ -102,9 +105,11 @@ private:
     PlatformMetrics platformMetrics() const override;
     void imageCreationFailed() override;
 
+    QSize hiddenBeyondWorkArea() const;
     void updateScrollRanges();
     void paintBlocks(QPainter& painter, QSize client);
     void mouseMoved(QPoint clientPoint);
+    void showTooltipText(const QString& text);
     void hideTooltip();
     void panelCommand(int code, int value);
     QPoint contentShift() const; // the scale strip before the panels, in content coordinates
