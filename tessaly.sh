@@ -17,7 +17,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl1-mesa-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev clang-format
-    xvfb xauth imagemagick fonts-dejavu-core
+    xvfb xauth imagemagick fonts-dejavu-core libcsv-dev
     iproute2 netcat-openbsd
     desktop-file-utils appstream xdotool libcap2-bin
 )

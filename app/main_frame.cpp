@@ -54,6 +54,7 @@ CMainFrame::CMainFrame(CCorvaneView* view, QWidget* parent)
     setMenuWidget(bar_);
     setCentralWidget(view_);
     resize(kInitialSize);
+    connect(view_, &CCorvaneView::alarmCountChanged, bar_, &CDlgBarMenu::setAlarmCount);
     refreshRfItem();
     refreshMenuStates();
     auto* lockShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
@@ -125,6 +126,10 @@ void CMainFrame::onCommand(int code, int value) {
     }
     case kCmdMonitorMatrix:
         postAppMessage(view_, kCmdMonitorMatrix, value);
+        break;
+    case kCmdAlarmJournal:
+    case kCmdShowEndTime:
+        postAppMessage(view_, code, value);
         break;
     case kCmdAbout:
     case kCmdAboutAlt:

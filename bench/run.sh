@@ -10,7 +10,7 @@ build_dir=${TESSALY_BENCH_DIR:-$root/build-bench}
 seconds=${TESSALY_BENCH_SECONDS:-20}
 jobs=$(nproc 2>/dev/null || echo 2)
 results=$root/bench/RESULTS.md
-programs=(bench_monitor_scale bench_alarms bench_freshness bench_rendering bench_reachability bench_startup)
+programs=(bench_monitor_scale bench_alarms bench_freshness bench_alarm_latency bench_rendering bench_reachability bench_startup)
 
 cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_BENCH=ON >/dev/null ||
     exit 1
@@ -27,6 +27,7 @@ run() {
 run "$bin/bench_monitor_scale" --seconds "$seconds"
 run "$bin/bench_alarms" --seconds "$seconds"
 run "$bin/bench_freshness"
+run "$bin/bench_alarm_latency"
 run "$bin/bench_rendering" --benchmark_min_time=0.3
 run "$bin/bench_reachability"
 if command -v xvfb-run >/dev/null; then

@@ -16,6 +16,8 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace tessaly {
 
 namespace {
@@ -26,12 +28,17 @@ constexpr QPoint kButtonAt(110, 39);
 constexpr QPoint kMonitorLabelAt(20, 44);
 constexpr int kFallbackDesktopWidth = 1920;
 constexpr QSize kDefaultButtonSize(60, 28);
-constexpr int kLogoMargin = 170; // room the logo leaves for titles and monitor control
-constexpr QPoint kLockBadgeAt(180, 39);
+constexpr int kLogoMargin = 170;        // room the logo leaves for titles and monitor control
+constexpr QPoint kLockBadgeAt(302, 39); // right of the alarm count
 constexpr QSize kLockBadgeSize(96, 28);
 const QColor kLockColour(255, 196, 40);
 const QColor kHighlightTop(155, 155, 255);
 const QColor kHighlightBottom(0, 0, 117);
+const QRect kAlarmCountRect(184, 41, 110, 24);
+constexpr int kAlarmCountFontHeight = 13;
+const QColor kAlarmsOpenFill(220, 30, 30);
+const QColor kNoAlarmsFrame(96, 104, 120);
+const QColor kNoAlarmsText(150, 156, 168);
 
 // A button face with its caption keyed over it (black is transparent in both).
 ImageSurface composeFace(int faceId, int captionId) {
@@ -203,6 +210,25 @@ void CDlgBarMenu::setDisplayValues(int rfUnit, int /*layoutMode*/) {
     viewMenu()->updateRfItem(rfUnit);
 }
 
+void CDlgBarMenu::setAlarmCount(int count) {
+    if (count != alarmCount_) {
+        alarmCount_ = std::max(count, 0);
+        update(kAlarmCountRect);
+    }
+}
+
+QRect CDlgBarMenu::alarmCountRect() const {
+    return kAlarmCountRect;
+}
+
+QString CDlgBarMenu::alarmCountText() const {
+    if (alarmCount_ == 0) {
+        return QStringLiteral("NO ALARMS");
+    }
+    return alarmCount_ == 1 ? QStringLiteral("1 ALARM")
+                            : QStringLiteral("%1 ALARMS").arg(alarmCount_);
+}
+
 bool CDlgBarMenu::showsLogo(int clientWidth) const {
     return !logo_.isEmpty() && clientWidth > logo_.width() + kLogoMargin;
 }
@@ -278,6 +304,18 @@ void CDlgBarMenu::paintEvent(QPaintEvent* /*event*/) {
         const HitArea& area = hits_[static_cast<size_t>(hoverIndex_)];
         painter.drawImage(QPoint(area.rect.left, area.rect.top), area.picture);
     }
+    // Unacknowledged alarms: a red box with white text, readable without telling colours apart.
+    QFont countFont = shellDlgFont(kAlarmCountFontHeight, kWeightBold);
+    painter.setFont(countFont);
+    if (alarmCount_ > 0) {
+        painter.fillRect(kAlarmCountRect, kAlarmsOpenFill);
+        painter.setPen(Qt::white);
+    } else {
+        painter.setPen(kNoAlarmsFrame);
+        painter.drawRect(kAlarmCountRect.adjusted(0, 0, -1, -1));
+        painter.setPen(kNoAlarmsText);
+    }
+    painter.drawText(kAlarmCountRect, Qt::AlignCenter | Qt::TextSingleLine, alarmCountText());
     if (showLocked_) {
         painter.drawImage(kLockBadgeAt, lockBadge_);
     }
@@ -286,6 +324,11 @@ void CDlgBarMenu::paintEvent(QPaintEvent* /*event*/) {
 void CDlgBarMenu::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
+        return;
+    }
+    if (kAlarmCountRect.contains(event->position().toPoint())) {
+        closeAllPopUps();
+        postAppMessage(target_, kCmdAlarmJournal, 0);
         return;
     }
     const int hit = hitTest(event->position().toPoint());

@@ -50,6 +50,13 @@ public:
     void openPopUp(int index);
     void closeAllPopUps();
 
+    // The number of unacknowledged alarms, shown right of the monitor button; a click on it
+    // posts kCmdAlarmJournal to the target window.
+    void setAlarmCount(int count);
+    int alarmCount() const { return alarmCount_; }
+    QRect alarmCountRect() const;
+    QString alarmCountText() const;
+
     // The logo needs room beside the titles and the monitor control.
     bool showsLogo(int clientWidth) const;
 
@@ -95,6 +102,7 @@ private:
     QImage lockBadge_;
     int hoverIndex_ = -1;
     int openIndex_ = -1;
+    int alarmCount_ = 0;
     std::array<CDlgMenuBase*, kPopUpCount> popUps_{};
 };
 

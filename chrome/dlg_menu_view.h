@@ -13,7 +13,7 @@ class CDlgMenuView : public CDlgMenuBase {
     Q_OBJECT
 
 public:
-    enum Item { AlignChannels, RfMonitor, MonitorMatrix, ShowLock };
+    enum Item { AlignChannels, RfMonitor, MonitorMatrix, AlarmJournal, ShowEndTime, ShowLock };
 
     // How long the cascade waits after a sub-menu lost activation before deciding whether the
     // pointer went somewhere else entirely.

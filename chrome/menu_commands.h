@@ -20,7 +20,13 @@ constexpr int kCmdMonitorMatrix = 3024;    // View
 constexpr int kCmdAboutAlt = 3031;         // same as About
 constexpr int kCmdAbout = 3032;            // Help
 constexpr int kCmdHelp = 3033;             // Help
-constexpr int kCmdShowLock = 3040;         // View and Ctrl+L: take or release the show lock
+constexpr int kCmdAlarmJournal = 3040;     // View, the bar's alarm count, a panel's alarm label
+constexpr int kCmdShowEndTime = 3041;      // View
+// A panel's pop-up menu, for the receiver it was opened on.
+constexpr int kCmdPanelAcknowledge = 3042;
+constexpr int kCmdPanelSilence = 3043; // value: minutes, 0 until unsilenced
+constexpr int kCmdPanelUnsilence = 3044;
+constexpr int kCmdShowLock = 3045; // View and Ctrl+L: take or release the show lock
 
 // Values of kCmdMonitorStartStop and kCmdRfUnit.
 constexpr int kSwitchOff = 0;

@@ -1,13 +1,19 @@
 #include "monitor/corvane_view.h"
 
+#include "chrome/dlg_menu_panel.h"
 #include "chrome/menu_commands.h"
 #include "chrome/user_prompts.h"
 #include "comm/app_message.h"
 #include "comm/message_codes.h"
+#include "monitor/dlg_alarm_journal.h"
 #include "protocol/environment_file.h"
 #include "protocol/program_flags.h"
 #include "protocol/settings.h"
+#include "show/alarm_settings.h"
 
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QFile>
 #include <QGuiApplication>
@@ -17,6 +23,8 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimeEdit>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -74,6 +82,9 @@ MonitorControlOptions controlOptions() {
     options.refreshIntervalMs =
         settings.monitorIntervalMs > 0 ? settings.monitorIntervalMs : kDefaultRefreshMs;
     options.nameDev = settings.monitorNameDev;
+    options.show.settings = show::readAlarmSettingsFile(settings.filePath());
+    options.show.journal.path = QString::fromStdString(options.show.settings.journal);
+    options.show.journal.station = QString::fromStdString(options.show.settings.station);
     return options;
 }
 } // namespace
@@ -118,6 +129,18 @@ CCorvaneView::CCorvaneView(QWidget* parent, MonitorEngineFactory engineFactory,
         "QLabel { background-color: #FFFF00; color: #000000; border: 1px solid #000000; "
         "padding: 2px; }"));
     tooltip_->hide();
+
+    CShowWatch& watch = control_->show();
+    connect(&watch, &CShowWatch::alarmsChanged, this,
+            [this] { emit alarmCountChanged(control_->show().unacknowledgedCount()); });
+    connect(&watch, &CShowWatch::journalFailed, this, [this](const QString& text) {
+        if (!journalFailureSaid_) {
+            journalFailureSaid_ = true;
+            userPrompts().messageBox(this, QString::fromLatin1(kJournalFailedText).arg(text),
+                                     PromptButtons::Ok, PromptIcon::Exclamation);
+        }
+    });
+    panelMenu_ = new CDlgMenuPanel(this);
 }
 
 CCorvaneView::~CCorvaneView() {
@@ -161,10 +184,140 @@ bool CCorvaneView::onCommand(int code, int value, const QString& path) {
     }
     if (code == kCmdMonitorMatrix) {
         panelActions_->monitorMatrix();
-    } else if (!fileActions_->handleCommand(code, path, &done)) {
+    } else if (code >= kCmdAlarmJournal && code <= kCmdPanelUnsilence) {
+        panelCommand(code, value);
+    } else if (fileActions_->handleCommand(code, path, &done)) {
+        // The show end travels with the environment file.
+        if (done && code == kCmdOpenEnvironment) {
+            const auto minutes = show::parseShowEnd(readShowEnd(path.toStdString()));
+            control_->show().setShowEnd(minutes);
+        } else if (done && code == kCmdSaveEnvironment && control_->show().showEnd()) {
+            writeShowEnd(path.toStdString(), show::showEndText(*control_->show().showEnd()));
+        }
+    } else {
         control_->handleCommand(code, value);
     }
     return done;
+}
+
+void CCorvaneView::panelCommand(int code, int value) {
+    const int receiver = panelMenu_ != nullptr ? panelMenu_->receiverNumber() : 0;
+    CShowWatch& watch = control_->show();
+    switch (code) {
+    case kCmdAlarmJournal:
+        showAlarmJournal(value);
+        break;
+    case kCmdShowEndTime:
+        editShowEndTime();
+        break;
+    case kCmdPanelAcknowledge:
+        if (receiver > 0) { // 0 would acknowledge every receiver's alarms
+            watch.acknowledgeAll(receiver);
+        }
+        break;
+    case kCmdPanelSilence:
+        if (receiver > 0) {
+            watch.silence(receiver, value > 0 ? std::optional<int>(value) : std::nullopt);
+        }
+        break;
+    case kCmdPanelUnsilence:
+        if (receiver > 0) {
+            watch.unsilence(receiver);
+        }
+        break;
+    default:
+        break;
+    }
+    emit alarmCountChanged(watch.unacknowledgedCount());
+}
+
+void CCorvaneView::showAlarmJournal(int receiver) {
+    if (journalWindow_ == nullptr) {
+        journalWindow_ = new CDlgAlarmJournal(control_->show(), this);
+    }
+    journalWindow_->showFor(receiver);
+}
+
+void CCorvaneView::editShowEndTime() {
+    QDialog dialog(this);
+    dialog.setWindowTitle(QString::fromLatin1(kShowEndTimeTitle));
+    auto* time = new QTimeEdit(&dialog);
+    time->setDisplayFormat(QStringLiteral("HH:mm"));
+    auto* none = new QCheckBox(QStringLiteral("No end time"), &dialog);
+    const std::optional<int> current = control_->show().showEnd();
+    time->setTime(current ? QTime(*current / 60, *current % 60) : QTime(23, 0));
+    none->setChecked(!current);
+    time->setEnabled(current.has_value());
+    connect(none, &QCheckBox::toggled, time, [time](bool on) { time->setEnabled(!on); });
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(QStringLiteral("Batteries should last until:"), &dialog));
+    layout->addWidget(time);
+    layout->addWidget(none);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    setShowEnd(none->isChecked()
+                   ? std::nullopt
+                   : std::optional<int>(time->time().hour() * 60 + time->time().minute()));
+}
+
+void CCorvaneView::setShowEnd(std::optional<int> minutesOfDay) {
+    control_->show().setShowEnd(minutesOfDay);
+    const std::string& path = currentEnvironmentPath();
+    if (!path.empty()) {
+        writeShowEnd(path, minutesOfDay ? show::showEndText(*minutesOfDay) : std::string());
+    } else {
+        programFlags().modified = 1; // kept on the next save
+    }
+}
+
+QPoint CCorvaneView::contentShift() const {
+    if (renderer_.layoutMode() == kLayoutLargeVertical) {
+        return {renderer_.stripSize().width(), 0};
+    }
+    if (renderer_.layoutMode() == kLayoutLargeHorizontal) {
+        return {0, renderer_.stripSize().height()};
+    }
+    return {};
+}
+
+int CCorvaneView::panelAt(QPoint clientPoint) const {
+    if (!control_->layoutReady()) {
+        return 0;
+    }
+    const QPoint point = clientPoint + scrollPosition() - contentShift();
+    for (int n = 1; n <= renderer_.receiverCount(); ++n) {
+        if (QRect(renderer_.panel(n).origin, renderer_.panelSize()).contains(point)) {
+            return n;
+        }
+    }
+    return 0;
+}
+
+int CCorvaneView::alarmLabelAt(QPoint clientPoint) const {
+    const int n = panelAt(clientPoint);
+    if (n == 0 || control_->show().panelState(n).label.isEmpty()) {
+        return 0;
+    }
+    const QPoint point = clientPoint + scrollPosition() - contentShift();
+    const QRect label =
+        panelLabelRect(renderer_.layoutMode()).translated(renderer_.panel(n).origin);
+    return label.contains(point) ? n : 0;
+}
+
+void CCorvaneView::openPanelMenu(int receiver, QPoint screenPos) {
+    if (receiver == 0) {
+        return;
+    }
+    const CShowWatch& watch = control_->show();
+    panelMenu_->setReceiverNumber(receiver);
+    panelMenu_->updateStates(watch.hasUnacknowledged(receiver),
+                             watch.model().receiver(receiver).silenced);
+    panelMenu_->popUpAt(screenPos);
 }
 
 bool CCorvaneView::viewportEvent(QEvent* event) {
@@ -177,6 +330,15 @@ bool CCorvaneView::viewportEvent(QEvent* event) {
         break;
     case QEvent::MouseButtonPress: {
         const auto* press = static_cast<QMouseEvent*>(event);
+        const QPoint at = press->position().toPoint();
+        if (press->button() == Qt::RightButton) {
+            openPanelMenu(panelAt(at), viewport()->mapToGlobal(at));
+            break;
+        }
+        if (press->button() == Qt::LeftButton && alarmLabelAt(at) != 0) {
+            showAlarmJournal(alarmLabelAt(at));
+            break;
+        }
         if (press->button() == Qt::LeftButton) {
             panelActions_->leftButtonDown(press->position().toPoint(), scrollPosition());
         }

@@ -12,10 +12,19 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QLabel;
 
 namespace tessaly {
+
+class CDlgAlarmJournal;
+class CDlgMenuPanel;
+
+// Said once when the alarm journal cannot be written; monitoring goes on.
+constexpr const char* kJournalFailedText = "The alarm journal cannot be written (%1). Alarms are "
+                                           "still shown, but not recorded.";
+constexpr const char* kShowEndTimeTitle = "Show End Time";
 
 // The monitor view: the main frame's central window, to which the frame forwards the menu
 // commands as AppMessage events (code, value, and for 3001/3002 the path as payload):
@@ -54,6 +63,24 @@ public:
     // The yellow tooltip over the warning icons and the memo marks.
     const QLabel& tooltip() const;
 
+    // The Alarm Journal window, raised, with `receiver`'s alarms selected (0: none).
+    void showAlarmJournal(int receiver = 0);
+    CDlgAlarmJournal* alarmJournal() const { return journalWindow_; }
+    // View, Show End Time: asks for the time, then setShowEnd().
+    void editShowEndTime();
+    // Minutes after midnight, unset: none. Kept in the current environment file's [show] end.
+    void setShowEnd(std::optional<int> minutesOfDay);
+    // The receiver whose panel (or alarm label) lies under a viewport point, 0: none.
+    int panelAt(QPoint clientPoint) const;
+    int alarmLabelAt(QPoint clientPoint) const;
+    // A panel's pop-up menu, opened for `receiver` at a screen position.
+    void openPanelMenu(int receiver, QPoint screenPos);
+    CDlgMenuPanel* panelMenu() const { return panelMenu_; }
+
+signals:
+    // The number of unacknowledged alarms changed.
+    void alarmCountChanged(int count);
+
 protected:
     bool event(QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
@@ -84,6 +111,8 @@ private:
     void mouseMoved(QPoint clientPoint);
     void showTooltipText(const QString& text);
     void hideTooltip();
+    void panelCommand(int code, int value);
+    QPoint contentShift() const; // the scale strip before the panels, in content coordinates
 
     CPanelRenderer renderer_;
     std::unique_ptr<CMonitorControl> control_;
@@ -91,6 +120,9 @@ private:
     std::unique_ptr<CViewFileActions> fileActions_;
     std::unique_ptr<CPanelActions> panelActions_;
     QLabel* tooltip_ = nullptr;
+    CDlgAlarmJournal* journalWindow_ = nullptr;
+    CDlgMenuPanel* panelMenu_ = nullptr;
+    bool journalFailureSaid_ = false;
 };
 
 } // namespace tessaly

@@ -25,7 +25,8 @@ CMonitorControl::CMonitorControl(CPanelRenderer& renderer, IMonitorHost& host, R
                                  MonitorEngineFactory engineFactory, MonitorControlOptions options,
                                  QObject* parent)
     : QObject(parent), renderer_(renderer), host_(host), table_(table), values_(values),
-      display_(display), options_(std::move(options)), engines_(std::move(engineFactory)) {
+      display_(display), options_(std::move(options)), engines_(std::move(engineFactory)),
+      show_(options_.show) {
     refreshTimer_.setTimerType(Qt::PreciseTimer);
     restartTimer_.setSingleShot(true);
     connect(&refreshTimer_, &QTimer::timeout, this, &CMonitorControl::refresh);
@@ -69,6 +70,7 @@ void CMonitorControl::buildLayout(int textColourFlag) {
     if (!renderer_.imagesUsable()) {
         host_.imageCreationFailed();
     }
+    show_.forgetDrawn(); // the overlays went with the old pictures
     sizeMainWindow();
     host_.layoutBuilt();
     layoutReady_ = 1;
@@ -153,6 +155,7 @@ void CMonitorControl::stopMonitoring() {
     restartTimer_.stop();
     monitoring_ = 0;
     engines_.postToAll(kEvMonitorStop, 0);
+    show_.monitoringStopped();
     resetValues();
     buildLayout(kTextColourSilver);
     renderer_.drawMemoIcons(table_);
@@ -244,7 +247,7 @@ bool CMonitorControl::postToEngine(int receiverNumber, int code, qintptr value) 
 
 void CMonitorControl::redraw() {
     if (monitoring_ != 0) {
-        renderer_.liveUpdate(table_, values_);
+        show_.livePass(renderer_, table_, values_, engines_);
     } else {
         renderer_.idleRedraw(table_);
     }
@@ -253,7 +256,7 @@ void CMonitorControl::redraw() {
 void CMonitorControl::refresh() {
     if (monitoring_ != 0) {
         // Nothing changed, nothing to repaint: the window already shows the content image.
-        if (renderer_.liveUpdate(table_, values_)) {
+        if (show_.livePass(renderer_, table_, values_, engines_)) {
             host_.invalidate();
         }
         return;
@@ -278,6 +281,17 @@ TooltipChange CMonitorControl::mouseMoved(QPoint clientPoint, QPoint scrollPosit
         const bool commError = panel.cache.commState == kCommError;
         if ((commError || panel.cache.mute == 1) && panel.hit.warning.contains(point)) {
             tooltipText_ = QString::fromLatin1(commError ? kTooltipCommError : kTooltipMuteOn);
+            if (monitoring_ != 0) {
+                tooltipText_ += QLatin1Char('\n') + show_.healthText(number);
+            }
+            tooltipShown_ = 1;
+            return {TooltipChange::Show, tooltipText_};
+        }
+    }
+    // While monitoring, the battery tells how long it is likely to last.
+    for (int number = 1; monitoring_ != 0 && number <= count; ++number) {
+        if (renderer_.panel(number).hit.battery.contains(point)) {
+            tooltipText_ = show_.batteryText(number);
             tooltipShown_ = 1;
             return {TooltipChange::Show, tooltipText_};
         }

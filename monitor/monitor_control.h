@@ -5,6 +5,7 @@
 #include "monitor/monitor_engine_table.h"
 #include "monitor/monitor_layout.h"
 #include "monitor/panel_renderer.h"
+#include "monitor/show_watch.h"
 #include "protocol/receiver_table.h"
 #include "protocol/settings.h"
 
@@ -67,6 +68,7 @@ struct MonitorControlOptions {
     int endChecks = kEngineEndChecks;
     int endCheckIntervalMs = kEngineEndCheckIntervalMs;
     std::function<void(int ms)> sleep; // empty: QThread::msleep
+    ShowWatchOptions show;             // alarm settings, journal, clock
 };
 
 // What a mouse move does to the tooltip.
@@ -141,6 +143,8 @@ public:
     bool restartTimerActive() const { return restartTimer_.isActive(); }
     QSize screenSize() const { return screenSize_; }
     CPanelRenderer& renderer() { return renderer_; }
+    // Liveness, alarms and the journal, fed from one snapshot at each refresh.
+    CShowWatch& show() { return show_; }
 
     // Ends the engines now (the destruction sequence); later calls do nothing.
     void shutDown();
@@ -162,6 +166,7 @@ private:
     DisplayState& display_;
     MonitorControlOptions options_;
     CMonitorEngineTable engines_;
+    CShowWatch show_;
     QTimer refreshTimer_; // timer 2
     QTimer restartTimer_; // timer 4
 

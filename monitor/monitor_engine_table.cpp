@@ -28,6 +28,7 @@ public:
     void post(int code, qintptr value) override { thread_->post(code, value); }
     void requestQuit() override { thread_->requestQuit(); }
     bool hasEnded() const override { return thread_->isFinished(); }
+    const MonitorEngineStatus* status() const override { return &thread_->status(); }
 
 private:
     std::unique_ptr<CCommThreadMonitor> thread_;

@@ -11,6 +11,8 @@
 
 namespace tessaly {
 
+struct MonitorEngineStatus;
+
 // What the view needs of one monitor engine thread. The real one is CCommThreadMonitor; tests
 // put recorders in its place.
 class IMonitorEngine {
@@ -21,6 +23,8 @@ public:
     // Asks the thread's loop to quit without waiting.
     virtual void requestQuit() = 0;
     virtual bool hasEnded() const = 0;
+    // What the engine publishes of its connection for the status snapshot; none for stand-ins.
+    virtual const MonitorEngineStatus* status() const { return nullptr; }
 };
 
 // Creates and starts the engine of a receiver number.

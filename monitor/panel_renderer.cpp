@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace tessaly {
@@ -432,6 +433,18 @@ void CPanelRenderer::resetValueCaches() {
     for (PanelState& state : panels_) {
         state.cache.reset();
     }
+}
+
+void CPanelRenderer::repaintPanel(const ReceiverTable& table, int receiverNumber) {
+    if (receiverNumber < 1 || receiverNumber > receiverCount_ || content_.isNull()) {
+        return;
+    }
+    PanelState& state = panels_[static_cast<size_t>(receiverNumber - 1)];
+    restore(QRect(state.origin, panelSize()));
+    state.cache.reset();
+    // No record holds this state, so the warning icon is decided again on the next pass.
+    state.cache.commState = std::numeric_limits<int32_t>::min();
+    drawMemoIcon(table, receiverNumber);
 }
 
 void CPanelRenderer::drawMemoIcons(const ReceiverTable& table) {

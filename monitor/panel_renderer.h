@@ -81,6 +81,10 @@ public:
     void buildLayout(const LayoutRequest& request, const ReceiverTable& table);
 
     void resetValueCaches();
+    // Puts one panel back to its layout-build form: its pixels from the clean background, its
+    // value cache forgotten so that the next live update draws every element again, and its memo
+    // icon. For what is drawn over a panel and has to go again.
+    void repaintPanel(const ReceiverTable& table, int receiverNumber);
     void drawMemoIcons(const ReceiverTable& table);
     void drawMemoIcon(const ReceiverTable& table, int receiverNumber);
 
@@ -109,6 +113,9 @@ public:
     bool imagesUsable() const;
 
     const QImage& contentImage() const { return content_; }
+    // For the overlays drawn over the panels after a live update (monitor/panel_show_overlay).
+    QImage& overlayTarget() { return content_; }
+    const CPanelImages& images() const { return images_; }
     const QImage& cleanImage() const { return clean_; }
     const QImage& stripImage() const { return strip_; }
     const PanelState& panel(int receiverNumber) const {

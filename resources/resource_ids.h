@@ -9,10 +9,11 @@ namespace tessaly {
 
 // ---- Menu bar and pop-up menus -------------------------------------------------------------
 constexpr int kPngMenuFile = 318;          // 164 x 214, pure red outside the shape
-constexpr int kPngMenuView = 319;          // 176 x 166, pure red outside the shape
+constexpr int kPngMenuView = 319;          // 176 x 221, pure red outside the shape
 constexpr int kPngMenuHelp = 411;          // 100 x 106, pure red outside the shape
 constexpr int kPngMenuSubHV = 407;         // 119 x 65, Horizontal / Vertical
 constexpr int kPngMenuSubSL = 408;         // 80 x 65, Small / Large
+constexpr int kPngMenuPanel = 432;         // 200 x 172, a panel's pop-up, red outside the shape
 constexpr int kPngSubMenuArrow = 409;      // 5 x 9, black is transparent
 constexpr int kPngButtonReady = 420;       // 60 x 28, green face, black is transparent
 constexpr int kPngButtonUnavailable = 421; // 60 x 28, dark face
@@ -130,7 +131,7 @@ constexpr std::array<PanelImageIds, 4> kPanelImageIds = {{
 // Every picture the program carries, in no particular order.
 inline constexpr int kAllArtworkIds[] = {
     // chrome
-    318, 319, 411, 407, 408, 409, 420, 421, 422, 424, 425, 427, 426, 311, 312,
+    318, 319, 411, 407, 408, 432, 409, 420, 421, 422, 424, 425, 427, 426, 311, 312,
     // splash, dialogs, application
     359, 314, 128,
     // lamps, memo, warning

@@ -271,4 +271,14 @@ for mode in 0 2 3; do
     shoot_window "$main" "monitor-${layout_names[$mode]}.png"
     stop_tessaly
 done
+shots=$build_dir/tools/show-shots/tessaly-show-shots
+if [ -x "$shots" ]; then
+    echo "Alarm cues:"
+    "$shots" "$work/show"
+    cp "$work/show/show-large-horizontal-flash-on.png" "$out_dir/alarms-large-horizontal.png"
+    cp "$work/show/show-small-vertical-flash-on.png" "$out_dir/alarms-small-vertical.png"
+    cp "$work/show/show-alarm-journal.png" "$out_dir/alarm-journal.png"
+    cp "$work/show/show-panel-menu.png" "$out_dir/panel-menu.png"
+    cp "$work/show/show-menu-bar-count.png" "$out_dir/menu-bar-alarms.png"
+fi
 echo "Pictures written to $out_dir"

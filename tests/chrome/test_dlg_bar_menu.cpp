@@ -94,6 +94,20 @@ TEST_F(BarMenuTest, ButtonTogglesMonitoringOnlyWithReceivers) {
               (std::vector<RecordedMessage>{{kCmdMonitorStartStop, kSwitchToggle, {}}}));
 }
 
+TEST_F(BarMenuTest, AlarmCountOpensTheJournalWhateverItReads) {
+    for (const int count : {0, 1, 7}) {
+        bar->setAlarmCount(count);
+        clickAt(bar, bar->alarmCountRect().center());
+    }
+    deliverPosted();
+    EXPECT_EQ(frame.codes(), (std::vector<int>(3, kCmdAlarmJournal)));
+    EXPECT_EQ(bar->alarmCountText(), "7 ALARMS");
+    bar->setAlarmCount(1);
+    EXPECT_EQ(bar->alarmCountText(), "1 ALARM");
+    bar->setAlarmCount(0);
+    EXPECT_EQ(bar->alarmCountText(), "NO ALARMS");
+}
+
 TEST_F(BarMenuTest, RelaysEveryCodeButMenuClosed) {
     for (const int code : {kCmdOpenEnvironment, kCmdExit, kCmdLayoutMode, kCmdAbout}) {
         postAppMessage(bar, code, code == kCmdLayoutMode ? 2 : 0);

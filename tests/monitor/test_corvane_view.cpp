@@ -208,8 +208,9 @@ TEST_F(CorvaneViewTest, TooltipsKeepShortTextsOnOneLine) {
         QCoreApplication::sendEvent(view->viewport(), &move);
         return view->tooltip().height() / QFontMetrics(view->tooltip().font()).lineSpacing();
     };
-    EXPECT_EQ(hover(6, &PanelHitAreas::warning), 1);
-    EXPECT_EQ(view->tooltip().text(), QStringLiteral("communication error"));
+    // While monitoring the warning's text is followed by the connection's health, a line each.
+    EXPECT_EQ(hover(6, &PanelHitAreas::warning), 2);
+    EXPECT_EQ(view->tooltip().text().section('\n', 0, 0), QStringLiteral("communication error"));
     EXPECT_EQ(hover(8, &PanelHitAreas::memo), 1);
     EXPECT_EQ(view->tooltip().text(), QStringLiteral("Demo receiver 8"));
     EXPECT_GE(hover(3, &PanelHitAreas::memo), 2);

@@ -318,15 +318,21 @@ TEST_F(MonitorControlTest, TooltipsForWarningsAndComments) {
     };
     TooltipChange change = control->mouseMoved(centre(1, &PanelHitAreas::warning), {});
     EXPECT_EQ(change.kind, TooltipChange::Show);
-    EXPECT_EQ(change.text, "communication error");
-    EXPECT_EQ(control->tooltipText(), "communication error");
+    EXPECT_EQ(change.text.section('\n', 0, 0), "communication error");
+    // While monitoring, the connection's health follows.
+    EXPECT_EQ(change.text.section('\n', 1), "no answer yet, 0 reconnects");
+    EXPECT_EQ(control->tooltipText(), change.text);
 
     // The same point again does nothing.
     EXPECT_EQ(control->mouseMoved(centre(1, &PanelHitAreas::warning), {}).kind,
               TooltipChange::None);
 
     change = control->mouseMoved(centre(3, &PanelHitAreas::warning), {});
-    EXPECT_EQ(change.text, "mute on");
+    EXPECT_EQ(change.text.section('\n', 0, 0), "mute on");
+
+    // The battery's forecast needs level steps or ten minutes of a show.
+    change = control->mouseMoved(centre(3, &PanelHitAreas::battery), {});
+    EXPECT_EQ(change.text, "battery: unknown");
 
     change = control->mouseMoved(centre(3, &PanelHitAreas::memo), {});
     EXPECT_EQ(change.text, QStringLiteral("line one\nB\u00fchne"));

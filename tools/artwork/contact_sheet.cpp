@@ -348,7 +348,9 @@ QImage contactSheet(const PictureSet& pictures) {
                                {{QRect(QPoint(6, 47), QPoint(175, 71)), "Align Channels", true},
                                 {QRect(QPoint(6, 72), QPoint(165, 96)), "RF Monitor mW"},
                                 {QRect(QPoint(6, 97), QPoint(165, 121)), "Monitor Matrix..."},
-                                {QRect(QPoint(6, 122), QPoint(165, 146)), "Lock for Show"}},
+                                {QRect(QPoint(6, 127), QPoint(165, 151)), "Alarm Journal"},
+                                {QRect(QPoint(6, 152), QPoint(165, 176)), "Show End Time\u2026"},
+                                {QRect(QPoint(6, 177), QPoint(165, 201)), "Lock for Show"}},
                                0),
                    QStringLiteral("319 View"), 2);
         flow.place(menuPreview(P, kPngMenuHelp, QStringLiteral("Help"),
@@ -366,6 +368,16 @@ QImage contactSheet(const PictureSet& pictures) {
                                 {QRect(QPoint(6, 34), QPoint(64, 61)), "Large"}},
                                -1),
                    QStringLiteral("408"), 2);
+        flow.place(
+            menuPreview(P, kPngMenuPanel, QString(),
+                        {{QRect(QPoint(6, 6), QPoint(193, 30)), "Acknowledge"},
+                         {QRect(QPoint(6, 36), QPoint(193, 60)), "Silence 15 min"},
+                         {QRect(QPoint(6, 61), QPoint(193, 85)), "Silence 1 h"},
+                         {QRect(QPoint(6, 86), QPoint(193, 110)), "Silence Until Unsilenced"},
+                         {QRect(QPoint(6, 111), QPoint(193, 135)), "Unsilence"},
+                         {QRect(QPoint(6, 141), QPoint(193, 165)), "Alarm Journal"}},
+                        -1),
+            QStringLiteral("432 panel"), 2);
 
         flow.heading(QStringLiteral("Panels as the monitor composes them (running, sample "
                                     "values)"));
