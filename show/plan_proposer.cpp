@@ -18,8 +18,12 @@ constexpr int kGridSize = kBandCount * kChannelsPerBand;
 // Randomised passes after the deterministic ones. Fixed, not timed, so that the same input
 // gives the same proposal on any machine; 60 receivers over three bands take well under a
 // second.
-constexpr int kRandomPasses = 400;
+constexpr int kRandomPasses = 600;
+constexpr int kLeastBlockingEvery = 50; // the slower kind of pass, now and then
 constexpr uint64_t kSeed = 0x7e55a1c0021d1a7eULL;
+// Then a depth-first search over channel sets that tries to beat the best pass, given this
+// many steps: bounded, so that its time is too.
+constexpr int64_t kSearchSteps = 20000;
 
 int64_t floorDiv(int64_t a, int64_t b) {
     const int64_t q = a / b;
@@ -210,6 +214,34 @@ public:
         return placed;
     }
 
+    // Depth-first over the channels in grid order, each taken or not, with room for as many as
+    // the band has receivers to place: looks for a set larger than `best` channels. Returns
+    // the channels per position like pass(), or nothing when it found no better set.
+    std::vector<int> search(int best) const {
+        std::array<int, kBandCount> demand{};
+        for (size_t position = 0; position < toAssign_.size(); ++position) {
+            ++demand[static_cast<size_t>(bandOf(position) - kFirstBand)];
+        }
+        std::vector<int> taken;
+        std::vector<int> found;
+        int64_t steps = kSearchSteps;
+        searchFrom(base_, 0, demand, taken, best, found, steps);
+        if (found.empty()) {
+            return {};
+        }
+        std::vector<int> placed(toAssign_.size(), -1);
+        for (const int index : found) {
+            for (size_t position = 0; position < toAssign_.size(); ++position) {
+                if (placed[position] < 0 &&
+                    bandOf(position) == kFirstBand + index / kChannelsPerBand) {
+                    placed[position] = index;
+                    break;
+                }
+            }
+        }
+        return placed;
+    }
+
     // Receivers of a band are interchangeable: a receiver whose own channel is among those
     // chosen for its band keeps it, the others take the rest lowest first, in number order.
     PlanProposal proposal(const std::vector<int>& placed) const {
@@ -263,6 +295,47 @@ public:
 
 private:
     int bandOf(size_t position) const { return receivers_[toAssign_[position]].band; }
+
+    void searchFrom(const PlanState& state, int index, std::array<int, kBandCount>& demand,
+                    std::vector<int>& taken, int& best, std::vector<int>& found,
+                    int64_t& steps) const {
+        if (steps-- <= 0) {
+            return;
+        }
+        if (static_cast<int>(taken.size()) > best) {
+            best = static_cast<int>(taken.size());
+            found = taken;
+        }
+        // What could still be added: per band, the free channels ahead, up to its demand.
+        int bound = static_cast<int>(taken.size());
+        for (int band = 0; band < kBandCount; ++band) {
+            int free = 0;
+            for (int i = std::max(index, band * kChannelsPerBand);
+                 i < (band + 1) * kChannelsPerBand; ++i) {
+                free += !state.blocked(i);
+            }
+            bound += std::min(free, demand[static_cast<size_t>(band)]);
+        }
+        if (bound <= best) {
+            return;
+        }
+        for (int next = index; next < kGridSize; ++next) {
+            int& room = demand[static_cast<size_t>(next / kChannelsPerBand)];
+            if (room == 0 || state.blocked(next)) {
+                continue;
+            }
+            PlanState with = state;
+            with.add(gridKhz(next));
+            --room;
+            taken.push_back(next);
+            searchFrom(with, next + 1, demand, taken, best, found, steps);
+            taken.pop_back();
+            ++room;
+            if (steps <= 0) {
+                return;
+            }
+        }
+    }
 
     const std::vector<PlanReceiver>& receivers_;
     PlanState base_;
@@ -369,6 +442,12 @@ PlanProposal proposePlan(const std::vector<PlanReceiver>& receivers,
                                round % 4 < 2 ? Choice::FirstFree : Choice::LeastBlocking, keepOwn));
         if (best.unassigned.empty() && best.changedCount() == 0) {
             break; // nothing left to improve
+        }
+    }
+    if (!best.unassigned.empty()) {
+        const std::vector<int> placed = proposer.search(static_cast<int>(best.assignment.size()));
+        if (!placed.empty()) {
+            consider(placed);
         }
     }
     return best;
