@@ -12,11 +12,12 @@ constexpr int kExitUsage = 2;
 constexpr int kExitFile = 3; // a file could not be read or written
 
 struct Options {
-    QString command; // monitor, upload, download, scan
+    QString command; // monitor, upload, download, scan, coordinate
     QString environmentPath;
     QString outputPath; // download -o
     int seconds = 0;    // monitor --seconds; 0 runs until interrupted
     bool json = false;
+    bool assign = false; // coordinate --assign
     bool trace = false;
     bool help = false;
     bool version = false;
