@@ -8,6 +8,7 @@
 #include "monitor/corvane_view.h"
 #include "protocol/settings.h"
 #include "resources/resource_ids.h"
+#include "show/coordination.h"
 
 #include <QIcon>
 
@@ -38,6 +39,7 @@ bool CCorvaneApp::initInstance() {
     }
 
     loadSettings();
+    loadCoordinationThresholds(programSettings().filePath());
 
     document_ = std::make_unique<CCorvaneDoc>();
     frame_ = std::make_unique<CMainFrame>();
