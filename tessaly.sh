@@ -54,7 +54,7 @@ run_tests() {
 # explains what is suppressed. TESSALY_SKIP_SANITIZE=1 leaves them out of `test`.
 asan_dir=${TESSALY_ASAN_DIR:-$root/build-asan}
 tsan_dir=${TESSALY_TSAN_DIR:-$root/build-tsan}
-asan_layers=(protocol comm sim cli reliability)
+asan_layers=(protocol show comm sim cli reliability)
 # The simulator's threads run under TSan inside the comm and reliability tests. The cli tests
 # start programs from a process whose simulator thread is running, and TSan does not support a
 # fork in a threaded process (it reports false races and kills the child); tessaly-cli itself is
