@@ -1,6 +1,7 @@
 #include "app/about_dlg.h"
 
 #include "chrome/shell_dlg_font.h"
+#include "protocol/settings.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -25,6 +26,12 @@ CAboutDlg::CAboutDlg(const QString& fullVersion, QWidget* parent) : QDialog(pare
     icon->setFixedSize(kIconSize, kIconSize);
     version_ = new QLabel(QStringLiteral("Tessaly Version ") + fullVersion, this);
     version_->setObjectName(QStringLiteral("version"));
+    settings_ = new QLabel(
+        QStringLiteral("Settings: %1")
+            .arg(QString::fromStdString(settingsSourceText(programSettings().sourcePath))),
+        this);
+    settings_->setObjectName(QStringLiteral("settings"));
+    settings_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -33,7 +40,10 @@ CAboutDlg::CAboutDlg(const QString& fullVersion, QWidget* parent) : QDialog(pare
     auto* row = new QHBoxLayout;
     row->addWidget(icon, 0, Qt::AlignTop);
     row->addSpacing(12);
-    row->addWidget(version_, 1, Qt::AlignVCenter);
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(version_);
+    texts->addWidget(settings_);
+    row->addLayout(texts, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(buttons);
@@ -42,6 +52,10 @@ CAboutDlg::CAboutDlg(const QString& fullVersion, QWidget* parent) : QDialog(pare
 
 QString CAboutDlg::versionLine() const {
     return version_->text();
+}
+
+QString CAboutDlg::settingsLine() const {
+    return settings_->text();
 }
 
 } // namespace tessaly

@@ -39,12 +39,12 @@ QString helpText() {
                "  -h, --help       print this text and exit\n"
                "  --version        print the version and exit\n"
                "\n"
-               "Settings are read from %1 in the directory Tessaly is started from; without\n"
-               "it every setting keeps its default. Help, Help in the program opens the "
-               "manual\n"
-               "(the package installs it as /usr/%2/Tessaly_e.html).\n"
+               "%1"
+               "\n"
+               "Help, Help in the program opens the manual (the package installs it as\n"
+               "/usr/%2/Tessaly_e.html).\n"
                "Qt's own options such as -platform are accepted too.\n")
-        .arg(QLatin1String(kSettingsFileName), QLatin1String(kInstalledManualDirectory));
+        .arg(QString::fromStdString(settingsHelpText()), QLatin1String(kInstalledManualDirectory));
 }
 
 QString versionText() {

@@ -14,15 +14,18 @@
 
 namespace tessaly {
 
-namespace {
-constexpr const char* kApplicationId = "Corvane.AppID.NoVersion";
-} // namespace
+void setApplicationIdentity() {
+    QCoreApplication::setApplicationName(QStringLiteral("Tessaly"));
+    // No display name: Qt would append it to every window title ("TESSALY — Tessaly"), and
+    // message boxes take the application name in its place.
+    QCoreApplication::setOrganizationName(QStringLiteral("Brevant"));
+    // Wayland shells and taskbars find the icon and the name through the installed desktop
+    // entry, so they are told its name rather than the program's identifier.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopEntryName));
+}
 
 CCorvaneApp::CCorvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
-    setApplicationName(QStringLiteral("Tessaly"));
-    setApplicationDisplayName(QStringLiteral("Tessaly"));
-    setOrganizationName(QStringLiteral("Brevant"));
-    setDesktopFileName(QString::fromLatin1(kApplicationId));
+    setApplicationIdentity();
     setWindowIcon(QIcon(QStringLiteral(":/png/%1.png").arg(kIconApplication)));
 }
 
@@ -39,7 +42,7 @@ bool CCorvaneApp::initInstance() {
     }
 
     loadSettings();
-    loadCoordinationThresholds(programSettings().filePath());
+    loadCoordinationThresholds(programSettings().sourcePath);
 
     document_ = std::make_unique<CCorvaneDoc>();
     frame_ = std::make_unique<CMainFrame>();

@@ -6,6 +6,12 @@
 
 namespace tessaly {
 
+// The installed desktop entry is org.tessaly.Tessaly.desktop.
+constexpr const char* kDesktopEntryName = "org.tessaly.Tessaly";
+
+// Names the running application: its name, organisation and desktop entry.
+void setApplicationIdentity();
+
 class CCorvaneDoc;
 class CMainFrame;
 class CSingleInstance;

@@ -28,7 +28,9 @@ CSingleInstance::~CSingleInstance() {
 }
 
 QString CSingleInstance::defaultKey() {
-    return QStringLiteral("tessaly-%1").arg(static_cast<qulonglong>(getuid()));
+    return QStringLiteral("%1-%2")
+        .arg(QString::fromLatin1(kApplicationId))
+        .arg(static_cast<qulonglong>(getuid()));
 }
 
 CSingleInstance::Role CSingleInstance::claim(int waitMs) {

@@ -9,6 +9,9 @@
 
 namespace tessaly {
 
+// The program's application identifier; one instance runs per identifier and user.
+constexpr const char* kApplicationId = "Corvane.AppID.NoVersion";
+
 // One running Tessaly per user. The first start holds a lock file and listens on a local
 // socket; a later start finds the lock taken, asks the first through the socket to bring its
 // window forward, and ends.
@@ -27,6 +30,7 @@ public:
     // but could not be reached within `waitMs`.
     Role claim(int waitMs = kDefaultWaitMs);
 
+    // The application identifier and the user id.
     static QString defaultKey();
     static constexpr int kDefaultWaitMs = 3000;
 

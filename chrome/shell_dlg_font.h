@@ -16,4 +16,8 @@ QFont shellDlgFont(int pixelHeight, int weight = kWeightNormal);
 // `width` gets the font narrowed (same height and weight) until it does, down to a limit.
 QFont fontFitting(const QFont& font, const QString& text, int width);
 
+// As fontFitting, and when the narrowest font is still too wide, a smaller one, down to a
+// limit: for texts that must show whole, such as receiver names.
+QFont fontFittingWhole(const QFont& font, const QString& text, int width);
+
 } // namespace tessaly

@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 
+#include "protocol/settings.h"
+
 #include <QFileInfo>
 
 namespace tessaly::cli {
@@ -145,8 +147,8 @@ QString usageText(const QString& command) {
            "  download ENV.ini [-o OUT.ini]            read every receiver's settings\n"
            "  scan                                     find receivers on the LAN\n"
            "  coordinate ENV.ini [--json] [--assign [-o OUT.ini]]   frequency conflicts\n"
-           "Options: --trace (engine traces on stderr), --help, --version.\n"
-           "Settings come from Tessaly.ini in the current directory.\n"
+           "Options: --trace (engine traces on stderr), --help, --version.\n" +
+           QString::fromStdString(settingsHelpText()) +
            "Exit codes: 0 ok, 1 a receiver failed (coordinate: conflicts found), 2 usage\n"
            "error, 3 file error.\n";
 }

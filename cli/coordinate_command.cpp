@@ -70,7 +70,7 @@ int runCoordinate(const Options& options, QTextStream& out, QTextStream& err) {
     }
     ReceiverTable table;
     readEnvironmentFile(options.environmentPath.toStdString(), table);
-    loadCoordinationThresholds(programSettings().filePath());
+    loadCoordinationThresholds(programSettings().sourcePath);
     const CoordinationThresholds& thresholds = coordinationThresholds();
 
     std::vector<Carrier> carriers = carriersOf(table);

@@ -3,13 +3,13 @@
 #include "chrome/menu_commands.h"
 #include "chrome/user_prompts.h"
 #include "comm/app_message.h"
+#include "comm/message_codes.h"
 #include "protocol/environment_file.h"
 #include "protocol/program_flags.h"
 #include "protocol/settings.h"
 
 #include <QEvent>
 #include <QFile>
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -17,7 +17,6 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QScrollBar>
-#include <QStyle>
 
 #include <algorithm>
 
@@ -30,9 +29,26 @@ namespace {
 constexpr const char* kNotEnoughMemoryText = "Not Enough Memory(2)";
 constexpr int kTooltipMaxWidth = 240;
 constexpr int kTooltipFontPixels = 14;
-constexpr int kTooltipFrameWidth = 2 * (2 + 1) + 2; // padding and border both sides, rounding
-constexpr QPoint kTooltipOffset(4, 20);             // below the pointer, clear of its tip
+constexpr QPoint kTooltipOffset(4, 20); // below the pointer, clear of its tip
 constexpr int kLineStepsPerContent = 100;
+constexpr int kScrollBarExtent = 14;
+
+// Scroll bars in the slate greys of the menu bar, so that they do not glare beside the panels.
+QString darkScrollBarStyle() {
+    return QStringLiteral(
+               "QScrollBar { background: #181B20; border: none; margin: 0; }"
+               "QScrollBar:vertical { width: %1px; }"
+               "QScrollBar:horizontal { height: %1px; }"
+               "QScrollBar::handle { background: #3A404B; border: 1px solid #4A515E;"
+               " border-radius: 4px; }"
+               "QScrollBar::handle:hover { background: #4A515E; }"
+               "QScrollBar::handle:pressed { background: #2C60D2; border-color: #2C60D2; }"
+               "QScrollBar::handle:vertical { min-height: 24px; margin: 2px 2px; }"
+               "QScrollBar::handle:horizontal { min-width: 24px; margin: 2px 2px; }"
+               "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: none; }"
+               "QScrollBar::add-page, QScrollBar::sub-page { background: none; }")
+        .arg(kScrollBarExtent);
+}
 constexpr int kDefaultRefreshMs = 100;
 
 // Copies the part of `source` inside `sourceRect` to `at`, leaving what lies beyond the image
@@ -75,6 +91,14 @@ CCorvaneView::CCorvaneView(QWidget* parent, MonitorEngineFactory engineFactory,
     QPalette black = viewport()->palette();
     black.setColor(QPalette::Window, Qt::black);
     viewport()->setPalette(black);
+    horizontalScrollBar()->setStyleSheet(darkScrollBarStyle());
+    verticalScrollBar()->setStyleSheet(darkScrollBarStyle());
+    auto* corner = new QWidget(this);
+    QPalette slate = corner->palette();
+    slate.setColor(QPalette::Window, QColor(0x18, 0x1B, 0x20));
+    corner->setPalette(slate);
+    corner->setAutoFillBackground(true);
+    setCornerWidget(corner);
 
     control_ = std::make_unique<CMonitorControl>(
         renderer_, static_cast<IMonitorHost&>(*this), programReceiverTable(),
@@ -93,7 +117,6 @@ CCorvaneView::CCorvaneView(QWidget* parent, MonitorEngineFactory engineFactory,
     tooltip_->setStyleSheet(QStringLiteral(
         "QLabel { background-color: #FFFF00; color: #000000; border: 1px solid #000000; "
         "padding: 2px; }"));
-    tooltip_->setWordWrap(true);
     tooltip_->hide();
 }
 
@@ -133,6 +156,9 @@ bool CCorvaneView::event(QEvent* event) {
 
 bool CCorvaneView::onCommand(int code, int value, const QString& path) {
     bool done = true;
+    if (code == kEvMainWindowMoved) {
+        updateScrollRanges(); // more or less of the view may now lie beyond the work area
+    }
     if (code == kCmdMonitorMatrix) {
         panelActions_->monitorMatrix();
     } else if (!fileActions_->handleCommand(code, path, &done)) {
@@ -167,19 +193,32 @@ void CCorvaneView::mouseMoved(QPoint clientPoint) {
     if (change.kind == TooltipChange::Hide) {
         hideTooltip();
     } else if (change.kind == TooltipChange::Show) {
-        // One line when the text fits, wrapped at the maximum width otherwise.
-        const QFontMetrics metrics(tooltip_->font());
-        int widest = 0;
-        for (const QString& line : change.text.split(QLatin1Char('\n'))) {
-            widest = std::max(widest, metrics.horizontalAdvance(line));
-        }
-        tooltip_->setText(change.text);
-        tooltip_->setFixedWidth(std::min(kTooltipMaxWidth, widest + kTooltipFrameWidth));
-        tooltip_->adjustSize();
+        showTooltipText(change.text);
         tooltip_->move(viewport()->mapToGlobal(clientPoint) + kTooltipOffset);
         tooltip_->show();
         tooltip_->raise();
     }
+}
+
+void CCorvaneView::showTooltipText(const QString& text) {
+    // One line when the text fits, wrapped at the maximum width otherwise. The label measures
+    // itself, so its border, padding and indent are part of the width it asks for.
+    tooltip_->setWordWrap(false);
+    tooltip_->setMinimumSize(0, 0);
+    tooltip_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    tooltip_->setText(text);
+    const QSize oneLine = tooltip_->sizeHint();
+    if (oneLine.width() <= kTooltipMaxWidth) {
+        tooltip_->setFixedSize(oneLine);
+        return;
+    }
+    tooltip_->setWordWrap(true);
+    tooltip_->setFixedWidth(kTooltipMaxWidth);
+    tooltip_->setFixedHeight(tooltip_->heightForWidth(kTooltipMaxWidth));
+}
+
+const QLabel& CCorvaneView::tooltip() const {
+    return *tooltip_;
 }
 
 void CCorvaneView::hideTooltip() {
@@ -263,9 +302,21 @@ void CCorvaneView::scrollContentsBy(int /*dx*/, int /*dy*/) {
     viewport()->update();
 }
 
+QSize CCorvaneView::hiddenBeyondWorkArea() const {
+    const QScreen* screen = window()->screen();
+    if (!hasMainWindow() || screen == nullptr || !window()->isVisible()) {
+        return {};
+    }
+    const QRect work = screen->availableGeometry();
+    const QRect shown(viewport()->mapToGlobal(QPoint(0, 0)), viewport()->size());
+    return {std::max(0, shown.right() - work.right()), std::max(0, shown.bottom() - work.bottom())};
+}
+
 void CCorvaneView::updateScrollRanges() {
     const QSize content = renderer_.contentSize();
-    const QSize page = viewport()->size();
+    // A window fitted to the work area's height but placed below its top reaches past it: the
+    // scroll range grows by what cannot be seen, so that the last panel can be shown whole.
+    const QSize page = viewport()->size() - hiddenBeyondWorkArea();
     QScrollBar* horizontal = horizontalScrollBar();
     QScrollBar* vertical = verticalScrollBar();
     horizontal->setRange(0, std::max(0, content.width() - page.width()));
@@ -288,6 +339,11 @@ void CCorvaneView::layoutBuilt() {
 
 void CCorvaneView::invalidate() {
     viewport()->update();
+}
+
+void CCorvaneView::scrollToOrigin() {
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
 }
 
 bool CCorvaneView::hasMainWindow() const {
@@ -324,9 +380,8 @@ PlatformMetrics CCorvaneView::platformMetrics() const {
     metrics.sizingFrameWidth = std::max(0, inner.left() - outer.left());
     metrics.sizingFrameHeight = std::max(0, outer.bottom() - inner.bottom());
     metrics.captionHeight = std::max(0, inner.top() - outer.top() - metrics.sizingFrameHeight);
-    const int scrollExtent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-    metrics.verticalScrollBarWidth = scrollExtent;
-    metrics.horizontalScrollBarHeight = scrollExtent;
+    metrics.verticalScrollBarWidth = verticalScrollBar()->sizeHint().width();
+    metrics.horizontalScrollBarHeight = horizontalScrollBar()->sizeHint().height();
     const QScreen* screen = main->screen();
     if (screen != nullptr) {
         metrics.dpiY = static_cast<int>(screen->logicalDotsPerInchY());

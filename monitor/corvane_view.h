@@ -51,6 +51,8 @@ public:
     CPanelActions& panelActions() { return *panelActions_; }
     const CPanelRenderer& renderer() const { return renderer_; }
     QPoint scrollPosition() const;
+    // The yellow tooltip over the warning icons and the memo marks.
+    const QLabel& tooltip() const;
 
 protected:
     bool event(QEvent* event) override;
@@ -67,6 +69,7 @@ private:
     // IMonitorHost
     void layoutBuilt() override;
     void invalidate() override;
+    void scrollToOrigin() override;
     bool hasMainWindow() const override;
     bool mainWindowMaximised() const override;
     QRect mainWindowRect() const override;
@@ -75,9 +78,11 @@ private:
     PlatformMetrics platformMetrics() const override;
     void imageCreationFailed() override;
 
+    QSize hiddenBeyondWorkArea() const;
     void updateScrollRanges();
     void paintBlocks(QPainter& painter, QSize client);
     void mouseMoved(QPoint clientPoint);
+    void showTooltipText(const QString& text);
     void hideTooltip();
 
     CPanelRenderer renderer_;

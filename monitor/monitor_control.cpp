@@ -168,6 +168,7 @@ void CMonitorControl::changeLayoutMode(int layoutMode) {
     buildLayout(monitoring_);
     renderer_.drawMemoIcons(table_);
     redraw();
+    host_.scrollToOrigin();
     host_.invalidate();
 }
 
@@ -226,6 +227,9 @@ void CMonitorControl::takeOverTable(const ReceiverTable& newTable, bool fromEnvi
         setAllFitFlags(kFitWindow);
     }
     replaceReceiverTable();
+    if (fromEnvironmentFile) {
+        host_.scrollToOrigin();
+    }
     if (monitoring_ != 0) {
         restartEnginesLater();
     } else {

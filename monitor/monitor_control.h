@@ -44,6 +44,8 @@ public:
     virtual void layoutBuilt() = 0;
     // The content image changed: repaint.
     virtual void invalidate() = 0;
+    // Another file or layout mode: the list starts again from its first panel.
+    virtual void scrollToOrigin() {}
 
     virtual bool hasMainWindow() const = 0;
     virtual bool mainWindowMaximised() const = 0;

@@ -1,8 +1,10 @@
 #include "monitor/panel_renderer.h"
 
+#include "chrome/shell_dlg_font.h"
 #include "chrome/text_functions.h"
 #include "protocol/frequency.h"
 
+#include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
 
@@ -481,9 +483,14 @@ void CPanelRenderer::drawAfMeter(QPoint at, int32_t level) {
 
 void CPanelRenderer::drawName(QPainter& painter, const PanelState& panel, const std::string& name) {
     const QRect area = placed(panel, panelElementPositions(layoutMode_).nameArea);
-    painter.setFont(fonts_.name);
+    const QString text = textFromBytes(name);
+    // Ten wide capitals overrun the narrow name area of the vertical panels. A smaller font
+    // keeps the baseline of the others.
+    const QFont fitted = fontFittingWhole(fonts_.name, text, area.width());
+    const int drop = QFontMetrics(fonts_.name).ascent() - QFontMetrics(fitted).ascent();
+    painter.setFont(fitted);
     restore(area);
-    drawAreaText(painter, area, textFromBytes(name));
+    drawAreaText(painter, area.adjusted(0, drop, 0, 0), text);
 }
 
 void CPanelRenderer::drawFrequency(QPainter& painter, const PanelState& panel, int32_t khz) {

@@ -5,7 +5,9 @@
 #include "protocol/ini_file.h"
 #include "protocol/number_text.h"
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace tessaly {
 
@@ -121,12 +123,62 @@ void applySettings(const Settings& settings) {
     table.fillDefaultFrequency(settings.defaultFreqText);
 }
 
-void loadSettings() {
+SettingsPlaces processSettingsPlaces() {
+    SettingsPlaces places;
     std::error_code error;
-    std::string directory = std::filesystem::current_path(error).string();
-    Settings probe;
-    probe.directory = directory;
-    applySettings(readSettingsFile(probe.filePath(), directory));
+    places.startDirectory = std::filesystem::current_path(error).string();
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    if (configHome != nullptr && configHome[0] == '/') {
+        places.configHome = configHome;
+    } else if (home != nullptr && home[0] == '/') {
+        places.configHome = std::string(home) + "/.config";
+    }
+    return places;
+}
+
+std::vector<std::string> settingsFileCandidates(const SettingsPlaces& places) {
+    std::vector<std::string> candidates;
+    Settings start;
+    start.directory = places.startDirectory;
+    candidates.push_back(start.filePath());
+    for (const std::string& base : {places.configHome, places.systemConfig}) {
+        if (!base.empty()) {
+            candidates.push_back(base + "/tessaly/" + kSettingsFileName);
+        }
+    }
+    return candidates;
+}
+
+std::string findSettingsFile(const SettingsPlaces& places) {
+    for (const std::string& candidate : settingsFileCandidates(places)) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(candidate, error) && std::ifstream(candidate)) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+std::string settingsSourceText(const std::string& sourcePath) {
+    return sourcePath.empty() ? std::string("defaults") : sourcePath;
+}
+
+std::string settingsHelpText() {
+    return std::string("Settings are read from the first ") + kSettingsFileName +
+           " found in the start directory,\n"
+           "in $XDG_CONFIG_HOME/tessaly (by default ~/.config/tessaly) and in "
+           "/etc/xdg/tessaly;\nwithout one every setting keeps its default. Started here, "
+           "the settings come from:\n  " +
+           settingsSourceText(findSettingsFile(processSettingsPlaces())) + "\n";
+}
+
+void loadSettings() {
+    const SettingsPlaces places = processSettingsPlaces();
+    const std::string source = findSettingsFile(places);
+    Settings settings = readSettingsFile(source, places.startDirectory);
+    settings.sourcePath = source;
+    applySettings(settings);
 }
 
 Settings& programSettings() {

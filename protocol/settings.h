@@ -51,7 +51,8 @@ struct DisplayState {
     WindowRect posVer; // remembered for every other mode
 };
 
-// The program settings, read once at start-up from Tessaly.ini in the start directory.
+// The program settings, read once at start-up from the first Tessaly.ini found (see
+// settingsFileCandidates).
 struct Settings {
     int32_t splashTimeSec = 3;
     int32_t commIntervalMs = 100;
@@ -68,7 +69,8 @@ struct Settings {
     int32_t defaultBand = 2;
     std::string helpUrl = "docs\\Tessaly_e.chm";
 
-    std::string directory; // the start directory
+    std::string directory;  // the start directory
+    std::string sourcePath; // the file the settings were read from; empty: every default
     int32_t defaultFreqKhz = 710125;
     std::string defaultFreqText = "710.125";
 
@@ -81,7 +83,27 @@ void readPair(std::string_view text, MatrixPair& pair);
 // Reads the settings of the INI file at `path` (a missing file gives every default).
 Settings readSettingsFile(const std::string& path, const std::string& directory);
 
-// Start-up: reads Tessaly.ini from the current directory into programSettings(), resets the
+// Where Tessaly.ini may be: the start directory first (an installation's own settings beside its
+// files), then the user's configuration folder, then the system's.
+struct SettingsPlaces {
+    std::string startDirectory;
+    std::string configHome; // $XDG_CONFIG_HOME, else $HOME/.config; may be empty
+    std::string systemConfig = "/etc/xdg";
+};
+
+// The places of this process: its current directory and its environment. A relative
+// $XDG_CONFIG_HOME is ignored, as the base directory rules ask.
+SettingsPlaces processSettingsPlaces();
+// The paths looked at, in order.
+std::vector<std::string> settingsFileCandidates(const SettingsPlaces& places);
+// The first candidate that is a readable file; empty when there is none.
+std::string findSettingsFile(const SettingsPlaces& places);
+// The file the settings come from, "defaults" for none.
+std::string settingsSourceText(const std::string& sourcePath);
+// For --help: the search order in words and the file a start here would read.
+std::string settingsHelpText();
+
+// Start-up: reads the first Tessaly.ini found into programSettings(), resets the
 // display state from it, and writes the communication values and the default frequency into
 // the program-wide receiver table.
 void loadSettings();

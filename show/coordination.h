@@ -45,6 +45,7 @@ CoordinationThresholds readCoordinationThresholds(const IniFile& ini);
 
 // The thresholds in use, read once at start-up beside the other settings.
 CoordinationThresholds& coordinationThresholds();
+// Reads them from the settings file in use (an empty path: every default).
 void loadCoordinationThresholds(const std::string& settingsPath);
 
 enum class ConflictKind { Same, Spacing, Im3TwoTx, Im5TwoTx, Im3ThreeTx };

@@ -1,5 +1,6 @@
 #include "app/command_line_info.h"
 #include "app/version_info.h"
+#include "protocol/settings.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -38,7 +39,9 @@ TEST(CommandLineInfo, TheFileToOpenMayFollowTheEndOfOptions) {
 TEST(CommandLineInfo, TextsNameTheVersionAndTheSettingsFile) {
     EXPECT_EQ(versionText(), QStringLiteral("tessaly ") + fullVersionText() + '\n');
     EXPECT_TRUE(helpText().startsWith(QStringLiteral("Usage: tessaly [ENVIRONMENT.ini]\n")));
-    EXPECT_TRUE(helpText().contains(QStringLiteral("Tessaly.ini")));
+    EXPECT_TRUE(helpText().contains(QStringLiteral("/etc/xdg/tessaly")));
+    const std::string source = settingsSourceText(findSettingsFile(processSettingsPlaces()));
+    EXPECT_TRUE(helpText().contains(QString::fromStdString("come from:\n  " + source + "\n")));
 }
 
 // The program answers without a display: were the application object created first, Qt would

@@ -1,3 +1,4 @@
+#include "app/corvane_app.h"
 #include "app/main_frame.h"
 #include "app/version_info.h"
 #include "chrome/dlg_bar_menu.h"
@@ -324,4 +325,12 @@ TEST_F(MainFrameTest, NoClosesWithoutSaving) {
     requestClose();
     EXPECT_FALSE(frame.isVisible());
     EXPECT_TRUE(view->calls.empty());
+}
+
+// Shells find the icon through the installed desktop entry; Qt must not append a display name
+// to the window titles.
+TEST(ApplicationIdentity, NamesTheInstalledDesktopEntry) {
+    setApplicationIdentity();
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("org.tessaly.Tessaly"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("Tessaly"));
 }

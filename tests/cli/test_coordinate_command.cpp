@@ -27,7 +27,7 @@ struct Result {
 
 class CoordinateCommand : public ::testing::Test {
 protected:
-    void SetUp() override { programSettings().directory = dir_.path(); }
+    void SetUp() override { programSettings().sourcePath = dir_.file("Tessaly.ini"); }
 
     // Receivers 1, 2, ... on the given frequency texts.
     QString environment(const std::vector<std::string>& freqs) const {

@@ -9,11 +9,17 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QImage>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
 #include <QScrollBar>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 using namespace tessaly;
 
@@ -139,6 +145,74 @@ TEST_F(CorvaneViewTest, LargeHorizontalStripStaysOnTopWhileScrollingDown) {
     EXPECT_EQ(before.copy(0, 0, 900, 24), after.copy(0, 0, 900, 24));
     // Panel 2 now sits where panel 1 was.
     EXPECT_EQ(after.copy(0, 24, 900, 96), before.copy(0, 24 + 96, 900, 96));
+}
+
+TEST_F(CorvaneViewTest, AnotherLayoutModeOrFileStartsAtTheFirstPanel) {
+    tessaly::testing::TempDir dir;
+    const std::string path = dir.path() + "/hall.ini";
+    {
+        std::ofstream file(path);
+        file << "[monitor]\nmode=1\n[receiver]\ncnt=40\n";
+    }
+    view->fileActions().setConfigDialogRunner([](QWidget*, const ReceiverTable& read) {
+        ConfigDialogOutcome outcome;
+        outcome.takeOver = true;
+        outcome.table.copyFrom(read);
+        return outcome;
+    });
+    const std::function<void()> changes[] = {
+        [this] { view->control().handleCommand(kCmdLayoutMode, kLayoutSmallHorizontal); },
+        [this, &path] { view->openEnvironmentFile(QString::fromStdString(path)); },
+    };
+    for (const auto& change : changes) {
+        showMode(kLayoutLargeHorizontal, 60, false);
+        QScrollBar* vertical = view->verticalScrollBar();
+        vertical->setValue(vertical->maximum());
+        ASSERT_GT(vertical->value(), 0);
+        change();
+        EXPECT_GT(vertical->maximum(), 0); // the new list is long enough to scroll
+        EXPECT_EQ(view->scrollPosition(), QPoint(0, 0));
+    }
+}
+
+TEST_F(CorvaneViewTest, WindowPastTheWorkAreaStillScrollsToTheLastPanel) {
+    QWidget main;
+    auto* layout = new QVBoxLayout(&main);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view.get());
+    main.move(0, 30); // the fit takes the whole work area's height: 30 px reach past its bottom
+    main.show();
+    showMode(kLayoutSmallHorizontal, 60, false);
+    QCoreApplication::processEvents();
+
+    const QRect work = main.screen()->availableGeometry();
+    ASSERT_GT(main.geometry().bottom(), work.bottom());
+    const int visible = work.bottom() + 1 - view->viewport()->mapToGlobal(QPoint(0, 0)).y();
+    const int content = view->renderer().contentSize().height();
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), content - visible);
+    view->setParent(nullptr);
+}
+
+TEST_F(CorvaneViewTest, TooltipsKeepShortTextsOnOneLine) {
+    showMode(kLayoutSmallHorizontal, 8, true); // receiver 6 has a communication error
+    programReceiverTable().byNumber(8).comment = "Demo receiver 8";
+    programReceiverTable().byNumber(3).comment =
+        "a comment far too long for one line of the tooltip, so it wraps";
+    view->control().takeOverTable(programReceiverTable(), false);
+    view->control().refresh();
+    const auto hover = [this](int number, HitRect PanelHitAreas::*area) {
+        const HitRect r = view->renderer().panel(number).hit.*area;
+        const QPointF at((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        QMouseEvent move(QEvent::MouseMove, at, view->viewport()->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view->viewport(), &move);
+        return view->tooltip().height() / QFontMetrics(view->tooltip().font()).lineSpacing();
+    };
+    EXPECT_EQ(hover(6, &PanelHitAreas::warning), 1);
+    EXPECT_EQ(view->tooltip().text(), QStringLiteral("communication error"));
+    EXPECT_EQ(hover(8, &PanelHitAreas::memo), 1);
+    EXPECT_EQ(view->tooltip().text(), QStringLiteral("Demo receiver 8"));
+    EXPECT_GE(hover(3, &PanelHitAreas::memo), 2);
 }
 
 TEST_F(CorvaneViewTest, CommandLineFileIsTakenOverWithPendingChanges) {

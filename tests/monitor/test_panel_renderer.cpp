@@ -384,3 +384,25 @@ TEST(PanelRendererMissingImages, MissingPicturesDrawNothingAndKeepTheDefaultSize
     // The lamp area of the meters' hit rectangle used the 100 x 100 default.
     EXPECT_EQ(renderer.panel(1).hit.meters.right, 848 + 100);
 }
+
+// Ten capitals, the widest a name can be, must show whole in the narrow vertical panels: the
+// left edge of the name area stays clear and the name is drawn.
+class NameFitTest : public PanelRendererTest,
+                    public ::testing::WithParamInterface<std::tuple<int, const char*>> {};
+
+TEST_P(NameFitTest, TenCharacterNameShowsWhole) {
+    const auto [layoutMode, name] = GetParam();
+    build(layoutMode, 1);
+    table.byNumber(1).name = name;
+    renderer.liveUpdate(table, values);
+    const QRect area = panelElementPositions(layoutMode).nameArea;
+    const QRect leftEdge(area.topLeft(), QSize(1, area.height()));
+    EXPECT_TRUE(sameAsClean(renderer, leftEdge)) << name;
+    EXPECT_FALSE(sameAsClean(renderer, area)) << name;
+    EXPECT_EQ(renderer.cache(1).name, name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    VerticalModes, NameFitTest,
+    ::testing::Combine(::testing::Values(kLayoutLargeVertical, kLayoutSmallVertical),
+                       ::testing::Values("SAXOPHONE1", "WORSHIP MD", "WWWWWWWWWW")));

@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
 #include <unistd.h>
 
 using namespace tessaly;
@@ -83,6 +88,61 @@ TEST(Settings, PathHasOneSeparator) {
     EXPECT_EQ(s.filePath(), "/opt/show/Tessaly.ini");
 }
 
+// Which of the three places hold a Tessaly.ini (start, user, system), and which one is read.
+struct LookupCase {
+    std::array<bool, 3> present;
+    int chosen; // -1: none, every default
+};
+
+class SettingsLookup : public ::testing::TestWithParam<LookupCase> {};
+
+TEST_P(SettingsLookup, FirstPlaceHoldingTheFileWins) {
+    TempDir dir;
+    const SettingsPlaces places{dir.file("start"), dir.file("user"), dir.file("system")};
+    const std::vector<std::string> candidates = settingsFileCandidates(places);
+    ASSERT_EQ(candidates, (std::vector<std::string>{dir.file("start/Tessaly.ini"),
+                                                    dir.file("user/tessaly/Tessaly.ini"),
+                                                    dir.file("system/tessaly/Tessaly.ini")}));
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        std::filesystem::create_directories(std::filesystem::path(candidates[i]).parent_path());
+        if (GetParam().present[i]) {
+            std::ofstream(candidates[i]) << "[comm]\nportno=" << 6000 + i << "\n";
+        } else {
+            std::filesystem::create_directory(candidates[i]); // a folder is not a settings file
+        }
+    }
+    const std::string found = findSettingsFile(places);
+    const int chosen = GetParam().chosen;
+    EXPECT_EQ(found, chosen < 0 ? std::string() : candidates[static_cast<size_t>(chosen)]);
+    EXPECT_EQ(readSettingsFile(found, places.startDirectory).commPort,
+              chosen < 0 ? 5025 : 6000 + chosen);
+    EXPECT_EQ(settingsSourceText(found), chosen < 0 ? std::string("defaults") : found);
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, SettingsLookup,
+                         ::testing::Values(LookupCase{{true, true, true}, 0},
+                                           LookupCase{{false, true, true}, 1},
+                                           LookupCase{{false, false, true}, 2},
+                                           LookupCase{{false, false, false}, -1}));
+
+TEST(Settings, UserPlaceFollowsTheEnvironment) {
+    const auto placesWith = [](const char* configHome, const char* home) {
+        configHome ? ::setenv("XDG_CONFIG_HOME", configHome, 1) : ::unsetenv("XDG_CONFIG_HOME");
+        ::setenv("HOME", home, 1);
+        return processSettingsPlaces();
+    };
+    const char* savedHome = std::getenv("HOME");
+    const char* savedConfigHome = std::getenv("XDG_CONFIG_HOME");
+    const std::string home = savedHome ? savedHome : "";
+    const std::string configHome = savedConfigHome ? savedConfigHome : "";
+    EXPECT_EQ(placesWith("/srv/conf", "/home/op").configHome, "/srv/conf");
+    EXPECT_EQ(placesWith(nullptr, "/home/op").configHome, "/home/op/.config");
+    EXPECT_EQ(placesWith("relative", "/home/op").configHome, "/home/op/.config");
+    const SettingsPlaces places = placesWith(nullptr, "/home/op");
+    EXPECT_EQ(places.systemConfig, "/etc/xdg");
+    placesWith(savedConfigHome ? configHome.c_str() : nullptr, home.c_str());
+}
+
 TEST(Settings, LoadFillsTheProgramTableFromTheStartDirectory) {
     TempDir dir;
     dir.write("Tessaly.ini", "[comm]\ninterval=20\ntimeout=1500\nportno=6025\n"
@@ -94,6 +154,7 @@ TEST(Settings, LoadFillsTheProgramTableFromTheStartDirectory) {
     ASSERT_EQ(::chdir(previous), 0);
 
     EXPECT_EQ(programSettings().directory, dir.path());
+    EXPECT_EQ(programSettings().sourcePath, dir.file("Tessaly.ini"));
     const ReceiverTable& table = programReceiverTable();
     EXPECT_EQ(table.pollIntervalMs, 20);
     EXPECT_EQ(table.answerTimeoutMs, 1500);

@@ -207,11 +207,14 @@ QImage configLogo() {
 }
 
 QImage applicationIcon() {
-    QImage art(64, 64, QImage::Format_ARGB32);
-    art.fill(Qt::transparent);
-    QPainter p(&art);
+    return applicationIconAt(kIconUnits);
+}
+
+} // namespace
+
+void drawApplicationIcon(QPainter& p) {
     p.setRenderHint(QPainter::Antialiasing, true);
-    QLinearGradient g(0, 0, 0, 64);
+    QLinearGradient g(0, 0, 0, kIconUnits);
     g.setColorAt(0, QColor(52, 58, 70));
     g.setColorAt(1, QColor(16, 18, 22));
     p.setBrush(g);
@@ -221,10 +224,16 @@ QImage applicationIcon() {
     p.setPen(Qt::NoPen);
     p.drawRoundedRect(QRectF(10, 14, 44, 40), 4, 4);
     drawBarsMark(p, QRectF(14, 18, 38, 32), false);
-    return art;
 }
 
-} // namespace
+QImage applicationIconAt(int pixels) {
+    QImage art(pixels, pixels, QImage::Format_ARGB32);
+    art.fill(Qt::transparent);
+    QPainter p(&art);
+    p.scale(double(pixels) / kIconUnits, double(pixels) / kIconUnits);
+    drawApplicationIcon(p);
+    return art;
+}
 
 QImage barBackground(int width) {
     QImage art = blank(width, kBarHeight, Qt::black);
