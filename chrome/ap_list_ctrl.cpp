@@ -1,6 +1,8 @@
 #include "chrome/ap_list_ctrl.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
+#include <QStyle>
 
 #include <algorithm>
 #include <vector>
@@ -127,6 +129,27 @@ void CApListCtrl::ensureVisible(int row) {
     }
 }
 
+void CApListCtrl::fitColumnToTexts(int column, std::initializer_list<QString> samples) {
+    if (column < 0 || column >= columnCount()) {
+        return;
+    }
+    // The item view keeps this margin on each side of a cell's text, and the grid takes a pixel.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    int width = std::max(columnWidth(column), horizontalHeader()->sectionSizeHint(column));
+    for (const QString& sample : samples) {
+        width = std::max(width, fontMetrics().horizontalAdvance(sample) + 2 * margin + 1);
+    }
+    setColumnWidth(column, width);
+}
+
+int CApListCtrl::widthShowingAllColumns() const {
+    int width = 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    for (int column = 0; column < columnCount(); ++column) {
+        width += columnWidth(column);
+    }
+    return width;
+}
+
 // --- List view functions --------------------------------------------------------------------
 
 void insertColumns(CApListCtrl& list, std::span<const ListColumn> columns) {
@@ -165,6 +188,20 @@ void insertScaledColumns(CApListCtrl& list, std::span<const ListColumn> columns,
         column.width = scaledColumnWidth(column.width, dpi);
     }
     insertColumns(list, scaled);
+}
+
+QString widestText(const QFont& font, QStringView characters, int length) {
+    const QFontMetrics metrics(font);
+    QChar widest;
+    int widestAdvance = -1;
+    for (const QChar character : characters) {
+        const int advance = metrics.horizontalAdvance(character);
+        if (advance > widestAdvance) {
+            widest = character;
+            widestAdvance = advance;
+        }
+    }
+    return QString(length, widest);
 }
 
 int selectedRow(const CApListCtrl& list) {

@@ -2,6 +2,7 @@
 
 #include <QTableWidget>
 
+#include <initializer_list>
 #include <span>
 
 namespace tessaly {
@@ -33,6 +34,12 @@ public:
     void deleteAllItems();
     void ensureVisible(int row);
 
+    // Widens `column`, never narrows it, so that its title and each of `samples` show whole in
+    // the list's fonts.
+    void fitColumnToTexts(int column, std::initializer_list<QString> samples);
+    // The width that shows every column side by side beside a vertical scroll bar.
+    int widthShowingAllColumns() const;
+
 private:
     QTableWidgetItem* cell(int row, int column) const;
     QTableWidgetItem* makeCell(int row, int column);
@@ -63,6 +70,10 @@ int listVerticalDpi(const QWidget& list);
 // insertColumns with the base widths scaled for `verticalDpi` (by default the list's own).
 void insertScaledColumns(CApListCtrl& list, std::span<const ListColumn> columns,
                          int verticalDpi = 0);
+
+// `length` times the widest of `characters` in `font`: a sample no text of that length made of
+// those characters is wider than.
+QString widestText(const QFont& font, QStringView characters, int length);
 
 // The first selected row, or -1.
 int selectedRow(const CApListCtrl& list);

@@ -107,7 +107,7 @@ void ConfigEngine::pingAndConnect() {
     }
     const int port = table_->portNumber;
     if (options_.ping(ip, kPingBeforeConnectMs, port) == 0) {
-        setMessage(QStringLiteral("Ping Error"));
+        setMessage(QStringLiteral("Ping Error (%1)").arg(ip)); // which receiver is shown beside it
         trace(QStringLiteral("Ping Error"));
         postResult(kConfigResultPingError);
         return;

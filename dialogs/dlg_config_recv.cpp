@@ -23,6 +23,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tessaly {
 
 namespace {
@@ -83,9 +85,11 @@ CDlgConfigRecv::CDlgConfigRecv(QWidget* parent, std::shared_ptr<INeighbourFinder
     list_ = new CApListCtrl(this);
     list_->setMinimumSize(kListMinimumSize);
     insertReceiverColumns(*list_);
+    list_->setMinimumWidth(std::max(kListMinimumSize.width(), list_->widthShowingAllColumns()));
     failureLine_ = new QLabel(this);
     failureLine_->setWordWrap(true);
     conflictLine_ = new QLabel(this);
+    keepReadableWhenDisabled(*failureLine_);
 
     auto* side = new QVBoxLayout;
     side->addWidget(addButton(kIdUp, "Up"));
@@ -130,7 +134,7 @@ CDlgConfigRecv::CDlgConfigRecv(QWidget* parent, std::shared_ptr<INeighbourFinder
     connect(button(kIdCoordinate), &QPushButton::clicked, this, &CDlgConfigRecv::coordinate);
     connect(button(kIdOk), &QPushButton::clicked, this, &CDlgConfigRecv::accept);
     connect(button(kIdApply), &QPushButton::clicked, this, &CDlgConfigRecv::apply);
-    connect(button(kIdCancel), &QPushButton::clicked, this, &CDlgConfigRecv::reject);
+    connect(button(kIdCancel), &QPushButton::clicked, this, &CDlgConfigRecv::cancel);
     connect(list_, &QTableWidget::cellDoubleClicked, this, [this] { editReceiver(); });
 
     for (const auto& [id, control] : buttons_) {
@@ -163,6 +167,7 @@ void CDlgConfigRecv::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (started_ == 0) {
         started_ = 1;
+        original_.copyFrom(table_);
         startTimer_.start();
     }
 }
@@ -180,10 +185,12 @@ void CDlgConfigRecv::opened() {
     setCursor(Qt::WaitCursor);
     if (table_.count > 0) {
         std::vector<NeighbourEntry> found;
+        failureLine_->setText(QString::fromUtf8(kSearchingText));
         runBlockingWork(*this, [&] {
             finder_->sweepLocalSubnets();
             finder_->scanNeighbourTable(found);
         });
+        failureLine_->clear();
         reconcileWithNeighbours(table_, found);
         fillReceiverList(*list_, table_);
         selectRow(*list_, 0);
@@ -201,7 +208,12 @@ void CDlgConfigRecv::applyCountRule() {
     const int count = table_.count;
     button(kIdUp)->setEnabled(count > 1);
     button(kIdDown)->setEnabled(count > 1);
-    button(kIdAdd)->setEnabled(count < kMaxReceivers);
+    // Insert and Add could only do nothing on a full list: say so instead.
+    for (int id : {kIdInsert, kIdAdd}) {
+        button(id)->setEnabled(count < kMaxReceivers);
+        button(id)->setToolTip(count < kMaxReceivers ? QString()
+                                                     : QString::fromLatin1(kListFullTip));
+    }
     for (int id : {kIdEdit, kIdDelete, kIdAllDelete, kIdUpload, kIdDownload, kIdCoordinate}) {
         button(id)->setEnabled(count > 0);
     }
@@ -323,6 +335,9 @@ void CDlgConfigRecv::editReceiver() {
     }
     if (record.freqKhz != current.freqKhz) {
         record.freqChanged = 1;
+    }
+    if (sameReceiver(record, current)) {
+        return; // OK with nothing changed
     }
     current.copyFrom(record);
     changed_ = 1;
@@ -533,9 +548,24 @@ void CDlgConfigRecv::accept() {
     QDialog::accept();
 }
 
-void CDlgConfigRecv::reject() {
+void CDlgConfigRecv::cancel() {
     if (operation_ != kOperationIdle) {
         return; // Cancel is disabled while receivers are being talked to
+    }
+    QDialog::reject();
+}
+
+void CDlgConfigRecv::reject() {
+    if (operation_ != kOperationIdle) {
+        return;
+    }
+    // Cancel hands the caller the applied table when there is one, else nothing.
+    const ReceiverTable& kept = appliedFlag_ != 0 ? applied_ : original_;
+    if (!sameReceivers(table_, kept) &&
+        userPrompts().messageBox(this, QString::fromLatin1(kDiscardQuestion),
+                                 PromptButtons::OkCancel,
+                                 PromptIcon::Information) != PromptAnswer::Ok) {
+        return;
     }
     QDialog::reject();
 }

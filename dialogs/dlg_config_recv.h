@@ -25,6 +25,8 @@ class CApListCtrl;
 constexpr int kConfigRecvStartDelayMs = 100; // timer 1
 constexpr const char* kDeleteQuestion = "Do you want to delete ?";
 constexpr const char* kDeleteAllQuestion = "Do you want to delete All ?";
+constexpr const char* kDiscardQuestion = "Discard the changes?";
+constexpr const char* kListFullTip = "The list is full: 60 receivers at most.";
 
 // Operation kinds.
 constexpr int kOperationIdle = 0;
@@ -90,6 +92,8 @@ public:
 
 public slots:
     void accept() override;
+    // Escape and the window's close button: asks before edits are thrown away. Cancel closes
+    // without asking.
     void reject() override;
 
 protected:
@@ -102,6 +106,7 @@ private:
     void opened();
     void applyCountRule();
     void setBusy(bool busy);
+    void cancel();
     bool duplicateCheckPasses();
     void startSequence(int kind, int firstNumber);
     void onExchangeFinished(int number, int result, const QString& status, const QString& detail);
@@ -118,6 +123,7 @@ private:
     CoordinateRunner coordinateRunner_;
     ReceiverTable table_;
     ReceiverTable applied_;
+    ReceiverTable original_; // the table as it was given
     std::unique_ptr<ExchangeSequence> sequence_;
     std::unique_ptr<CDlgCommConfig> traceWindow_; // "Comm Config", shown with comm/debug
     int changed_ = 0;

@@ -42,6 +42,7 @@ CDlgGetReceiverInf::CDlgGetReceiverInf(QWidget* parent, EngineOptions options)
     layout->addLayout(buttons);
 
     insertReceiverColumns(*list_);
+    list_->setMinimumWidth(std::max(kListMinimumSize.width(), list_->widthShowingAllColumns()));
     connect(stopButton_, &QPushButton::clicked, this, &CDlgGetReceiverInf::onStopClicked);
 
     startTimer_.setSingleShot(true);

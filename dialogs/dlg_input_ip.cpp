@@ -31,6 +31,14 @@ QPushButton* makeButton(const char* text, QWidget* parent) {
     return button;
 }
 
+// "MAC address overlaps. (receiver 3, VOCAL3)": which receiver already has it.
+QString macOverlapsMessage(int otherNumber, const QString& otherName) {
+    const QString other = otherName.isEmpty()
+                              ? QStringLiteral("receiver %1").arg(otherNumber)
+                              : QStringLiteral("receiver %1, %2").arg(otherNumber).arg(otherName);
+    return QStringLiteral("%1 (%2)").arg(QString::fromLatin1(kMacOverlapsText), other);
+}
+
 } // namespace
 
 std::optional<std::array<int, 4>> parseIpOctets(const QString& text) {
@@ -207,9 +215,8 @@ bool CDlgInputIP::event(QEvent* event) {
     return true;
 }
 
-void CDlgInputIP::refuse(const char* text) {
-    userPrompts().messageBox(this, QString::fromLatin1(text), PromptButtons::Ok,
-                             PromptIcon::Exclamation);
+void CDlgInputIP::refuse(const QString& text) {
+    userPrompts().messageBox(this, text, PromptButtons::Ok, PromptIcon::Exclamation);
     ipEdit_->setFocus();
 }
 
@@ -230,7 +237,7 @@ void CDlgInputIP::accept() {
     const int count = table_.count;
     for (int number = 1; number <= count; ++number) {
         if (number != number_ && table_.byNumber(number).ip == record_.ip) {
-            refuse(kIpOverlapsText);
+            refuse(QString::fromLatin1(kIpOverlapsText));
             return;
         }
     }
@@ -263,8 +270,9 @@ void CDlgInputIP::accept() {
     }
     if (!record_.mac.empty()) {
         for (int number = 1; number <= count; ++number) {
-            if (number != number_ && table_.byNumber(number).mac == record_.mac) {
-                refuse(kMacOverlapsText);
+            const ReceiverRecord& other = table_.byNumber(number);
+            if (number != number_ && other.mac == record_.mac) {
+                refuse(macOverlapsMessage(number, textFromBytes(other.name)));
                 return;
             }
         }

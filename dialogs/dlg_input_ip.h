@@ -85,7 +85,7 @@ private:
     void askBandWidth();
     void bandAnswered(int result);
     void setButtonsEnabled(bool enabled);
-    void refuse(const char* text);
+    void refuse(const QString& text);
 
     std::shared_ptr<INeighbourFinder> finder_;
     EngineOptions options_;

@@ -3,13 +3,19 @@
 #include "chrome/ap_list_ctrl.h"
 #include "chrome/text_functions.h"
 #include "chrome/user_prompts.h"
+#include "comm/subnet_plan.h"
+#include "dialogs/receiver_list_rows.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
+#include <optional>
+#include <tuple>
 
 namespace tessaly {
 
@@ -23,6 +29,25 @@ constexpr std::array<ListColumn, 3> kFoundColumns{{
 constexpr int kFoundIpColumn = 1;
 constexpr int kFoundMacColumn = 2;
 constexpr QSize kListMinimumSize(330, 300);
+
+// Numeric address order; what does not read as an address goes last, in text order.
+void sortByAddress(std::vector<NeighbourEntry>& entries) {
+    const auto key = [](const NeighbourEntry& entry) {
+        const std::optional<Ipv4> address = parseIpv4(entry.ip);
+        return std::make_tuple(!address.has_value(), address.value_or(0), entry.ip, entry.mac);
+    };
+    std::stable_sort(
+        entries.begin(), entries.end(),
+        [&](const NeighbourEntry& a, const NeighbourEntry& b) { return key(a) < key(b); });
+}
+
+QString foundText(int count) {
+    if (count == 0) {
+        return QStringLiteral("No receiver found.");
+    }
+    return count == 1 ? QStringLiteral("1 receiver found.")
+                      : QStringLiteral("%1 receivers found.").arg(count);
+}
 
 QPushButton* makeButton(const char* text, QWidget* parent) {
     auto* button = new QPushButton(QString::fromLatin1(text), parent);
@@ -39,6 +64,11 @@ CDlgRefArp::CDlgRefArp(QWidget* parent, std::shared_ptr<INeighbourFinder> finder
     list_->setCheckBoxes(true);
     list_->setMinimumSize(kListMinimumSize);
     insertScaledColumns(*list_, kFoundColumns);
+    list_->fitColumnToTexts(kFoundIpColumn, {widestIpText(list_->font())});
+    list_->fitColumnToTexts(kFoundMacColumn, {widestMacText(list_->font())});
+    list_->setMinimumWidth(std::max(kListMinimumSize.width(), list_->widthShowingAllColumns()));
+    status_ = new QLabel(this);
+    keepReadableWhenDisabled(*status_);
     selectAll_ = makeButton("Select All", this);
     selectNone_ = makeButton("Select None", this);
     refresh_ = makeButton("Refresh", this);
@@ -52,8 +82,11 @@ CDlgRefArp::CDlgRefArp(QWidget* parent, std::shared_ptr<INeighbourFinder> finder
     side->addStretch(1);
     side->addWidget(ok_);
     side->addWidget(cancel_);
+    auto* found = new QVBoxLayout;
+    found->addWidget(list_, 1);
+    found->addWidget(status_);
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(list_, 1);
+    layout->addLayout(found, 1);
     layout->addLayout(side);
 
     connect(selectAll_, &QPushButton::clicked, this, [this] { setChecks(true); });
@@ -95,14 +128,18 @@ void CDlgRefArp::refresh() {
 void CDlgRefArp::searchAndFill() {
     std::vector<NeighbourEntry> found;
     int failed = 0;
+    list_->deleteAllItems();
+    status_->setText(QString::fromUtf8(kSearchingText));
     runBlockingWork(*this, [&] {
         finder_->sweepLocalSubnets();
         failed = finder_->scanNeighbourTable(found);
     });
-    list_->deleteAllItems();
     if (failed != 0) {
+        status_->setText(QString::fromLatin1(kNeighbourTableUnreadableText));
         return;
     }
+    sortByAddress(found);
+    status_->setText(foundText(static_cast<int>(found.size())));
     for (const NeighbourEntry& entry : found) {
         const int number = list_->itemCount() + 1;
         const int row = list_->insertItem(list_->itemCount(), QString::number(number));

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class QLabel;
 class QPushButton;
 
 namespace tessaly {
@@ -16,10 +17,11 @@ class CApListCtrl;
 
 constexpr int kRefArpStartDelayMs = 100; // timer 1
 constexpr const char* kNotSelectedText = "not selected.";
+constexpr const char* kNeighbourTableUnreadableText = "The neighbour table could not be read.";
 
 // IP Search: the receivers found on the LAN (the neighbour scan after a sweep of the local
-// subnets) in a list with check boxes. On OK result() holds the ticked entries, at most 60,
-// each with only an IP address and a MAC address.
+// subnets) in a list with check boxes, in address order, with a line that says how many. On OK
+// result() holds the ticked entries, at most 60, each with only an IP address and a MAC address.
 class CDlgRefArp : public QDialog {
     Q_OBJECT
 
@@ -35,6 +37,7 @@ public:
     QPushButton* refreshButton() const { return refresh_; }
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
+    QLabel* statusLine() const { return status_; }
     bool ready() const { return ready_ != 0; }
 
 public slots:
@@ -57,6 +60,7 @@ private:
     int ready_ = 0;
 
     CApListCtrl* list_ = nullptr;
+    QLabel* status_ = nullptr;
     QPushButton* selectAll_ = nullptr;
     QPushButton* selectNone_ = nullptr;
     QPushButton* refresh_ = nullptr;

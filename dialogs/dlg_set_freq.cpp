@@ -67,6 +67,12 @@ void CDlgSetFreq::dropDown() {
     list_->showPopup();
 }
 
+// On X11 the Escape that closes the list reaches the picker too, and would close it before the
+// list's closing is taken as the choice.
+void CDlgSetFreq::reject() {
+    choose();
+}
+
 // The list closed up, however that happened: its current item is the choice.
 void CDlgSetFreq::choose() {
     if (chosen_ != 0) {

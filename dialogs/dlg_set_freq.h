@@ -48,6 +48,10 @@ public:
     int band() const { return band_; }
     CCombColor* channelList() const { return list_; }
 
+public slots:
+    // Escape or a close before the list has reported its choice: the choice is made now.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 

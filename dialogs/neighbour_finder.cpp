@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QPalette>
 #include <QTimer>
 #include <QWidget>
 
@@ -40,6 +41,13 @@ private:
 
 std::shared_ptr<INeighbourFinder> systemNeighbourFinder() {
     return std::make_shared<SystemNeighbourFinder>();
+}
+
+void keepReadableWhenDisabled(QWidget& line) {
+    QPalette palette = line.palette();
+    palette.setColor(QPalette::Disabled, QPalette::WindowText,
+                     palette.color(QPalette::Active, QPalette::WindowText));
+    line.setPalette(palette);
 }
 
 void runBlockingWork(QWidget& dialog, const std::function<void()>& work) {

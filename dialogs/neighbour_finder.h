@@ -28,6 +28,12 @@ public:
 
 std::shared_ptr<INeighbourFinder> systemNeighbourFinder();
 
+// A status line that runBlockingWork's disabling leaves readable, for what it says meanwhile.
+void keepReadableWhenDisabled(QWidget& line);
+
+// Shown while a dialog sweeps and scans (UTF-8).
+constexpr const char* kSearchingText = "Searching the network\xE2\x80\xA6";
+
 // Runs `work` on a worker thread and waits for it while the dialog keeps painting: the dialog's
 // controls disabled, the wait cursor shown, no input taken. Returns when the work is done.
 void runBlockingWork(QWidget& dialog, const std::function<void()>& work);

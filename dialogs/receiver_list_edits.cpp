@@ -3,6 +3,7 @@
 #include "protocol/bands.h"
 #include "protocol/frequency.h"
 
+#include <array>
 #include <utility>
 
 namespace tessaly {
@@ -13,9 +14,11 @@ std::string text(const QString& value) {
     return value.toStdString();
 }
 
-bool inNeighbours(const std::vector<NeighbourEntry>& neighbours, const std::string& ip) {
+// Some other host of ours answers at `ip`.
+bool answersWithOtherMac(const std::vector<NeighbourEntry>& neighbours, const std::string& ip,
+                         const std::string& mac) {
     for (const NeighbourEntry& entry : neighbours) {
-        if (text(entry.ip) == ip) {
+        if (text(entry.ip) == ip && text(entry.mac) != mac) {
             return true;
         }
     }
@@ -62,14 +65,17 @@ void reconcileWithNeighbours(ReceiverTable& table, const std::vector<NeighbourEn
     }
     for (int p = 0; p < count; ++p) {
         ReceiverRecord& record = table.records[static_cast<size_t>(p)];
-        if (record.lookupState == kLookupNotFound && !record.mac.empty()) {
-            record.ip.clear();
+        if (record.mac.empty()) {
+            continue;
         }
-    }
-    for (int p = 0; p < count; ++p) {
-        ReceiverRecord& record = table.records[static_cast<size_t>(p)];
-        if (!record.mac.empty() && !inNeighbours(neighbours, record.ip)) {
-            record.ip.clear();
+        if (record.lookupState == kLookupNotFound) {
+            // Switched off or out of reach: its address stays unless someone else answers there.
+            if (answersWithOtherMac(neighbours, record.ip, record.mac)) {
+                record.ip.clear();
+            }
+            record.statusText = kStatusNotFound;
+        } else if (record.statusText == kStatusNotFound) {
+            record.statusText.clear();
         }
     }
     for (int p = 0; p < count; ++p) {
@@ -84,6 +90,32 @@ void reconcileWithNeighbours(ReceiverTable& table, const std::vector<NeighbourEn
             }
         }
     }
+}
+
+bool sameReceiver(const ReceiverRecord& a, const ReceiverRecord& b) {
+    const auto settings = [](const ReceiverRecord& r) {
+        return std::array<int32_t, 14>{
+            r.freqKhz,      r.afVolume,    r.lineMic,     r.antennaSwitch, r.rxKeyLock,
+            r.rxKeyLockPin, r.squelch,     r.rfPower,     r.micGain,       r.txKeyLock,
+            r.batteryKind,  r.freqChanged, r.nameChanged, r.rxtxChanged};
+    };
+    return a.ip == b.ip && a.mac == b.mac && a.name == b.name && a.freqText == b.freqText &&
+           a.colors == b.colors && a.comment == b.comment && a.systemInfo == b.systemInfo &&
+           settings(a) == settings(b);
+}
+
+bool sameReceivers(const ReceiverTable& first, const ReceiverTable& second) {
+    const int count = first.count;
+    if (second.count != count) {
+        return false;
+    }
+    for (int p = 0; p < count; ++p) {
+        if (!sameReceiver(first.records[static_cast<size_t>(p)],
+                          second.records[static_cast<size_t>(p)])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::string duplicatedIp(const ReceiverTable& table) {
@@ -139,6 +171,9 @@ MergeResult mergeFoundReceivers(ReceiverTable& table, const ReceiverTable& found
             if (record.mac == entry.mac) {
                 record.ip = entry.ip;
                 record.lookupState = kLookupFound;
+                if (record.statusText == kStatusNotFound) {
+                    record.statusText.clear();
+                }
                 touched = p;
             }
         }

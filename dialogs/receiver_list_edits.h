@@ -10,12 +10,23 @@ namespace tessaly {
 
 // The receiver list editor's work on its table, apart from the window.
 
-// Brings the table's addresses in line with the neighbour table, in five passes: a receiver
-// found by its MAC address takes the address it has now (lookup state 1, else 2); a receiver not
-// found loses an address another receiver has, and loses its address when it has a MAC address;
-// a receiver with a MAC address loses an address nobody answers at; a receiver without a MAC
-// address takes the MAC address found at its address.
+// The status of a receiver with a MAC address that did not answer the search.
+constexpr const char* kStatusNotFound = "Not found";
+
+// Brings the table's addresses in line with the neighbour table: a receiver found by its MAC
+// address takes the address it has now (lookup state 1, else 2); a receiver not found loses an
+// address that another receiver of the table has, or that answers with another MAC address, and
+// otherwise keeps it (a receiver that is switched off is still where it was); a receiver without
+// a MAC address takes the MAC address found at its address. A receiver with a MAC address that
+// was not found gets the status "Not found"; one found again loses that status.
 void reconcileWithNeighbours(ReceiverTable& table, const std::vector<NeighbourEntry>& neighbours);
+
+// Whether two records hold the same receiver: everything that is saved or sent (addresses,
+// name, frequency, settings, colours, comment, system information, pending changes), not the
+// status of the last exchange or search.
+bool sameReceiver(const ReceiverRecord& first, const ReceiverRecord& second);
+// The same count of receivers, each the same.
+bool sameReceivers(const ReceiverTable& first, const ReceiverTable& second);
 
 // The address that two receivers share (the last such pair in table order), empty when none.
 std::string duplicatedIp(const ReceiverTable& table);

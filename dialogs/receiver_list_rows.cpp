@@ -1,11 +1,49 @@
 #include "dialogs/receiver_list_rows.h"
 
 #include "chrome/text_functions.h"
+#include "comm/exchange_sequence.h"
+#include "dialogs/dlg_input_ip.h"
+#include "dialogs/receiver_list_edits.h"
+
+#include <QStringList>
 
 namespace tessaly {
 
+namespace {
+
+constexpr QStringView kDigits = u"0123456789";
+constexpr QStringView kHexDigits = u"0123456789ABCDEF";
+constexpr QStringView kNameCharacters =
+    u" +-.0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz";
+
+QString widestGroups(const QFont& font, QStringView characters, int length, int groups,
+                     QChar separator) {
+    return QStringList(groups, widestText(font, characters, length)).join(separator);
+}
+
+} // namespace
+
+QString widestIpText(const QFont& font) {
+    return widestGroups(font, kDigits, 3, 4, u'.');
+}
+
+QString widestMacText(const QFont& font) {
+    return widestGroups(font, kHexDigits, 2, 6, u'-');
+}
+
 void insertReceiverColumns(CApListCtrl& list) {
     insertScaledColumns(list, kReceiverListColumns);
+    const QFont font = list.font();
+    for (int column = 0; column < static_cast<int>(kReceiverListColumns.size()); ++column) {
+        list.fitColumnToTexts(column, {});
+    }
+    list.fitColumnToTexts(kColumnStatus, {QString::fromLatin1(kStatusSynchronize),
+                                          QString::fromLatin1(kStatusNotFound),
+                                          QString::fromLatin1(kStatusError)});
+    list.fitColumnToTexts(kColumnName, {widestText(font, kNameCharacters, kNameMaxLength)});
+    list.fitColumnToTexts(kColumnFrequency, {widestGroups(font, kDigits, 3, 2, u'.')});
+    list.fitColumnToTexts(kColumnIp, {widestIpText(font)});
+    list.fitColumnToTexts(kColumnMac, {widestMacText(font)});
 }
 
 int appendReceiverRow(CApListCtrl& list, int number) {

@@ -26,8 +26,13 @@ constexpr std::array<ListColumn, 7> kReceiverListColumns{{
     {"Comment", 320},
 }};
 
-// Inserts the seven columns with their widths scaled for the list's screen.
+// Inserts the seven columns with their widths scaled for the list's screen, and widened where
+// the list's font needs it to show a status, a ten-character name or an address whole.
 void insertReceiverColumns(CApListCtrl& list);
+
+// The widest IPv4 and MAC address texts ("0A-54-53-00-00-01") in a font, to size columns by.
+QString widestIpText(const QFont& font);
+QString widestMacText(const QFont& font);
 
 // Appends the row of receiver number `number` ("%d" in column 0, item data the number).
 int appendReceiverRow(CApListCtrl& list, int number);

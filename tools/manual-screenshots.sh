@@ -101,6 +101,16 @@ other_window() {
 }
 
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
+# click_edge ID X Y: like click, but a negative X or Y counts from the right or bottom edge, for
+# the buttons of dialogs whose size follows their fonts.
+click_edge() {
+    # shellcheck disable=SC2034 # only WIDTH and HEIGHT are needed
+    local X Y WIDTH HEIGHT SCREEN WINDOW x=$2 y=$3
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    [ "$x" -ge 0 ] || x=$((WIDTH + x))
+    [ "$y" -ge 0 ] || y=$((HEIGHT + y))
+    click "$1" "$x" "$y"
+}
 hover() { xdotool mousemove --window "$1" "$2" "$3"; }
 
 # shoot_window ID NAME [CROP]: the window as it stands on the screen, cropped to WxH+X+Y of
@@ -142,7 +152,7 @@ accept_configuration() {
     local dialog
     dialog=$(window_named "Receiver Configuration")
     sleep 1.5 # the sweep finds nothing in this namespace, but it runs
-    click "$dialog" 704 425 # OK
+    click_edge "$dialog" -224 -23 # OK
     window_named "TESSALY - "
 }
 
@@ -163,13 +173,13 @@ start_tessaly stage-1.ini
 config=$(window_named "Receiver Configuration")
 sleep 1.5
 shoot_window "$config" receiver-configuration.png
-click "$config" 876 271 # IP search...
+click_edge "$config" -52 271 # IP search...
 search=$(window_named "IP Search")
 sleep 2
 shoot_window "$search" ip-search.png
-click "$search" 387 299 # Cancel
+click_edge "$search" -52 -22 # Cancel
 sleep 0.5
-click "$config" 704 425 # OK
+click_edge "$config" -224 -23 # OK
 main=$(window_named "TESSALY - ")
 sleep 1
 shoot_window "$main" monitor-stopped.png 1006x382+0+0

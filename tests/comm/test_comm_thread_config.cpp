@@ -153,7 +153,7 @@ TEST_F(ConfigEngineTest, PingFailureGivesResult5AndNoConnection) {
     startSimulator();
     startEngine([](const QString&, int, int) { return 0; });
     EXPECT_EQ(exchange(kUploadSetMask, kUploadGetMask), kConfigResultPingError);
-    EXPECT_EQ(engine->messageText(), "Ping Error");
+    EXPECT_EQ(engine->messageText(), "Ping Error (127.0.0.1)");
     EXPECT_EQ(simulator.acceptedConnections(1), 0);
 }
 

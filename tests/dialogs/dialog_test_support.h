@@ -92,6 +92,9 @@ public:
 
 #include "dialogs/neighbour_finder.h"
 
+#include <QHeaderView>
+#include <QTableWidget>
+
 #include <atomic>
 #include <mutex>
 
@@ -126,6 +129,16 @@ private:
     std::vector<NeighbourEntry> entries_;
     int failed_ = 0;
 };
+
+// Every column of the list is at least as wide as its title and its rows need.
+inline void expectColumnsShowWhole(const QTableWidget& list) {
+    const QAbstractItemView& view = list; // sizeHintForColumn is public here
+    for (int column = 0; column < list.columnCount(); ++column) {
+        EXPECT_GE(list.columnWidth(column), view.sizeHintForColumn(column)) << column;
+        EXPECT_GE(list.columnWidth(column), list.horizontalHeader()->sectionSizeHint(column))
+            << column;
+    }
+}
 
 inline NeighbourEntry neighbour(const QString& ip, const QString& mac) {
     return {kNeighbourTypeDynamic, ip, mac};

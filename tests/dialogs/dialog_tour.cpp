@@ -22,6 +22,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QThread>
+#include <QTimer>
 #include <QToolTip>
 
 #include <cstdio>
@@ -33,8 +35,8 @@ namespace {
 
 QString outputDir;
 
-bool save(QWidget& widget, const QString& name) {
-    runEventsFor(200);
+bool save(QWidget& widget, const QString& name, int settleMs = 200) {
+    runEventsFor(settleMs);
     const QString path = QDir(outputDir).filePath(name);
     const bool saved = widget.grab().save(path);
     std::printf("%s %s\n", saved ? "saved" : "FAILED", qPrintable(path));
@@ -61,20 +63,33 @@ bool tourProgress() {
     return ok;
 }
 
+// A sweep that takes its time, as a real one does, so that the search can be photographed.
+class SlowLan : public FakeNeighbourFinder {
+public:
+    void sweepLocalSubnets() override {
+        FakeNeighbourFinder::sweepLocalSubnets();
+        QThread::msleep(1500);
+    }
+};
+
 bool tourIpSearch() {
-    auto lan = std::make_shared<FakeNeighbourFinder>();
+    auto lan = std::make_shared<SlowLan>();
     std::vector<NeighbourEntry> entries;
-    for (int n = 1; n <= 6; ++n) {
-        entries.push_back(neighbour(QString("192.168.1.%1").arg(20 + n),
-                                    QString("0A-54-53-00-10-%1").arg(n, 2, 10, QChar('0'))));
+    for (const int host : {121, 9, 23, 104, 60, 22}) { // neighbour-table order
+        entries.push_back(
+            neighbour(QString("192.168.1.%1").arg(host),
+                      QString("0A-54-53-00-1D-%1").arg(host, 2, 16, QChar('0')).toUpper()));
     }
     lan->setEntries(entries);
     CDlgRefArp dialog(nullptr, lan);
+    bool ok = false;
+    QTimer::singleShot(900, &dialog,
+                       [&] { ok = save(dialog, "dialog-ip-search-searching.png", 0); });
     dialog.open();
     waitUntil([&] { return dialog.ready(); });
     dialog.list()->setCheck(1, true);
     dialog.list()->setCheck(4, true);
-    const bool ok = save(dialog, "dialog-ip-search.png");
+    ok = save(dialog, "dialog-ip-search.png") && ok;
     dialog.done(QDialog::Rejected);
     return ok;
 }
@@ -87,9 +102,14 @@ bool tourConfiguration() {
     receivers.simulator.setFault(4, sim::makeFault(sim::FaultKind::Silent));
     auto lan = std::make_shared<FakeNeighbourFinder>();
     std::vector<NeighbourEntry> entries;
+    const char* const names[] = {"SAXOPHONE1", "WORSHIP MD", "WWWWWWWWWW", "VOCAL 4", "BASS"};
     for (int n = 1; n <= 5; ++n) {
-        entries.push_back(neighbour(QString("127.0.0.%1").arg(n),
-                                    QString("0A-54-53-00-00-%1").arg(n, 2, 10, QChar('0'))));
+        const QString mac = QString("0A-54-53-00-00-%1").arg(n, 2, 10, QChar('0'));
+        receivers.table.byNumber(n).mac = mac.toStdString();
+        receivers.table.byNumber(n).name = names[n - 1];
+        if (n != 4) { // receiver 4 is switched off
+            entries.push_back(neighbour(QString("127.0.0.%1").arg(n), mac));
+        }
     }
     lan->setEntries(entries);
     CDlgConfigRecv dialog(nullptr, lan, loopbackEngineOptions());

@@ -12,14 +12,15 @@
 #include "dialogs/dlg_config_recv.h"
 #include "dialogs/dlg_input_ip.h"
 #include "dialogs/dlg_ref_arp.h"
+#include "dialogs/receiver_list_edits.h"
 #include "dialogs/receiver_list_rows.h"
 #include "tests/dialogs/dialog_test_support.h"
 #include "tests/support/netns_lab_test.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSet>
 #include <QTimer>
 
 #include <arpa/inet.h>
@@ -275,6 +276,23 @@ template <class T> void whenModal(std::function<bool(T&)> ready, std::function<v
     poll->start(10);
 }
 
+// Watches a dialog's status line for "Searching the network…" while its search runs: the sweep
+// blocks the test's own loop, so a timer looks.
+class SearchingSeen {
+public:
+    explicit SearchingSeen(std::function<QLabel*()> line) {
+        QObject::connect(&poll_, &QTimer::timeout, [this, line] {
+            const QLabel* label = line();
+            seen = seen || (label != nullptr && label->text() == QString::fromUtf8(kSearchingText));
+        });
+        poll_.start(10);
+    }
+    bool seen = false;
+
+private:
+    QTimer poll_;
+};
+
 // Types an address and a name into the Input IP Address dialog and presses OK; a dialog that
 // refuses is cancelled, so that the test goes on and reports it.
 void typeIntoInputDialog(const QString& ip, const QString& name) {
@@ -319,11 +337,15 @@ protected:
         table_.count = number;
     }
 
-    // Opens the dialog on the test's table and waits for the reconciliation to end.
+    // Opens the dialog on the test's table and waits for the reconciliation to end; the status
+    // line says that the network is searched meanwhile, and no more afterwards.
     void open(CDlgConfigRecv& dialog) {
         dialog.table().copyFrom(table_);
+        const SearchingSeen searching([&dialog] { return dialog.failureLine(); });
         dialog.open();
         ASSERT_TRUE(waitUntil([&] { return dialog.ready(); }, kDialogLimitMs));
+        EXPECT_TRUE(searching.seen);
+        EXPECT_EQ(dialog.failureLine()->text(), "");
     }
 
     static QString cell(CDlgConfigRecv& dialog, int row, int column) {
@@ -340,11 +362,11 @@ protected:
     ReceiverTable table_;
 };
 
-TEST_F(ConfigRecvNetns, OpeningTakesMovedAddressesAndFillsInMissingMacAddresses) {
+TEST_F(ConfigRecvNetns, OpeningTakesMovedAddressesFillsInMacAddressesAndKeepsSilentOnes) {
     const std::string mac1 = macText(kReceivers[0]).toStdString();
     addToTable("192.168.79.99", mac1, "MOVED");               // its MAC is now found at .11
     addToTable(kReceivers[1].ip, "", "NOMAC");                // its address answers
-    addToTable("192.168.79.50", "0A-54-53-00-01-99", "GONE"); // its MAC is nowhere
+    addToTable("192.168.79.50", "0A-54-53-00-01-99", "GONE"); // switched off
     addToTable(kOtherMaker.ip, "", "OTHER");                  // answers, but not our maker
     CDlgConfigRecv dialog;
     open(dialog);
@@ -354,13 +376,17 @@ TEST_F(ConfigRecvNetns, OpeningTakesMovedAddressesAndFillsInMissingMacAddresses)
     EXPECT_EQ(cell(dialog, 0, kColumnMac), macText(kReceivers[0]));
     EXPECT_EQ(cell(dialog, 1, kColumnIp), kReceivers[1].ip);
     EXPECT_EQ(cell(dialog, 1, kColumnMac), macText(kReceivers[1]));
-    EXPECT_EQ(cell(dialog, 2, kColumnIp), "");
+    EXPECT_EQ(cell(dialog, 2, kColumnIp), "192.168.79.50");
+    EXPECT_EQ(cell(dialog, 2, kColumnStatus), kStatusNotFound);
+    EXPECT_EQ(cell(dialog, 0, kColumnStatus), "");
     EXPECT_EQ(cell(dialog, 3, kColumnIp), kOtherMaker.ip);
     EXPECT_EQ(cell(dialog, 3, kColumnMac), "");
     EXPECT_EQ(dialog.table().byNumber(1).lookupState, kLookupFound);
     EXPECT_EQ(dialog.table().byNumber(3).lookupState, kLookupNotFound);
     EXPECT_EQ(dialog.changed(), 0);
-    dialog.reject();
+    dialog.button(kIdOk)->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.table().byNumber(3).ip, "192.168.79.50");
 }
 
 TEST_F(ConfigRecvNetns, AddPingsTheNewAddressForItsMacAddressThenEditAndDeleteChangeTheTable) {
@@ -432,23 +458,31 @@ TEST_F(ConfigRecvNetns, IpSearchListsOurReceiversMovesKnownOnesAndAsksNewOnesFor
 
     // Receiver 2 takes another address while the dialog is open.
     ASSERT_TRUE(moveReceiverTwo(kReceivers[1].ip, kMovedAddress));
-    QSet<QString> listed;
+    QStringList listed;
     whenModal<CDlgRefArp>([](CDlgRefArp& search) { return search.ready(); },
                           [&listed](CDlgRefArp& search) {
                               for (int row = 0; row < search.list()->itemCount(); ++row) {
                                   listed << search.list()->itemText(row, 1) + " " +
                                                 search.list()->itemText(row, 2);
                               }
+                              listed << search.statusLine()->text();
                               search.selectAllButton()->click();
                               search.okButton()->click();
                           });
+    const SearchingSeen searching([] {
+        auto* search = qobject_cast<CDlgRefArp*>(QApplication::activeModalWidget());
+        return search != nullptr ? search->statusLine() : nullptr;
+    });
     dialog.button(kIdIpSearch)->click();
     const bool movedBack = moveReceiverTwo(kMovedAddress, kReceivers[1].ip);
 
-    EXPECT_EQ(listed, (QSet<QString>{QString(kReceivers[0].ip) + " " + macText(kReceivers[0]),
-                                     QString(kMovedAddress) + " " + macText(kReceivers[1]),
-                                     QString(kReceivers[2].ip) + " " + macText(kReceivers[2]),
-                                     QString(kReceivers[3].ip) + " " + macText(kReceivers[3])}));
+    // In address order, counted.
+    EXPECT_TRUE(searching.seen);
+    EXPECT_EQ(listed, (QStringList{QString(kReceivers[0].ip) + " " + macText(kReceivers[0]),
+                                   QString(kReceivers[2].ip) + " " + macText(kReceivers[2]),
+                                   QString(kReceivers[3].ip) + " " + macText(kReceivers[3]),
+                                   QString(kMovedAddress) + " " + macText(kReceivers[1]),
+                                   "4 receivers found."}));
     ASSERT_EQ(dialog.table().count, 4);
     EXPECT_EQ(dialog.table().byNumber(2).ip, kMovedAddress);
     EXPECT_EQ(dialog.table().byNumber(2).name, "BASS");
@@ -459,18 +493,16 @@ TEST_F(ConfigRecvNetns, IpSearchListsOurReceiversMovesKnownOnesAndAsksNewOnesFor
     // Only the two new receivers were asked, over the LAN, for their settings.
     EXPECT_EQ(lan->simulator.receivedCount(1), 0u);
     EXPECT_EQ(lan->simulator.receivedCount(2), 0u);
-    QSet<QString> names;
-    for (int number : {3, 4}) {
+    for (int number : {3, 4}) { // appended in address order
         const ReceiverRecord& found = dialog.table().byNumber(number);
-        names << QString::fromStdString(found.ip + " " + found.mac + " " + found.name);
+        const LanHost& host = kReceivers[static_cast<size_t>(number - 1)];
+        EXPECT_EQ(found.ip, host.ip);
+        EXPECT_EQ(found.mac, macText(host).toStdString());
+        EXPECT_EQ(found.name, "ALTO" + std::to_string(number));
         EXPECT_EQ(found.statusText, kStatusSynchronize) << number;
         EXPECT_GT(lan->simulator.receivedCount(number), 0u) << number;
         EXPECT_EQ(cell(dialog, number - 1, kColumnStatus), kStatusSynchronize);
     }
-    // The neighbour table's order decides which one was appended first.
-    EXPECT_EQ(names,
-              (QSet<QString>{QString(kReceivers[2].ip) + " " + macText(kReceivers[2]) + " ALTO3",
-                             QString(kReceivers[3].ip) + " " + macText(kReceivers[3]) + " ALTO4"}));
     EXPECT_EQ(dialog.changed(), 1);
     dialog.reject();
     EXPECT_TRUE(movedBack);

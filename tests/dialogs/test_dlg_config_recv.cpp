@@ -9,6 +9,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 
 using namespace tessaly;
 using namespace tessaly::testing;
@@ -112,11 +113,68 @@ TEST_F(ConfigRecvTest, AddingTheSixtiethReceiverDisablesAdd) {
     EXPECT_EQ(dialog.table().byNumber(60).name, "NEW");
     EXPECT_EQ(dialog.table().byNumber(60).nameChanged, 1);
     EXPECT_EQ(selectedRow(*dialog.list()), 59);
-    EXPECT_FALSE(enabled(kIdAdd));
+    for (int id : {kIdAdd, kIdInsert}) {
+        EXPECT_FALSE(enabled(id)) << id;
+        EXPECT_EQ(dialog.button(id)->toolTip(), kListFullTip) << id;
+    }
     EXPECT_EQ(dialog.changed(), 1);
     dialog.addReceiver(); // full: nothing happens
     dialog.insertReceiver();
     EXPECT_EQ(inputCalls.size(), 1u);
+
+    prompts.answers = {PromptAnswer::Ok};
+    dialog.button(kIdDelete)->click();
+    EXPECT_TRUE(enabled(kIdInsert));
+    EXPECT_EQ(dialog.button(kIdInsert)->toolTip(), "");
+}
+
+TEST_F(ConfigRecvTest, EditWithNothingChangedIsNoChange) {
+    fill(2);
+    openDialog();
+    select(1);
+    dialog.button(kIdEdit)->click();
+    EXPECT_EQ(dialog.changed(), 0);
+    typedName = "RENAMED";
+    dialog.button(kIdEdit)->click();
+    EXPECT_EQ(dialog.changed(), 1);
+    EXPECT_EQ(dialog.table().byNumber(2).nameChanged, 1);
+}
+
+TEST_F(ConfigRecvTest, EscapeAsksBeforeDiscardingEditsCancelDoesNot) {
+    fill(2);
+    openDialog();
+    QTest::keyClick(&dialog, Qt::Key_Escape); // nothing changed: closes at once
+    EXPECT_FALSE(dialog.isVisible());
+
+    dialog.open();
+    select(0);
+    typedName = "NEW";
+    dialog.button(kIdEdit)->click();
+    prompts.answers = {PromptAnswer::Cancel};
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(prompts.shown, QStringList{kDiscardQuestion});
+
+    dialog.button(kIdApply)->click(); // what Cancel hands back now holds the edit
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+
+    dialog.open();
+    typedName = "LATER";
+    dialog.button(kIdEdit)->click();
+    dialog.button(kIdCancel)->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(prompts.shown.size(), 1);
+}
+
+TEST_F(ConfigRecvTest, ColumnsShowAStatusANameAndAMacAddressWhole) {
+    fill(1);
+    dialog.table().byNumber(1).name = "WWWWWWWWWW";
+    dialog.table().byNumber(1).mac = "0A-54-53-00-00-01";
+    dialog.table().byNumber(1).statusText = "Synchronize";
+    lan->setEntries({neighbour("10.0.0.1", "0A-54-53-00-00-01")});
+    openDialog();
+    expectColumnsShowWhole(*dialog.list());
 }
 
 TEST_F(ConfigRecvTest, InsertEditAndMovesChangeTheRowsNamed) {

@@ -23,6 +23,7 @@ protected:
         table.count = 3; // two receivers and the one being added
         table.byNumber(1).ip = "10.0.0.5";
         table.byNumber(1).mac = "0A-54-53-00-00-05";
+        table.byNumber(1).name = "RX1";
         table.byNumber(1).setFrequencyText("710.125");
         table.byNumber(2).ip = "10.0.0.6";
         table.byNumber(2).setFrequencyText("710.250");
@@ -80,7 +81,7 @@ TEST_F(InputIpTest, AddressesAreCheckedInOrder) {
     // The neighbour table knows receiver 1's MAC address under the new address.
     lan->setEntries({neighbour("10.0.0.9", "0A-54-53-00-00-05")});
     submit("10.0.0.9");
-    EXPECT_EQ(prompts.shown.last(), "MAC address overlaps.");
+    EXPECT_EQ(prompts.shown.last(), "MAC address overlaps. (receiver 1, RX1)");
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(lan->pinged, std::vector<QString>{"10.0.0.9"});
 }

@@ -4,6 +4,7 @@
 #include "dialogs/dlg_ref_arp.h"
 #include "tests/dialogs/dialog_test_support.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 using namespace tessaly;
@@ -85,10 +86,29 @@ TEST_F(RefArpTest, SelectAllReturnsAtMostSixtyAndRefreshClearsTheTicks) {
     EXPECT_EQ(dialog.result().byNumber(60).ip, "192.168.1.60");
 }
 
+TEST_F(RefArpTest, ListsByAddressSaysHowManyAndShowsAddressesWhole) {
+    lan->setEntries({neighbour("192.168.1.10", "0A-54-53-00-00-0A"),
+                     neighbour("192.168.1.9", "0A-54-53-00-00-09"),
+                     neighbour("10.0.0.200", "0A-54-53-00-00-01")});
+    openDialog();
+    QStringList listed;
+    for (int row = 0; row < dialog.list()->itemCount(); ++row) {
+        listed << dialog.list()->itemText(row, 0) + " " + dialog.list()->itemText(row, 1);
+    }
+    EXPECT_EQ(listed, (QStringList{"1 10.0.0.200", "2 192.168.1.9", "3 192.168.1.10"}));
+    EXPECT_EQ(dialog.statusLine()->text(), "3 receivers found.");
+    expectColumnsShowWhole(*dialog.list());
+
+    lan->setEntries({});
+    dialog.refreshButton()->click();
+    EXPECT_EQ(dialog.statusLine()->text(), "No receiver found.");
+}
+
 TEST_F(RefArpTest, AnUnreadableNeighbourTableGivesAnEmptyList) {
     lan->setEntries(receiversOnLan(3), 1);
     openDialog();
     EXPECT_EQ(dialog.list()->itemCount(), 0);
+    EXPECT_EQ(dialog.statusLine()->text(), kNeighbourTableUnreadableText);
     dialog.okButton()->click();
     EXPECT_EQ(prompts.shown, QStringList{"not selected."});
     dialog.cancelButton()->click();

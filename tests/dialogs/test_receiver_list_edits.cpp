@@ -22,31 +22,40 @@ ReceiverTable tableWith(std::initializer_list<std::pair<const char*, const char*
 
 } // namespace
 
-TEST(ReconcileTest, FivePassesBringAddressesInLineWithTheNeighbourTable) {
+TEST(ReconcileTest, BringsAddressesInLineWithTheNeighbourTable) {
     ReceiverTable table = tableWith({
         {"10.0.0.1", "0A-54-53-00-00-01"}, // moved to 10.0.0.11
-        {"10.0.0.2", "0A-54-53-00-00-02"}, // gone from the network
+        {"10.0.0.2", "0A-54-53-00-00-02"}, // switched off
         {"10.0.0.3", ""},                  // no MAC yet, answers at its address
         {"10.0.0.4", ""},                  // no MAC, shares its address with the next
         {"10.0.0.4", ""},
         {"10.0.0.6", "0A-54-53-00-00-06"}, // found where it was
+        {"10.0.0.8", "0A-54-53-00-00-07"}, // switched off; another receiver answers there now
     });
+    table.byNumber(1).statusText = kStatusNotFound; // not found the last time
     const std::vector<NeighbourEntry> lan = {
-        neighbour("10.0.0.11", "0A-54-53-00-00-01"), neighbour("10.0.0.3", "0A-54-53-00-00-03"),
+        neighbour("10.0.0.11", "0A-54-53-00-00-01"),
+        neighbour("10.0.0.3", "0A-54-53-00-00-03"),
         neighbour("10.0.0.6", "0A-54-53-00-00-06"),
         neighbour("10.0.0.16", "0A-54-53-00-00-06"), // after the own address: not taken
+        neighbour("10.0.0.8", "0A-54-53-00-00-08"),
     };
     reconcileWithNeighbours(table, lan);
 
     EXPECT_EQ(table.byNumber(1).ip, "10.0.0.11");
     EXPECT_EQ(table.byNumber(1).lookupState, kLookupFound);
-    EXPECT_EQ(table.byNumber(2).ip, "");
+    EXPECT_EQ(table.byNumber(1).statusText, "");
+    EXPECT_EQ(table.byNumber(2).ip, "10.0.0.2"); // kept: the operator decides
     EXPECT_EQ(table.byNumber(2).lookupState, kLookupNotFound);
+    EXPECT_EQ(table.byNumber(2).statusText, kStatusNotFound);
+    EXPECT_EQ(table.byNumber(7).ip, "");
+    EXPECT_EQ(table.byNumber(7).statusText, kStatusNotFound);
     EXPECT_EQ(table.byNumber(3).ip, "10.0.0.3");
     EXPECT_EQ(table.byNumber(3).mac, "0A-54-53-00-00-03");
     EXPECT_EQ(table.byNumber(4).ip, "");         // the first of the pair gives its address up,
     EXPECT_EQ(table.byNumber(5).ip, "10.0.0.4"); // so the second no longer shares it
     EXPECT_EQ(table.byNumber(6).ip, "10.0.0.6");
+    EXPECT_EQ(table.byNumber(6).statusText, "");
 }
 
 TEST(DuplicateIpTest, TellsTheLastSharedAddressAndIgnoresEmptyOnes) {
