@@ -9,6 +9,7 @@
 #include "protocol/settings.h"
 #include "protocol/show_lock.h"
 #include "resources/resource_ids.h"
+#include "show/coordination.h"
 
 #include <QIcon>
 
@@ -45,6 +46,7 @@ bool CCorvaneApp::initInstance() {
     // A show lock left by a run that ended while the show was on holds again.
     showLock().setStatePath(defaultShowLockPath());
     showLock().restore();
+    loadCoordinationThresholds(programSettings().sourcePath);
 
     document_ = std::make_unique<CCorvaneDoc>();
     frame_ = std::make_unique<CMainFrame>();

@@ -10,7 +10,8 @@ build_dir=${TESSALY_BENCH_DIR:-$root/build-bench}
 seconds=${TESSALY_BENCH_SECONDS:-20}
 jobs=$(nproc 2>/dev/null || echo 2)
 results=$root/bench/RESULTS.md
-programs=(bench_monitor_scale bench_alarms bench_freshness bench_alarm_latency bench_rendering bench_reachability bench_startup)
+programs=(bench_monitor_scale bench_alarms bench_freshness bench_alarm_latency bench_rendering
+    bench_reachability bench_startup bench_coordination)
 
 cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_BENCH=ON >/dev/null ||
     exit 1
@@ -30,6 +31,7 @@ run "$bin/bench_freshness"
 run "$bin/bench_alarm_latency"
 run "$bin/bench_rendering" --benchmark_min_time=0.3
 run "$bin/bench_reachability"
+run "$bin/bench_coordination"
 if command -v xvfb-run >/dev/null; then
     run xvfb-run -a -s "-screen 0 1920x1080x24" "$bin/bench_startup"
 else

@@ -8,7 +8,7 @@ namespace tessaly::cli {
 
 namespace {
 
-const QStringList kCommands = {"monitor", "upload", "download", "scan"};
+const QStringList kCommands = {"monitor", "upload", "download", "scan", "coordinate"};
 
 bool takesEnvironmentFile(const QString& command) {
     return command != "scan";
@@ -42,6 +42,8 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
             options.json = true;
         } else if (argument == "--apply") {
             options.apply = true;
+        } else if (argument == "--assign") {
+            options.assign = true;
         } else if (argument == "--seconds") {
             QString text;
             if (!value(text)) {
@@ -94,17 +96,27 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
         error = "unexpected argument '" + positional.first() + "'";
         return false;
     }
-    if (!options.outputPath.isEmpty() && options.command != "download") {
-        error = "-o belongs to download";
+    const bool coordinate = options.command == "coordinate";
+    if (!options.outputPath.isEmpty() && options.command != "download" &&
+        !(coordinate && options.assign)) {
+        error = "-o belongs to download and coordinate --assign";
         return false;
     }
     if ((options.dryRun || options.yes) && options.command != "upload") {
         error = "--dry-run and --yes belong to upload";
         return false;
     }
-    if ((options.seconds != 0 || options.json || options.apply || !options.journalPath.isEmpty()) &&
+    if (options.assign && !coordinate) {
+        error = "--assign belongs to coordinate";
+        return false;
+    }
+    if ((options.seconds != 0 || options.apply || !options.journalPath.isEmpty()) &&
         options.command != "monitor") {
-        error = "--seconds, --json, --apply and --journal belong to monitor";
+        error = "--seconds, --apply and --journal belong to monitor";
+        return false;
+    }
+    if (options.json && options.command != "monitor" && !coordinate) {
+        error = "--json belongs to monitor and coordinate";
         return false;
     }
     return true;
@@ -139,6 +151,15 @@ QString usageText(const QString& command) {
                "the downloaded table to OUT.ini (default: ENV.ini itself).\n"
                "Prints one progress line a receiver; exits 1 when a receiver failed.\n";
     }
+    if (command == "coordinate") {
+        return "usage: tessaly-cli coordinate ENV.ini [--json] [--assign [-o OUT.ini]]\n"
+               "Lists the frequency conflicts of the receivers of the file: same channel,\n"
+               "too close ([coordination] tx_spacing_khz) and intermodulation products of two\n"
+               "or three transmitters that hit another receiver (im3_2tx_khz, im5_2tx_khz,\n"
+               "im3_3tx_khz). --assign proposes a channel in its band for every receiver and\n"
+               "lists the conflicts left after it; -o writes the file with the proposal.\n"
+               "Exits 0 without conflicts, 1 with some.\n";
+    }
     if (command == "scan") {
         return "usage: tessaly-cli scan [--trace]\n"
                "Pings the local private subnets and lists the receivers in the neighbour table\n"
@@ -151,9 +172,11 @@ QString usageText(const QString& command) {
            "  upload ENV.ini [--dry-run | --yes]       send names and frequencies, checked\n"
            "  download ENV.ini [-o OUT.ini]            read every receiver's settings\n"
            "  scan                                     find receivers on the LAN\n"
+           "  coordinate ENV.ini [--json] [--assign [-o OUT.ini]]   frequency conflicts\n"
            "Options: --trace (engine traces on stderr), --help, --version.\n" +
            QString::fromStdString(settingsHelpText()) +
-           "Exit codes: 0 ok, 1 a receiver failed, 2 usage error, 3 file error.\n";
+           "Exit codes: 0 ok, 1 a receiver failed (coordinate: conflicts found), 2 usage\n"
+           "error, 3 file error.\n";
 }
 
 bool checkReadable(const QString& path, QString& error) {

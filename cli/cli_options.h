@@ -12,13 +12,14 @@ constexpr int kExitUsage = 2;
 constexpr int kExitFile = 3; // a file could not be read or written
 
 struct Options {
-    QString command; // monitor, upload, download, scan
+    QString command; // monitor, upload, download, scan, coordinate
     QString environmentPath;
     QString outputPath;  // download -o
     QString journalPath; // monitor --journal
     int seconds = 0;     // monitor --seconds; 0 runs until interrupted
     bool json = false;
-    bool apply = false; // monitor --apply: send the file's names and frequencies at connect
+    bool apply = false;  // monitor --apply: send the file's names and frequencies at connect
+    bool assign = false; // coordinate --assign
     bool trace = false;
     bool dryRun = false; // upload --dry-run: show what would change, send nothing
     bool yes = false;    // upload --yes: send without asking

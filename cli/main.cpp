@@ -1,4 +1,5 @@
 #include "cli/cli_options.h"
+#include "cli/coordinate_command.h"
 #include "cli/engine_commands.h"
 #include "cli/scan_command.h"
 #include "cli/upload_command.h"
@@ -36,6 +37,9 @@ int main(int argc, char** argv) {
     installInterruptHandler();
     if (options.command == "scan") {
         return runScan(options, out, err);
+    }
+    if (options.command == "coordinate") {
+        return runCoordinate(options, out, err);
     }
     if (options.command == "monitor") {
         return runMonitor(options, out, err);

@@ -6,11 +6,14 @@
 #include "chrome/text_functions.h"
 #include "chrome/user_prompts.h"
 #include "comm/app_message.h"
+#include "dialogs/coordination_marks.h"
+#include "dialogs/dlg_coordinate.h"
 #include "dialogs/dlg_get_receiver_inf.h"
 #include "dialogs/dlg_input_ip.h"
 #include "dialogs/dlg_ref_arp.h"
 #include "dialogs/receiver_list_edits.h"
 #include "dialogs/receiver_list_rows.h"
+#include "protocol/frequency.h"
 #include "protocol/settings.h"
 #include "resources/resource_ids.h"
 
@@ -63,6 +66,16 @@ CDlgConfigRecv::CDlgConfigRecv(QWidget* parent, std::shared_ptr<INeighbourFinder
         found.copyFrom(dialog.result());
         return true;
     };
+    coordinateRunner_ = [](QWidget* owner, const ReceiverTable& table, int selectedNumber,
+                           PlanProposal& proposal) {
+        CDlgCoordinate dialog(owner, table, selectedNumber, coordinationThresholds(),
+                              programSettings().defaultBand);
+        if (dialog.exec() != QDialog::Accepted) {
+            return false;
+        }
+        proposal = dialog.proposal();
+        return true;
+    };
 
     CImagePngRes logo;
     if (logo.load(kBmpConfigLogo)) {
@@ -76,6 +89,7 @@ CDlgConfigRecv::CDlgConfigRecv(QWidget* parent, std::shared_ptr<INeighbourFinder
     list_->setMinimumWidth(std::max(kListMinimumSize.width(), list_->widthShowingAllColumns()));
     failureLine_ = new QLabel(this);
     failureLine_->setWordWrap(true);
+    conflictLine_ = new QLabel(this);
     keepReadableWhenDisabled(*failureLine_);
 
     auto* side = new QVBoxLayout;
@@ -91,6 +105,8 @@ CDlgConfigRecv::CDlgConfigRecv(QWidget* parent, std::shared_ptr<INeighbourFinder
     side->addWidget(addButton(kIdIpSearch, "IP search..."));
     side->addWidget(addButton(kIdUpload, "Upload"));
     side->addWidget(addButton(kIdDownload, "Download"));
+    side->addSpacing(8);
+    side->addWidget(addButton(kIdCoordinate, "Coordinate..."));
     side->addStretch(1);
     auto* middle = new QHBoxLayout;
     middle->addWidget(list_, 1);
@@ -103,6 +119,7 @@ CDlgConfigRecv::CDlgConfigRecv(QWidget* parent, std::shared_ptr<INeighbourFinder
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(header_);
     layout->addLayout(middle, 1);
+    layout->addWidget(conflictLine_);
     layout->addLayout(bottom);
 
     connect(button(kIdUp), &QPushButton::clicked, this, &CDlgConfigRecv::moveUp);
@@ -115,6 +132,7 @@ CDlgConfigRecv::CDlgConfigRecv(QWidget* parent, std::shared_ptr<INeighbourFinder
     connect(button(kIdIpSearch), &QPushButton::clicked, this, &CDlgConfigRecv::ipSearch);
     connect(button(kIdUpload), &QPushButton::clicked, this, &CDlgConfigRecv::upload);
     connect(button(kIdDownload), &QPushButton::clicked, this, &CDlgConfigRecv::download);
+    connect(button(kIdCoordinate), &QPushButton::clicked, this, &CDlgConfigRecv::coordinate);
     connect(button(kIdOk), &QPushButton::clicked, this, &CDlgConfigRecv::accept);
     connect(button(kIdApply), &QPushButton::clicked, this, &CDlgConfigRecv::apply);
     connect(button(kIdCancel), &QPushButton::clicked, this, &CDlgConfigRecv::cancel);
@@ -178,6 +196,7 @@ void CDlgConfigRecv::opened() {
         fillReceiverList(*list_, table_);
         selectRow(*list_, 0);
     }
+    refreshConflicts();
     for (const auto& [id, control] : buttons_) {
         control->setEnabled(true);
     }
@@ -196,7 +215,7 @@ void CDlgConfigRecv::applyCountRule() {
         button(id)->setToolTip(count < kMaxReceivers ? QString()
                                                      : QString::fromLatin1(kListFullTip));
     }
-    for (int id : {kIdEdit, kIdDelete, kIdAllDelete, kIdUpload, kIdDownload}) {
+    for (int id : {kIdEdit, kIdDelete, kIdAllDelete, kIdUpload, kIdDownload, kIdCoordinate}) {
         button(id)->setEnabled(count > 0);
     }
 }
@@ -228,6 +247,34 @@ void CDlgConfigRecv::refreshRow(int row) {
     fillReceiverRow(*list_, row, table_.records[static_cast<size_t>(row)]);
 }
 
+// Every change of the table may make or end a conflict anywhere in it.
+void CDlgConfigRecv::refreshConflicts() {
+    const ConflictReport report = markReceiverConflicts(*list_, table_, coordinationThresholds());
+    conflictLine_->setText(QString::fromStdString(conflictSummary(report.counts)));
+}
+
+void CDlgConfigRecv::coordinate() {
+    if (table_.count <= 0 || operation_ != kOperationIdle) {
+        return;
+    }
+    const int row = selectedRow(*list_);
+    PlanProposal proposal;
+    if (!coordinateRunner_(this, table_, row >= 0 && row < table_.count ? row + 1 : 0, proposal)) {
+        return;
+    }
+    for (const Assignment& assignment : proposal.assignment) {
+        ReceiverRecord& record = table_.byNumber(assignment.receiver);
+        if (assignment.newKhz == record.freqKhz) {
+            continue;
+        }
+        record.setFrequencyText(khzToText(assignment.newKhz));
+        record.freqChanged = 1;
+        changed_ = 1;
+        refreshRow(assignment.receiver - 1);
+    }
+    refreshConflicts();
+}
+
 void CDlgConfigRecv::insertReceiver() {
     const int count = table_.count;
     if (count >= kMaxReceivers || operation_ != kOperationIdle) {
@@ -244,6 +291,7 @@ void CDlgConfigRecv::insertReceiver() {
         changed_ = 1;
         fillReceiverList(*list_, table_);
         applyCountRule();
+        refreshConflicts();
     }
     selectRow(*list_, position);
 }
@@ -269,6 +317,7 @@ void CDlgConfigRecv::addReceiver() {
     selectRow(*list_, row);
     list_->ensureVisible(row);
     applyCountRule();
+    refreshConflicts();
 }
 
 void CDlgConfigRecv::editReceiver() {
@@ -294,6 +343,7 @@ void CDlgConfigRecv::editReceiver() {
     current.copyFrom(record);
     changed_ = 1;
     refreshRow(row);
+    refreshConflicts();
     selectRow(*list_, row);
 }
 
@@ -317,6 +367,7 @@ void CDlgConfigRecv::deleteReceiver() {
         selectRow(*list_, std::min(row, table_.count - 1));
     }
     applyCountRule();
+    refreshConflicts();
 }
 
 void CDlgConfigRecv::deleteAllReceivers() {
@@ -332,6 +383,7 @@ void CDlgConfigRecv::deleteAllReceivers() {
     changed_ = 1;
     list_->deleteAllItems();
     applyCountRule();
+    refreshConflicts();
 }
 
 void CDlgConfigRecv::moveUp() {
@@ -343,6 +395,7 @@ void CDlgConfigRecv::moveUp() {
     changed_ = 1;
     refreshRow(row - 1);
     refreshRow(row);
+    refreshConflicts();
     selectRow(*list_, row - 1);
 }
 
@@ -355,6 +408,7 @@ void CDlgConfigRecv::moveDown() {
     changed_ = 1;
     refreshRow(row);
     refreshRow(row + 1);
+    refreshConflicts();
     selectRow(*list_, row + 1);
 }
 
@@ -376,6 +430,7 @@ void CDlgConfigRecv::ipSearch() {
     selectRow(*list_, merged.lastTouchedRow);
     list_->ensureVisible(merged.lastTouchedRow);
     applyCountRule();
+    refreshConflicts();
     if (merged.appended) {
         startSequence(kOperationDownload, merged.firstAppended);
     }
@@ -472,6 +527,7 @@ void CDlgConfigRecv::onSequenceFinished(bool /*stopped*/) {
     sequence_.release()->deleteLater();
     operation_ = kOperationIdle;
     setBusy(false);
+    refreshConflicts();
     repaint();
     postAppMessage(this, kEvSequenceEnd, 0);
 }

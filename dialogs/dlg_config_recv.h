@@ -4,6 +4,7 @@
 #include "comm/exchange_sequence.h"
 #include "dialogs/neighbour_finder.h"
 #include "protocol/receiver_table.h"
+#include "show/plan_proposer.h"
 
 #include <QDialog>
 #include <QImage>
@@ -46,6 +47,10 @@ public:
                                            const ReceiverTable& table, ReceiverRecord& record)>;
     // Runs IP Search; true with the ticked entries on OK.
     using SearchRunner = std::function<bool(QWidget* parent, ReceiverTable& found)>;
+    // Shows the proposed channels (for all receivers, or for the selected one when 0 < number);
+    // true with the proposal when the operator confirms it.
+    using CoordinateRunner = std::function<bool(QWidget* parent, const ReceiverTable& table,
+                                                int selectedNumber, PlanProposal& proposal)>;
 
     explicit CDlgConfigRecv(QWidget* parent = nullptr,
                             std::shared_ptr<INeighbourFinder> finder = systemNeighbourFinder(),
@@ -54,6 +59,7 @@ public:
 
     void setInputRunner(InputRunner runner) { inputRunner_ = std::move(runner); }
     void setSearchRunner(SearchRunner runner) { searchRunner_ = std::move(runner); }
+    void setCoordinateRunner(CoordinateRunner runner) { coordinateRunner_ = std::move(runner); }
 
     ReceiverTable& table() { return table_; }
     const ReceiverTable& appliedTable() const { return applied_; }
@@ -66,6 +72,8 @@ public:
     CApListCtrl* list() const { return list_; }
     QPushButton* button(int id) const;
     QLabel* failureLine() const { return failureLine_; }
+    // "3 conflicts: 1 same channel, 2 intermodulation" under the list.
+    QLabel* conflictLine() const { return conflictLine_; }
 
     // The editing commands, as their buttons run them.
     void insertReceiver();
@@ -79,6 +87,8 @@ public:
     void upload();
     void download();
     void apply();
+    // Proposes conflict-free channels and, once confirmed, takes them over as pending changes.
+    void coordinate();
 
 public slots:
     void accept() override;
@@ -102,6 +112,7 @@ private:
     void onExchangeFinished(int number, int result, const QString& status, const QString& detail);
     void onSequenceFinished(bool stopped);
     void refreshRow(int row);
+    void refreshConflicts();
     int selectedOrFirst() const;
     ReceiverRecord freshRecord() const;
 
@@ -109,6 +120,7 @@ private:
     EngineOptions options_;
     InputRunner inputRunner_;
     SearchRunner searchRunner_;
+    CoordinateRunner coordinateRunner_;
     ReceiverTable table_;
     ReceiverTable applied_;
     ReceiverTable original_; // the table as it was given
@@ -126,6 +138,7 @@ private:
     CApListCtrl* list_ = nullptr;
     QLabel* header_ = nullptr; // hidden: marks where the logo goes
     QLabel* failureLine_ = nullptr;
+    QLabel* conflictLine_ = nullptr;
     std::vector<std::pair<int, QPushButton*>> buttons_;
 };
 
@@ -140,6 +153,7 @@ constexpr int kIdAllDelete = 1015;
 constexpr int kIdIpSearch = 1010;
 constexpr int kIdUpload = 1117;
 constexpr int kIdDownload = 1118;
+constexpr int kIdCoordinate = 1119;
 constexpr int kIdOk = 1;
 constexpr int kIdApply = 1097;
 constexpr int kIdCancel = 2;

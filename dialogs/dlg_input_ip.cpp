@@ -7,6 +7,7 @@
 #include "chrome/user_prompts.h"
 #include "comm/app_message.h"
 #include "comm/subnet_plan.h"
+#include "dialogs/coordination_marks.h"
 #include "protocol/bands.h"
 #include "protocol/command_builder.h"
 #include "protocol/frequency.h"
@@ -138,6 +139,33 @@ void CDlgInputIP::showEvent(QShowEvent* event) {
 
 void CDlgInputIP::fillChannels(int band) {
     fillChannelCombo(*channelCombo_, band, table_, number_, record_.freqKhz);
+    markChannelConflicts(*channelCombo_, table_, number_, coordinationThresholds());
+    autoKhz_ = channelCombo_->currentIndex() >= 0 ? channelCombo_->currentData().toInt() : 0;
+}
+
+bool CDlgInputIP::confirmMove(int32_t& khz) {
+    if (khz == record_.freqKhz || khz != autoKhz_ || record_.freqKhz <= 0) {
+        return true;
+    }
+    const QString from = QString::fromStdString(khzToText(record_.freqKhz));
+    const QString to = QString::fromStdString(khzToText(khz));
+    const QString band = QString::fromStdString(bandName(bandOfFrequency(khz)));
+    const QString where =
+        bandOfFrequency(record_.freqKhz) == kBandNone
+            ? QStringLiteral("%1 MHz is outside the band %2.").arg(from, band)
+            : QStringLiteral("%1 MHz is not a channel of the band %2.").arg(from, band);
+    const PromptAnswer answer = userPrompts().messageBox(
+        this,
+        QStringLiteral("%1\nMove the receiver to %2 MHz?\n(No keeps %3 MHz.)").arg(where, to, from),
+        PromptButtons::YesNoCancel, PromptIcon::Question);
+    if (answer == PromptAnswer::Cancel) {
+        channelCombo_->setFocus();
+        return false;
+    }
+    if (answer == PromptAnswer::No) {
+        khz = record_.freqKhz;
+    }
+    return true;
 }
 
 bool CDlgInputIP::event(QEvent* event) {
@@ -203,10 +231,16 @@ void CDlgInputIP::accept() {
             return;
         }
     }
+    int32_t khz = record_.freqKhz;
+    if (channelCombo_->currentIndex() >= 0) {
+        khz = channelCombo_->currentData().toInt();
+    }
+    if (!confirmMove(khz)) {
+        return;
+    }
 
     record_.name = bytesFromText(nameEdit_->text());
-    if (channelCombo_->currentIndex() >= 0) {
-        const int32_t khz = channelCombo_->currentData().toInt();
+    if (channelCombo_->currentIndex() >= 0 && khz != record_.freqKhz) {
         record_.freqKhz = khz;
         record_.freqText = khzToText(khz);
     }

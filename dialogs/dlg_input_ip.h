@@ -78,6 +78,10 @@ protected:
 
 private:
     void fillChannels(int band);
+    // The dialog selected a channel other than the record's frequency by itself (the
+    // frequency lies outside the band or between channels): asks before moving it. False when
+    // the operator wants to go back to the dialog.
+    bool confirmMove(int32_t& khz);
     void askBandWidth();
     void bandAnswered(int result);
     void setButtonsEnabled(bool enabled);
@@ -92,6 +96,7 @@ private:
     int mode_ = kInputModeAdd;
     int number_ = 1;
     int prepared_ = 0;
+    int32_t autoKhz_ = 0; // the channel the last fill selected by itself
     ReceiverTable table_;
     ReceiverRecord record_;
 

@@ -1,6 +1,8 @@
 #include "dialogs/dlg_set_freq.h"
 
 #include "chrome/comb_color.h"
+#include "chrome/user_prompts.h"
+#include "dialogs/coordination_marks.h"
 #include "protocol/bands.h"
 #include "protocol/frequency.h"
 #include "protocol/settings.h"
@@ -28,6 +30,7 @@ CDlgSetFreq::CDlgSetFreq(QWidget* parent, bool monitoring, int receiverNumber,
         list_->setFont(font);
     }
     fillChannelCombo(*list_, band_, table_, receiverNumber_, openingKhz_);
+    markChannelConflicts(*list_, table_, receiverNumber_, coordinationThresholds());
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -40,6 +43,7 @@ CDlgSetFreq::CDlgSetFreq(QWidget* parent, bool monitoring, int receiverNumber,
     placeOverAnchor();
 
     connect(list_, &CCombColor::popupClosed, this, &CDlgSetFreq::choose, Qt::QueuedConnection);
+    connect(list_, &QComboBox::activated, this, [this] { picked_ = 1; });
 }
 
 void CDlgSetFreq::placeOverAnchor() {
@@ -82,6 +86,22 @@ void CDlgSetFreq::choose() {
     }
     ReceiverRecord& r = table_.byNumber(receiverNumber_);
     const int32_t khz = list_->itemData(index).toInt();
+    // Closed without a choice, on a channel the picker selected because the frequency is none
+    // of the band's: moving it is the operator's decision.
+    if (picked_ == 0 && khz != openingKhz_) {
+        const QString from = QString::fromStdString(khzToText(openingKhz_));
+        const QString where = bandOfFrequency(openingKhz_) == kBandNone
+                                  ? QStringLiteral("%1 MHz is outside the band %2.")
+                                  : QStringLiteral("%1 MHz is not a channel of the band %2.");
+        const QString question = QStringLiteral("%1\nMove the receiver to %2 MHz?")
+                                     .arg(where.arg(from, QString::fromStdString(bandName(band_))),
+                                          list_->itemText(index));
+        if (userPrompts().messageBox(this, question, PromptButtons::YesNo, PromptIcon::Question) !=
+            PromptAnswer::Yes) {
+            done(QDialog::Rejected);
+            return;
+        }
+    }
     r.freqText = list_->itemText(index).toStdString();
     r.freqKhz = khz;
     r.freqChanged = 1;

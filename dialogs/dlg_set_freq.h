@@ -67,6 +67,7 @@ private:
     int openingKhz_ = 0;
     int band_ = 0;
     int chosen_ = 0;
+    int picked_ = 0; // the operator chose an item (click or Enter), not Escape or a click away
 
     CCombColor* list_ = nullptr;
 };

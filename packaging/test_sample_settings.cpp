@@ -1,8 +1,10 @@
 // The sample Tessaly.ini shipped with the program lists every key commented out with its
 // default; these tests hold it to what the program really reads.
 
+#include "protocol/ini_file.h"
 #include "protocol/settings.h"
 #include "show/alarm_settings.h"
+#include "show/coordination.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +107,8 @@ TEST(SampleSettings, EveryKeyInForceGivesTheDefaults) {
     EXPECT_TRUE(sameSettings(load(settingsText(keys)), defaults)) << settingsText(keys);
     // As shipped, with every key commented out, the file changes nothing either.
     EXPECT_TRUE(sameSettings(load(sampleText()), defaults));
+    EXPECT_EQ(readCoordinationThresholds(IniFile::fromText(settingsText(keys))),
+              CoordinationThresholds{});
 }
 
 // A misspelt key or a key in the wrong section would be ignored by the program.
@@ -117,7 +121,9 @@ TEST(SampleSettings, EveryKeyIsOneTheProgramReads) {
         }
         bool read = false;
         for (const char* other : {"2", "3", "1", "-90"}) {
-            read = read || !sameSettings(load(settingsText(keys, &key, other)), defaults);
+            const std::string text = settingsText(keys, &key, other);
+            read = read || !sameSettings(load(text), defaults) ||
+                   readCoordinationThresholds(IniFile::fromText(text)) != CoordinationThresholds{};
         }
         EXPECT_TRUE(read) << key.section << "/" << key.key;
     }

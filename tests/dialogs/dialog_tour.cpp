@@ -4,6 +4,7 @@
 #include "chrome/ap_list_ctrl.h"
 #include "chrome/comb_color.h"
 #include "dialogs/dlg_config_recv.h"
+#include "dialogs/dlg_coordinate.h"
 #include "dialogs/dlg_disp_receiver_inf.h"
 #include "dialogs/dlg_get_receiver_inf.h"
 #include "dialogs/dlg_input_ip.h"
@@ -23,6 +24,7 @@
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
+#include <QToolTip>
 
 #include <cstdio>
 
@@ -221,6 +223,62 @@ bool tourFrequencyPicker() {
     return ok;
 }
 
+// Twelve receivers with two on one channel and products that hit: the marks, the summary line
+// and a row's tooltip, then the proposal of Coordinate... and the picker's marks.
+bool tourCoordination() {
+    const char* freqs[] = {"710.125", "710.375", "710.125", "709.875", "712.500", "711.000",
+                           "946.125", "946.625", "947.500", "704.125", "704.500", "715.000"};
+    ReceiverTable table;
+    table.count = 12;
+    for (int n = 1; n <= 12; ++n) {
+        ReceiverRecord& r = table.byNumber(n);
+        r.ip = "127.0.0." + std::to_string(n);
+        r.name = "MIC " + std::to_string(n);
+        r.setFrequencyText(freqs[n - 1]);
+    }
+    auto lan = std::make_shared<FakeNeighbourFinder>();
+    CDlgConfigRecv dialog(nullptr, lan, loopbackEngineOptions());
+    dialog.table().copyFrom(table);
+    dialog.move(40, 40);
+    dialog.open();
+    waitUntil([&] { return dialog.ready(); });
+    bool ok = save(dialog, "dialog-configuration-conflicts.png");
+    CApListCtrl* list = dialog.list();
+    const QRect cell = list->visualItemRect(list->item(0, 0));
+    QToolTip::showText(list->viewport()->mapToGlobal(cell.center()), list->item(0, 0)->toolTip(),
+                       list->viewport());
+    runEventsFor(400);
+    const QRect area(dialog.geometry().topLeft(), QSize(dialog.frameGeometry().width(), 320));
+    const QPixmap tip = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y() + 60,
+                                                                     area.width(), area.height());
+    const QString tipPath = QDir(outputDir).filePath("dialog-configuration-conflict-tooltip.png");
+    ok = tip.save(tipPath) && ok;
+    std::printf("saved %s\n", qPrintable(tipPath));
+    QToolTip::hideText();
+
+    CDlgCoordinate proposal(nullptr, table, 0, coordinationThresholds(), kBandJpn);
+    proposal.open();
+    ok = save(proposal, "dialog-coordinate.png") && ok;
+    proposal.done(QDialog::Rejected);
+    dialog.done(QDialog::Rejected);
+
+    QLabel backdrop(QStringLiteral("  panel of receiver 5\n\n  712.500 MHz"));
+    backdrop.setStyleSheet(QStringLiteral("background: #09122F; color: #80C0FF;"));
+    backdrop.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    backdrop.setGeometry(100, 100, 300, 420);
+    backdrop.show();
+    CDlgSetFreq picker(nullptr, false, 5, table, {QPoint(108, 130), 110, 18, 13, 0});
+    picker.open();
+    runEventsFor(300);
+    const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0, 100, 100, 300, 420);
+    const QString path = QDir(outputDir).filePath("editor-frequency-conflicts.png");
+    ok = screen.save(path) && ok;
+    std::printf("saved %s\n", qPrintable(path));
+    picker.channelList()->hidePopup();
+    runEventsFor(50);
+    return ok;
+}
+
 bool tourReceiverInformation() {
     ReceiverRecord r;
     r.name = "Vocal 2";
@@ -253,5 +311,6 @@ int main(int argc, char** argv) {
     ok = tourReceiverSettings() && ok;
     ok = tourFrequencyPicker() && ok;
     ok = tourReceiverInformation() && ok;
+    ok = tourCoordination() && ok;
     return ok ? 0 : 1;
 }

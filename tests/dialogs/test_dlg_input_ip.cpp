@@ -2,6 +2,7 @@
 
 #include "chrome/comb_color.h"
 #include "chrome/key_in.h"
+#include "dialogs/coordination_marks.h"
 #include "dialogs/dlg_input_ip.h"
 #include "protocol/settings.h"
 #include "tests/dialogs/dialog_test_support.h"
@@ -64,8 +65,9 @@ TEST_F(InputIpTest, OpensOnTheRecordsChannelWithUsedChannelsMarked) {
     EXPECT_EQ(dialog.windowTitle(), "Receiver Setting");
     EXPECT_EQ(dialog.bandCombo()->currentText(), "JPN");
     EXPECT_EQ(dialog.channelCombo()->currentText(), "710.375");
-    EXPECT_EQ(dialog.channelCombo()->itemColor(0), kUsedChannelColor); // receiver 1's
-    EXPECT_EQ(dialog.channelCombo()->itemColor(2), kFreeChannelColor);
+    EXPECT_EQ(dialog.channelCombo()->itemColor(0), kUsedChannelColor);     // receiver 1's
+    EXPECT_EQ(dialog.channelCombo()->itemColor(2), kConflictChannelColor); // 125 kHz from 2's
+    EXPECT_EQ(dialog.channelCombo()->itemColor(6), kFreeChannelColor);
     EXPECT_EQ(dialog.bandWidthButton()->isVisibleTo(&dialog), programSettings().dispBand != 0);
 }
 

@@ -2,6 +2,7 @@
 // and the result of each way the list can close.
 
 #include "chrome/comb_color.h"
+#include "dialogs/coordination_marks.h"
 #include "dialogs/dlg_set_freq.h"
 #include "protocol/bands.h"
 #include "protocol/settings.h"
@@ -58,7 +59,8 @@ TEST_F(SetFreqTest, OpensOnTheOwnChannelWithOtherReceiversChannelsRed) {
         EXPECT_EQ(list->currentText(), "710.125");
         EXPECT_EQ(list->itemColor(indexOf(list, "710.125")), kUsedChannelColor) << number;
         EXPECT_EQ(list->itemColor(indexOf(list, "710.500")), kUsedChannelColor) << number;
-        EXPECT_EQ(list->itemColor(indexOf(list, "710.250")), kFreeChannelColor) << number;
+        EXPECT_EQ(list->itemColor(indexOf(list, "710.250")), kConflictChannelColor) << number;
+        EXPECT_EQ(list->itemColor(indexOf(list, "711.000")), kFreeChannelColor) << number;
     }
     const auto alone = makePicker(3);
     EXPECT_EQ(alone->channelList()->currentText(), "710.500");
@@ -90,7 +92,10 @@ TEST_F(SetFreqTest, ChoosingTheChannelAlreadySetClosesWithCancel) {
     EXPECT_EQ(picker->record().freqText, "710.500");
 }
 
-TEST_F(SetFreqTest, AnyCloseStoresTheFirstChannelWhenNoneMatched) {
+// A frequency that is none of the band's channels opens on the first channel; closing the list
+// without a choice stores it only when the operator agrees to the move.
+TEST_F(SetFreqTest, AnyCloseOffersTheFirstChannelWhenNoneMatched) {
+    ScriptedPrompts prompts;
     const int saved = programSettings().defaultBand;
     programSettings().defaultBand = kBandUsa;
     table.byNumber(3).setFrequencyText("800.000");
@@ -98,23 +103,28 @@ TEST_F(SetFreqTest, AnyCloseStoresTheFirstChannelWhenNoneMatched) {
     EXPECT_EQ(picker->band(), kBandUsa);
     ASSERT_TRUE(openDropped(*picker));
     EXPECT_EQ(picker->channelList()->currentIndex(), 0);
+    prompts.answers = {PromptAnswer::Yes};
     QTest::keyClick(picker->channelList()->view(), Qt::Key_Escape);
     ASSERT_TRUE(waitClosed(*picker));
+    EXPECT_EQ(
+        prompts.shown,
+        QStringList{"800.000 MHz is outside the band USA.\nMove the receiver to 946.125 MHz?"});
     EXPECT_EQ(picker->result(), QDialog::Accepted);
     EXPECT_EQ(picker->record().freqText, "946.125");
     EXPECT_EQ(picker->record().freqKhz, 946125);
     programSettings().defaultBand = saved;
 
-    // Between two channels of a band: the first channel, stored by a click elsewhere.
+    // Between two channels of a band, closed by a click elsewhere, and the move refused.
     table.byNumber(3).setFrequencyText("711.2");
     const auto between = makePicker(3);
     EXPECT_EQ(between->band(), kBandJpn);
     ASSERT_TRUE(openDropped(*between));
     EXPECT_EQ(between->channelList()->currentIndex(), 0);
+    prompts.answers = {PromptAnswer::No};
     between->channelList()->hidePopup();
     ASSERT_TRUE(waitClosed(*between));
-    EXPECT_EQ(between->result(), QDialog::Accepted);
-    EXPECT_EQ(between->record().freqKhz, 710125);
+    EXPECT_EQ(between->result(), QDialog::Rejected);
+    EXPECT_EQ(between->record().freqText, "711.2");
 }
 
 TEST_F(SetFreqTest, PlacesItselfBesideTheAnchorAsTheVariantSays) {

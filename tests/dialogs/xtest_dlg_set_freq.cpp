@@ -3,6 +3,7 @@
 
 #include "chrome/comb_color.h"
 #include "dialogs/dlg_set_freq.h"
+#include "tests/dialogs/dialog_test_support.h"
 #include "tests/support/wait_until.h"
 
 #include <QAbstractItemView>
@@ -32,6 +33,9 @@ TEST_P(SetFreqX11, EveryWayOfClosingTheListStoresTheSelectedChannel) {
     FreqPickerPlacement placement;
     placement.anchor = QPoint(600, 400);
     CDlgSetFreq picker(nullptr, false, 2, table, placement);
+    // Closing without a choice asks before the receiver is moved to that channel.
+    ScriptedPrompts prompts;
+    prompts.answers = {PromptAnswer::Yes};
 
     bool sent = false;
     QTimer poll;
@@ -49,6 +53,7 @@ TEST_P(SetFreqX11, EveryWayOfClosingTheListStoresTheSelectedChannel) {
     EXPECT_EQ(picker.record().freqText, "710.125");
     EXPECT_EQ(picker.record().freqKhz, 710125);
     EXPECT_EQ(picker.record().freqChanged, 1);
+    EXPECT_EQ(prompts.shown.size(), GetParam().last() == "Return" ? 0 : 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Closes, SetFreqX11,
