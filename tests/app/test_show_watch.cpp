@@ -10,6 +10,7 @@
 #include "monitor/dlg_alarm_journal.h"
 #include "monitor/monitor_engine_table.h"
 #include "protocol/frequency.h"
+#include "protocol/pending_changes.h"
 #include "protocol/program_flags.h"
 #include "protocol/settings.h"
 #include "tests/dialogs/dialog_test_support.h"
@@ -56,6 +57,7 @@ protected:
                                                            &programMonitorValues(), engines)));
         view().onInitialUpdate();
         view().control().takeOverTable(receivers.table, false);
+        clearPendingChanges(programReceiverTable()); // Start without the list of changes to send
         frame->onCommand(kCmdMonitorStartStop, kSwitchOn);
         ASSERT_TRUE(waitUntil(
             [&] {

@@ -93,7 +93,8 @@ TEST(CliAlarms, EveryKindStartsAndClearsThroughTheJsonOutputAndTheJournal) {
             }
         }
     }
-    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    // Receiver 8 stays down to the end, which the exit status reports.
+    ASSERT_EQ(cli.exitCode(), 1) << cli.readAllStandardError().toStdString();
     for (const auto& expected : kExpected) {
         EXPECT_TRUE(started.count(expected))
             << expected.first << " " << expected.second.toStdString();
