@@ -1,8 +1,8 @@
 #pragma once
 
-// Receivers of the table tuned to the same frequency. A small stand-in for the frequency
-// coordination rules: the alarm model only needs, per receiver, another receiver it clashes
-// with.
+// Receivers of the table tuned to the same frequency, as the frequency-conflict alarm needs
+// them: per receiver, another receiver it clashes with. The rule is the coordination library's
+// `same` check, so the alarm and Receiver Configuration never disagree.
 
 #include <cstdint>
 #include <vector>
