@@ -20,6 +20,9 @@ packages=(
     xvfb xauth imagemagick fonts-dejavu-core libcsv-dev
     iproute2 netcat-openbsd
     desktop-file-utils appstream xdotool libcap2-bin
+    qt6-httpserver-dev qt6-websockets-dev libqrencode-dev qt6-charts-dev libqt6sql6-sqlite
+    libmosquitto-dev mosquitto mosquitto-clients
+    chromium chromium-driver python3-selenium prometheus sqlite3 shellcheck
 )
 
 as_root() {
