@@ -5,6 +5,7 @@
 #include "comm/comm_thread_monitor.h"
 #include "comm/exchange_sequence.h"
 #include "comm/message_codes.h"
+#include "history/history_recorder.h"
 #include "protocol/environment_file.h"
 #include "protocol/settings.h"
 
@@ -119,7 +120,17 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
     show::SnapshotHub snapshots;
     ShowSnapshotTaker snapshotTaker(snapshots, kSampleIntervalMs);
     alarmReporter.setSnapshotTaker(&snapshotTaker);
+    // After the hub, so it leaves the hub before the hub goes.
+    std::unique_ptr<history::HistoryRecorder> history;
+    if (!options.historyPath.isEmpty()) {
+        history::HistoryOptions historyOptions;
+        historyOptions.path = options.historyPath;
+        historyOptions.station = QString::fromStdString(alarms.settings().station);
+        history = std::make_unique<history::HistoryRecorder>(historyOptions);
+        history->attach(snapshots);
+    }
     bool journalErrorSaid = false;
+    bool historyErrorSaid = false;
     QElapsedTimer clock;
     clock.start();
     const auto sampleAll = [&] {
@@ -129,6 +140,11 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
             err << "tessaly-cli: " << journal->errorText() << "\n";
             err.flush();
             journalErrorSaid = true;
+        }
+        if (history && !historyErrorSaid && !history->errorText().isEmpty()) {
+            err << "tessaly-cli: " << history->errorText() << "\n";
+            err.flush();
+            historyErrorSaid = true;
         }
     };
     QEventLoop loop;
@@ -170,6 +186,9 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
     snapshotTaker.stopped({}, show::ShowTime::now());
     if (journal) {
         journal->waitWritten(kStopSettleLimitMs);
+    }
+    if (history) {
+        history->flush(kStopSettleLimitMs);
     }
     const int connected = reporter.connectedCount();
     if (!options.json) {

@@ -123,6 +123,7 @@ private:
     CDlgAlarmJournal* journalWindow_ = nullptr;
     CDlgMenuPanel* panelMenu_ = nullptr;
     bool journalFailureSaid_ = false;
+    bool historyFailureSaid_ = false;
 };
 
 } // namespace tessaly

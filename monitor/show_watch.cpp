@@ -1,6 +1,7 @@
 #include "monitor/show_watch.h"
 
 #include "comm/show_observation.h"
+#include "history/history_file.h"
 #include "monitor/monitor_engine_table.h"
 #include "monitor/panel_renderer.h"
 
@@ -45,6 +46,32 @@ void CShowWatch::ensureJournal() {
         QMetaObject::invokeMethod(
             this, [this, text] { emit journalFailed(text); }, Qt::QueuedConnection);
     });
+}
+
+void CShowWatch::ensureHistory() {
+    if (history_ || options_.historyOff) {
+        return;
+    }
+    history_ = std::make_unique<history::HistoryRecorder>(options_.history);
+    history_->setErrorHandler([this](const QString& text) {
+        // Called on the recorder's thread.
+        QMetaObject::invokeMethod(
+            this, [this, text] { emit historyFailed(text); }, Qt::QueuedConnection);
+    });
+    history_->attach(hub_);
+}
+
+QString CShowWatch::historyPath() const {
+    const int64_t second = history::secondOf(now().wallMs);
+    if (history_) {
+        return history_->pathFor(second);
+    }
+    if (!options_.history.path.isEmpty()) {
+        return options_.history.path;
+    }
+    const QString directory =
+        options_.history.directory.isEmpty() ? journalDirectory() : options_.history.directory;
+    return history::dailyHistoryPath(directory, QDateTime::fromSecsSinceEpoch(second).date());
 }
 
 QString CShowWatch::journalPath() const {
@@ -109,6 +136,7 @@ bool CShowWatch::livePass(CPanelRenderer& renderer, const ReceiverTable& table,
     }
     model_.update(snapshot_, time);
     flushEvents();
+    ensureHistory();
     taker_.take(table, values, snapshot_, model_, std::move(unpublished_), time);
     unpublished_.clear();
 
