@@ -6,6 +6,7 @@
 #include "chrome/dlg_bar_menu.h"
 #include "chrome/menu_commands.h"
 #include "comm/app_message.h"
+#include "history/history_file.h"
 #include "monitor/corvane_view.h"
 #include "monitor/dlg_alarm_journal.h"
 #include "monitor/monitor_engine_table.h"
@@ -246,6 +247,21 @@ TEST_F(ShowWatchTest, SilenceFromThePopUpShowsSilencedAndEndsWhenItsTimeIsUp) {
     EXPECT_EQ(panel(3).label, "SILENCED");
     sendAppMessage(&view(), kCmdPanelUnsilence, 0);
     ASSERT_TRUE(waitUntil([&] { return panel(3).label == "BATT LOW"; }, 1000));
+}
+
+TEST_F(ShowWatchTest, MonitoringRecordsTheShowHistoryInTheDailyFileBesideTheJournal) {
+    ASSERT_TRUE(waitUntil([&] { return watch().history() != nullptr; }, 2000));
+    const QString path = watch().historyPath();
+    EXPECT_TRUE(path.startsWith(QString::fromStdString(state.path()) + "/tessaly/history-"));
+    ASSERT_TRUE(
+        waitUntil([&] { return watch().history()->rowsWritten() >= 2 * kReceivers; }, 8000));
+    history::HistoryReader reader(path);
+    ASSERT_TRUE(reader.isOpen()) << reader.errorText().toStdString();
+    EXPECT_EQ(reader.receivers().size(), size_t{kReceivers});
+    const auto rows = reader.rows(2, 0, INT64_MAX / 2);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.back().battery, 3);
+    EXPECT_TRUE(watch().history()->errorText().isEmpty());
 }
 
 } // namespace
