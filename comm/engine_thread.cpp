@@ -16,7 +16,8 @@ EngineThread::~EngineThread() {
 
 void EngineThread::endThread() {
     if (!stop()) {
-        waitForEnd(-1);
+        wait();
+        takeOver(this); // as in waitForEnd
     }
 }
 
@@ -39,7 +40,7 @@ void EngineThread::requestQuit() {
 }
 
 bool EngineThread::waitForEnd(int waitMs) {
-    if (!wait(waitMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(waitMs))) {
+    if (!wait(QDeadlineTimer(waitMs))) {
         return false;
     }
     // QThread::wait() orders the thread's end before its return under Qt's own lock, which the
