@@ -6,6 +6,7 @@
 
 #include "comm/reachability.h"
 #include "bench/bench_support.h"
+#include "comm/network_scanner.h"
 #include "tests/support/netns_lab.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "cli/scan_command.h"
 
-#include "comm/reachability.h"
+#include "comm/network_scanner.h"
 #include "protocol/settings.h"
 
 namespace tessaly::cli {

@@ -10,54 +10,19 @@ namespace tessaly {
 
 ConfigEngine::ConfigEngine(ReceiverTable* table, QObject* requester, CommTrace* trace,
                            ConfigMessageText* messageText, EngineOptions options)
-    : table_(table), requester_(requester), trace_(trace), messageText_(messageText),
-      options_(std::move(options)), socket_(std::make_unique<CSockCli>(this)) {
-    socket_->setConnectLimitMs(options_.connectLimitMs);
-    connectTimer_.setSingleShot(true);
-    answerTimer_.setSingleShot(true);
-    connect(&connectTimer_, &QTimer::timeout, this, [this] { onConnectTimer(); });
-    connect(&answerTimer_, &QTimer::timeout, this, [this] { onAnswerTimer(); });
+    : EngineSession(table, trace, std::move(options), kConfigQueueCapacity), requester_(requester),
+      messageText_(messageText) {
     trace_->setDataTraceOn(options_.commDebug);
 }
 
 ConfigEngine::~ConfigEngine() = default;
 
-bool ConfigEngine::event(QEvent* event) {
-    const AppMessage* message = AppMessage::from(event);
-    if (message == nullptr) {
-        return QObject::event(event);
-    }
-    switch (message->code()) {
-    case kEvConfigStart:
-    case kEvConfigStartOther:
-        startExchange(message->code(), message->value());
-        break;
-    case kEvSendNext:
-        sendNext(message->value());
-        break;
-    case kEvPingConnect:
-        pingAndConnect();
-        break;
-    case kEvFailure:
-        onFailure();
-        break;
-    case kEvAnswerTimeout:
-        onAnswerTimeout();
-        break;
-    case kEvSocketClosed:
-        onClosedByReceiver();
-        break;
-    case kEvSocketBlock:
-        onBlock();
-        break;
-    case kEvSocketReceiveError:
-        onReceiveError(message->value());
-        break;
-    default:
+void ConfigEngine::onRequest(int code, qintptr value) {
+    if (code == kEvConfigStart || code == kEvConfigStartOther) {
+        startExchange(code, value);
+    } else {
         trace(QStringLiteral("OnApiEvent unkown event"));
-        break;
     }
-    return true;
 }
 
 void ConfigEngine::startExchange(int code, qintptr value) {
@@ -101,22 +66,19 @@ void ConfigEngine::pingAndConnect() {
     }
     connectionState_ = kEngineConnecting;
     QString ip;
-    {
-        auto lock = table_->lockTexts();
-        ip = QString::fromStdString(record_->ip);
-    }
-    const int port = table_->portNumber;
-    if (options_.ping(ip, kPingBeforeConnectMs, port) == 0) {
+    switch (pingAndConnectTo(*record_, ip)) {
+    case Reach::PingFailed:
         setMessage(QStringLiteral("Ping Error (%1)").arg(ip)); // which receiver is shown beside it
         trace(QStringLiteral("Ping Error"));
         postResult(kConfigResultPingError);
         return;
-    }
-    if (socket_->connectTo(port, ip) == kConnectOk) {
+    case Reach::Connected:
         connectionState_ = kEngineConnected;
         postAppMessage(this, kEvSendNext, 0);
         trace(QStringLiteral("Connected."));
         return;
+    case Reach::ConnectFailed:
+        break;
     }
     setMessage(socket_->connectionErrorText());
     connectionState_ = kEngineNotConnected;
@@ -125,7 +87,7 @@ void ConfigEngine::pingAndConnect() {
 }
 
 void ConfigEngine::sendNext(qintptr value) {
-    if (waiting_) {
+    if (waiting()) {
         return;
     }
     int32_t itemId = 0;
@@ -148,7 +110,7 @@ void ConfigEngine::sendNext(qintptr value) {
 }
 
 bool ConfigEngine::sendItem(const CommandItem& item) {
-    if (socket_->send(item.length, item.text) != kSendOk) {
+    if (!send(item)) {
         traceTwoPart(QStringLiteral("SockSend Error"), socket_->ioErrorText());
         return false;
     }
@@ -156,27 +118,16 @@ bool ConfigEngine::sendItem(const CommandItem& item) {
     lastCommand_ = QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()) - 2);
     traceTwoPart(QStringLiteral("Send"),
                  QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
-    if (item.answerKind == kAnswerLine) {
-        waiting_ = true;
-        awaitedItemId_ = item.id;
-        answerTimer_.start(table_->answerTimeoutMs.load());
-    } else {
-        postAppMessage(this, kEvSendNext, 0);
-    }
     return true;
 }
 
 void ConfigEngine::onBlock() {
     QByteArray block;
-    if (socket_->takeBlock(block) == 0) {
+    if (!takeBlock(block, kTraceListMessages)) {
         return;
     }
-    const int size = static_cast<int>(block.size());
-    if (trace_->dataTraceOn()) {
-        trace_->addReceivedBlockLine(kTraceListMessages, block.constData(), size);
-    }
     trace(QString::fromLatin1(block));
-    if (waiting_) {
+    if (waiting()) {
         bool answered = false;
         answerLine_.feed(std::string_view(block.constData(), block.size()),
                          [&](std::string_view line) {
@@ -187,7 +138,7 @@ void ConfigEngine::onBlock() {
                                  return;
                              }
                              auto lock = table_->lockTexts();
-                             parseConfigurationAnswer(awaitedItemId_, line, *record_);
+                             parseConfigurationAnswer(awaitedItemId(), line, *record_);
                              answered = true;
                          });
         if (answered) {
@@ -205,10 +156,10 @@ void ConfigEngine::onAnswerTimer() {
     traceTwoPart(text, lastCommand_);
     postAppMessage(this, kEvAnswerTimeout, 0);
     connectionState_ = kEngineNotConnected;
-    waiting_ = false;
+    stopWaiting();
 }
 
-void ConfigEngine::onFailure() {
+void ConfigEngine::onFailure(qintptr /*value*/) {
     stopWaiting();
     connectionState_ = kEngineNotConnected;
     socket_->close();
@@ -245,11 +196,6 @@ void ConfigEngine::postResult(int result) {
     }
     exchangeActive_ = false;
     postAppMessage(requester_, resultCode_, result);
-}
-
-void ConfigEngine::stopWaiting() {
-    answerTimer_.stop();
-    waiting_ = false;
 }
 
 void ConfigEngine::trace(const QString& text) {

@@ -2,17 +2,12 @@
 
 #include "comm/comm_trace.h"
 #include "comm/engine_options.h"
-#include "comm/que_data.h"
-#include "comm/sock_cli.h"
-#include "protocol/answer_line_collector.h"
+#include "comm/engine_session.h"
 #include "protocol/command_item.h"
 #include "protocol/receiver_table.h"
 
-#include <QObject>
 #include <QString>
-#include <QTimer>
 
-#include <memory>
 #include <mutex>
 
 namespace tessaly {
@@ -24,11 +19,6 @@ constexpr int kConfigResultSendError = 2;
 constexpr int kConfigResultAnswerTimeout = 3;
 constexpr int kConfigResultConnectError = 4;
 constexpr int kConfigResultPingError = 5;
-
-// Connection states of an engine.
-constexpr int kEngineNotConnected = 0;
-constexpr int kEngineConnecting = 1;
-constexpr int kEngineConnected = 2;
 
 // The texts a failed exchange leaves to its requester.
 class ConfigMessageText {
@@ -51,52 +41,37 @@ private:
 // the requester's masks select one at a time, store each answer in the requester's table copy,
 // close, and post one result (2002 for a start by 2004, 2003 for 2005) with 0 … 5. Lives on its
 // own thread (CCommThreadConfig) and is driven by application messages only.
-class ConfigEngine : public QObject {
+class ConfigEngine : public EngineSession {
 public:
     ConfigEngine(ReceiverTable* table, QObject* requester, CommTrace* trace,
                  ConfigMessageText* messageText, EngineOptions options);
     ~ConfigEngine() override;
 
-protected:
-    bool event(QEvent* event) override;
-
 private:
-    void startExchange(int code, qintptr value);
-    void onConnectTimer();
-    void pingAndConnect();
-    void sendNext(qintptr value);
-    bool sendItem(const CommandItem& item);
-    void onBlock();
-    void onAnswerTimer();
-    void onFailure();
-    void onAnswerTimeout();
-    void onClosedByReceiver();
-    void onReceiveError(qintptr value);
+    void onRequest(int code, qintptr value) override;
+    void pingAndConnect() override;
+    void sendNext(qintptr value) override;
+    void onFailure(qintptr value) override;
+    void onAnswerTimeout() override;
+    void onClosedByReceiver() override;
+    void onBlock() override;
+    void onReceiveError(qintptr value) override;
+    void onConnectTimer() override;
+    void onAnswerTimer() override;
 
+    void startExchange(int code, qintptr value);
+    bool sendItem(const CommandItem& item);
     void postResult(int result);
-    void stopWaiting();
     void setMessage(const QString& text) { messageText_->set(text); }
     void trace(const QString& text);
     void traceTwoPart(const QString& first, const QString& second);
 
-    ReceiverTable* table_;
     QObject* requester_;
-    CommTrace* trace_;
     ConfigMessageText* messageText_;
-    EngineOptions options_;
-
-    std::unique_ptr<CSockCli> socket_;
-    CQueData queue_{kConfigQueueCapacity};
-    QTimer connectTimer_;
-    QTimer answerTimer_;
 
     int resultCode_ = 0;
     int connectionState_ = kEngineNotConnected;
-    bool waiting_ = false;
     bool exchangeActive_ = false; // a result is still owed for the running exchange
-    AnswerLineCollector answerLine_;
-    CommandItem currentItem_;
-    int32_t awaitedItemId_ = 0;
     QString lastCommand_;
     ReceiverRecord* record_ = nullptr;
 };

@@ -12,29 +12,20 @@ namespace tessaly {
 
 MonitorEngine::MonitorEngine(ReceiverTable* table, MonitorValueTable* values, int receiverNumber,
                              CommTrace* trace, MonitorEngineStatus* status, EngineOptions options)
-    : table_(table), record_(&table->byNumber(receiverNumber)),
-      values_(&values->byNumber(receiverNumber)), receiverNumber_(receiverNumber), trace_(trace),
-      status_(status), options_(std::move(options)), socket_(std::make_unique<CSockCli>(this)) {
-    socket_->setConnectLimitMs(options_.connectLimitMs);
+    : EngineSession(table, trace, std::move(options), kMonitorQueueCapacity),
+      record_(&table->byNumber(receiverNumber)), values_(&values->byNumber(receiverNumber)),
+      receiverNumber_(receiverNumber), status_(status) {
     // A coarse timer may fire up to 5 % early or late to batch wake-ups: at a 100 ms poll
     // interval that is several milliseconds of jitter in every poll period.
     pollTimer_.setTimerType(Qt::PreciseTimer);
-    connectTimer_.setSingleShot(true);
-    answerTimer_.setSingleShot(true);
     connect(&pollTimer_, &QTimer::timeout, this, [this] { onPollTimer(); });
-    connect(&connectTimer_, &QTimer::timeout, this, [this] { onConnectTimer(); });
-    connect(&answerTimer_, &QTimer::timeout, this, [this] { onAnswerTimer(); });
     record_->commState = kCommOk;
 }
 
 MonitorEngine::~MonitorEngine() = default;
 
-bool MonitorEngine::event(QEvent* event) {
-    const AppMessage* message = AppMessage::from(event);
-    if (message == nullptr) {
-        return QObject::event(event);
-    }
-    switch (message->code()) {
+void MonitorEngine::onRequest(int code, qintptr /*value*/) {
+    switch (code) {
     case kEvMonitorStart:
         start();
         break;
@@ -44,31 +35,9 @@ bool MonitorEngine::event(QEvent* event) {
     case kEvMonitorShowTrace:
         trace_->requestShow();
         break;
-    case kEvSendNext:
-        sendNext(message->value());
-        break;
-    case kEvPingConnect:
-        pingAndConnect();
-        break;
-    case kEvFailure:
-        onFailure();
-        break;
-    case kEvAnswerTimeout:
-        onAnswerTimeout();
-        break;
-    case kEvSocketClosed:
-        onClosedByReceiver();
-        break;
-    case kEvSocketBlock:
-        onBlock();
-        break;
-    case kEvSocketReceiveError:
-        onReceiveError();
-        break;
     default:
         break;
     }
-    return true;
 }
 
 void MonitorEngine::start() {
@@ -81,7 +50,7 @@ void MonitorEngine::start() {
     pollTimer_.stop();
     answerTimer_.stop();
     setConnectionState(kEngineNotConnected);
-    waiting_ = false;
+    stopWaiting();
     resetHealth();
     connectTimer_.start(options_.startDelayMs);
     retryTimerPending_ = true;
@@ -93,7 +62,7 @@ void MonitorEngine::stop() {
     clear();
     if (trace_->messageTraceOn()) {
         trace_->addTwoPartLine(kTraceListMessages, QStringLiteral("Stop Request."),
-                               QStringLiteral(" [wait:%1]").arg(waiting_ ? 1 : 0));
+                               QStringLiteral(" [wait:%1]").arg(waiting() ? 1 : 0));
     }
     if (retryTimerPending_) {
         connectTimer_.stop();
@@ -101,7 +70,7 @@ void MonitorEngine::stop() {
     } else {
         pollTimer_.stop();
     }
-    if (waiting_) {
+    if (waiting()) {
         stopPending_ = true; // the stop completes when the answer comes (or the wait times out)
         return;
     }
@@ -109,7 +78,6 @@ void MonitorEngine::stop() {
         stopSequence();
     }
     setConnectionState(kEngineNotConnected);
-    waiting_ = false;
     setRunState(kMonitorStopped);
 }
 
@@ -128,23 +96,20 @@ void MonitorEngine::pingAndConnect() {
     }
     setConnectionState(kEngineConnecting);
     QString ip;
-    {
-        auto lock = table_->lockTexts();
-        ip = QString::fromStdString(record_->ip);
-    }
-    const int port = table_->portNumber;
-    if (options_.ping(ip, kPingBeforeConnectMs, port) == 0) {
+    switch (pingAndConnectTo(*record_, ip)) {
+    case Reach::PingFailed:
         traceMessage(QStringLiteral("Ping Timeout"));
         record_->commState = kCommError;
         scheduleReconnect(options_.reconnectDelayMs);
         return;
-    }
-    if (socket_->connectTo(port, ip) != kConnectOk) {
+    case Reach::ConnectFailed:
         traceMessage(socket_->connectionErrorText());
         setConnectionState(kEngineNotConnected);
         record_->commState = kCommError;
         scheduleReconnect(options_.reconnectDelayMs);
         return;
+    case Reach::Connected:
+        break;
     }
     record_->commState = kCommOk;
     if (connectedOnce_) {
@@ -173,7 +138,7 @@ void MonitorEngine::onPollTimer() {
 }
 
 void MonitorEngine::sendNext(qintptr value) {
-    if (waiting_) {
+    if (waiting()) {
         return;
     }
     int32_t itemId = 0;
@@ -183,32 +148,20 @@ void MonitorEngine::sendNext(qintptr value) {
     if (connectionState_ != kEngineConnected) {
         return; // the item is dropped
     }
-    if (socket_->send(currentItem_.length, currentItem_.text) != kSendOk) {
+    if (!send(currentItem_)) {
         traceMessage(QStringLiteral("Send Error"));
         setConnectionState(kEngineNotConnected);
-        waiting_ = false;
         postAppMessage(this, kEvFailure, value);
         return;
     }
+    sentAtMs_ = show::steadyNowMs();
     traceSent(currentItem_);
-    if (currentItem_.answerKind == kAnswerLine) {
-        waiting_ = true;
-        awaitedItemId_ = currentItem_.id;
-        sentAtMs_ = show::steadyNowMs();
-        answerTimer_.start(table_->answerTimeoutMs.load());
-    } else {
-        postAppMessage(this, kEvSendNext, 0);
-    }
 }
 
 void MonitorEngine::onBlock() {
     QByteArray block;
-    if (socket_->takeBlock(block) == 0) {
+    if (!takeBlock(block, kTraceListData)) {
         return;
-    }
-    if (trace_->dataTraceOn()) {
-        trace_->addReceivedBlockLine(kTraceListData, block.constData(),
-                                     static_cast<int>(block.size()));
     }
     int32_t parseResult = kMonitorParseOk;
     answerLine_.feed(std::string_view(block.constData(), block.size()), [&](std::string_view line) {
@@ -218,12 +171,9 @@ void MonitorEngine::onBlock() {
         if (line.empty()) {
             return; // a line end alone answers nothing; the answer is still to come
         }
-        const MonitorParseResult parsed = parseMonitorAnswer(awaitedItemId_, line, *values_);
-        if (waiting_) {
-            answerTimer_.stop();
-            waiting_ = false;
-        }
-        if (parsed.code == kMonitorParseOk && awaitedItemId_ == pollCommandItem().id) {
+        const MonitorParseResult parsed = parseMonitorAnswer(awaitedItemId(), line, *values_);
+        stopWaiting();
+        if (parsed.code == kMonitorParseOk && awaitedItemId() == pollCommandItem().id) {
             notePollAnswer();
         }
         if (parsed.code != kMonitorParseOk) {
@@ -253,14 +203,11 @@ void MonitorEngine::onAnswerTimer() {
     traceMessage(QStringLiteral("Answer Timeout"));
     postAppMessage(this, kEvAnswerTimeout, 0);
     setConnectionState(kEngineNotConnected);
-    waiting_ = false;
+    stopWaiting();
 }
 
-void MonitorEngine::onFailure() {
-    if (waiting_) {
-        answerTimer_.stop();
-        waiting_ = false;
-    }
+void MonitorEngine::onFailure(qintptr /*value*/) {
+    stopWaiting();
     fail();
     closeConnection();
     scheduleReconnect(options_.reconnectDelayMs);
@@ -277,10 +224,7 @@ void MonitorEngine::onAnswerTimeout() {
 }
 
 void MonitorEngine::onClosedByReceiver() {
-    if (waiting_) {
-        waiting_ = false;
-        answerTimer_.stop();
-    }
+    stopWaiting();
     pollTimer_.stop();
     fail();
     traceMessage(QStringLiteral("DisConnect"));
@@ -289,7 +233,7 @@ void MonitorEngine::onClosedByReceiver() {
     finishPendingStop();
 }
 
-void MonitorEngine::onReceiveError() {
+void MonitorEngine::onReceiveError(qintptr /*value*/) {
     traceMessage(QStringLiteral("communication fault ") + socket_->ioErrorText());
     fail();
     postAppMessage(this, kEvFailure, 0);
@@ -306,7 +250,7 @@ void MonitorEngine::stopSequence() {
     }
     closeConnection();
     setConnectionState(kEngineNotConnected);
-    waiting_ = false;
+    stopWaiting();
     stopPending_ = false;
     setRunState(kMonitorStopped);
 }
@@ -330,11 +274,6 @@ void MonitorEngine::finishPendingStop() {
         stopPending_ = false;
         setRunState(kMonitorStopped);
     }
-}
-
-void MonitorEngine::clear() {
-    queue_.clear();
-    answerLine_.reset();
 }
 
 void MonitorEngine::fail() {

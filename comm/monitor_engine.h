@@ -1,21 +1,16 @@
 #pragma once
 
 #include "comm/comm_trace.h"
-#include "comm/config_engine.h"
 #include "comm/engine_options.h"
-#include "comm/que_data.h"
-#include "comm/sock_cli.h"
-#include "protocol/answer_line_collector.h"
+#include "comm/engine_session.h"
 #include "protocol/command_item.h"
 #include "protocol/receiver_table.h"
 #include "show/connection_health.h"
 
-#include <QObject>
 #include <QString>
 #include <QTimer>
 
 #include <atomic>
-#include <memory>
 
 namespace tessaly {
 
@@ -42,34 +37,31 @@ struct MonitorEngineStatus {
 // ":REMOTE 1", then polls the levels every poll interval into the receiver's monitor values,
 // one query in flight at a time. On any failure it marks the receiver's communication state and
 // tries again after the reconnect delay. Lives on its own thread (CCommThreadMonitor).
-class MonitorEngine : public QObject {
+class MonitorEngine : public EngineSession {
 public:
     MonitorEngine(ReceiverTable* table, MonitorValueTable* values, int receiverNumber,
                   CommTrace* trace, MonitorEngineStatus* status, EngineOptions options);
     ~MonitorEngine() override;
 
-protected:
-    bool event(QEvent* event) override;
-
 private:
+    void onRequest(int code, qintptr value) override;
+    void pingAndConnect() override;
+    void sendNext(qintptr value) override;
+    void onFailure(qintptr value) override;
+    void onAnswerTimeout() override;
+    void onClosedByReceiver() override;
+    void onBlock() override;
+    void onReceiveError(qintptr value) override;
+    void onConnectTimer() override;
+    void onAnswerTimer() override;
+
     void start();
     void stop();
-    void onConnectTimer();
-    void pingAndConnect();
     void onPollTimer();
-    void sendNext(qintptr value);
-    void onBlock();
-    void onAnswerTimer();
-    void onFailure();
-    void onAnswerTimeout();
-    void onClosedByReceiver();
-    void onReceiveError();
-
     void stopSequence();
     void closeConnection();
     void scheduleReconnect(int delayMs);
     void finishPendingStop();
-    void clear();
     void fail();
     void setRunState(int state);
     void setConnectionState(int state);
@@ -78,28 +70,17 @@ private:
     void resetHealth();
     void notePollAnswer();
 
-    ReceiverTable* table_;
     ReceiverRecord* record_;
     MonitorValues* values_;
     int receiverNumber_;
-    CommTrace* trace_;
     MonitorEngineStatus* status_;
-    EngineOptions options_;
 
-    std::unique_ptr<CSockCli> socket_;
-    CQueData queue_{kMonitorQueueCapacity};
     QTimer pollTimer_;
-    QTimer connectTimer_;
-    QTimer answerTimer_;
 
     int runState_ = kMonitorStopped;
     int connectionState_ = kEngineNotConnected;
-    bool waiting_ = false;
     bool retryTimerPending_ = false;
     bool stopPending_ = false;
-    AnswerLineCollector answerLine_;
-    CommandItem currentItem_;
-    int32_t awaitedItemId_ = 0;
     int64_t sentAtMs_ = 0;       // when the awaited item went out
     bool connectedOnce_ = false; // since Start: a later connect is a reconnect
     int32_t clipRun_ = 0;

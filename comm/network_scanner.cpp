@@ -1,3 +1,4 @@
+#include "comm/network_scanner.h"
 #include "comm/neighbour_table.h"
 #include "comm/reachability.h"
 #include "comm/subnet_plan.h"

@@ -1,21 +1,19 @@
 #include "dialogs/neighbour_finder.h"
 
+#include "comm/network_scanner.h"
 #include "protocol/settings.h"
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QPalette>
-#include <QTimer>
+#include <QThread>
 #include <QWidget>
 
-#include <atomic>
-#include <thread>
+#include <memory>
 
 namespace tessaly {
 
 namespace {
-
-constexpr int kWorkPollIntervalMs = 10; // how often the waiting dialog looks for the end
 
 class SystemNeighbourFinder : public INeighbourFinder {
 public:
@@ -54,23 +52,12 @@ void runBlockingWork(QWidget& dialog, const std::function<void()>& work) {
     const bool wasEnabled = dialog.isEnabled();
     dialog.setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    // A plain thread and an atomic flag: the hand-over stays visible to ThreadSanitizer, which
-    // cannot see inside Qt's own thread classes.
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        work();
-        done.store(true, std::memory_order_release);
-    });
+    const std::unique_ptr<QThread> worker(QThread::create(work));
     QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done.load(std::memory_order_acquire)) {
-            loop.quit();
-        }
-    });
-    poll.start(kWorkPollIntervalMs);
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
     loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker.join();
+    worker->wait();
     QApplication::restoreOverrideCursor();
     dialog.setEnabled(wasEnabled);
 }

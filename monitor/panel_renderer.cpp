@@ -73,14 +73,6 @@ constexpr std::array<int, 9> kHorizontalAfX = {518, 540, 565, 595, 630, 684, 726
 constexpr int kDbmPerDecade = 10;
 constexpr int kStrongestDbm = -50;
 
-// QImage::fill spreads large images over Qt's thread pool, whose hand-overs ThreadSanitizer
-// cannot see; the layout images are filled here on the calling thread instead.
-void fillBlack(QImage& image) {
-    for (int y = 0; y < image.height(); ++y) {
-        std::fill_n(reinterpret_cast<QRgb*>(image.scanLine(y)), image.width(), QRgb{0xFF000000});
-    }
-}
-
 QRgb panelKey(int layoutMode) {
     return isVerticalMode(layoutMode) ? kKeyRed : kKeyBlack;
 }
@@ -206,7 +198,7 @@ void CPanelRenderer::buildLayout(const LayoutRequest& request, const ReceiverTab
 
     const QSize imageSize = contentImageSize(layoutMode_, fill_, extent_, panel, request.screen);
     content_ = QImage(imageSize, QImage::Format_RGB32);
-    fillBlack(content_);
+    content_.fill(Qt::black);
     if (hasScaleStrip(layoutMode_)) {
         buildStrip(imageSize, request.screen);
     } else {
@@ -301,7 +293,7 @@ void CPanelRenderer::buildStrip(QSize contentImage, QSize screen) {
     const QSize tileSize = images_.size(kSlotStrip);
     if (layoutMode_ == kLayoutLargeVertical) {
         strip_ = QImage(tileSize.width(), contentImage.height(), QImage::Format_RGB32);
-        fillBlack(strip_);
+        strip_.fill(Qt::black);
         if (tile.isNull()) {
             return;
         }
@@ -322,7 +314,7 @@ void CPanelRenderer::buildStrip(QSize contentImage, QSize screen) {
     }
 
     strip_ = QImage(contentImage.width(), tileSize.height(), QImage::Format_RGB32);
-    fillBlack(strip_);
+    strip_.fill(Qt::black);
     QPainter painter(&strip_);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     const int copies = std::max(extent_.columns, 1);

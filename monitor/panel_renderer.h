@@ -16,8 +16,7 @@ class QPainter;
 
 namespace tessaly {
 
-// Monitor levels: RF in tenths of dBm, AF in tenths of dB.
-constexpr int32_t kNoLevel = -1001; // nothing polled yet
+// Monitor levels: RF in tenths of dBm, AF in tenths of dB (kNoLevel: nothing polled yet).
 constexpr int32_t kRfLevelMin = -900;
 constexpr int32_t kRfLevelMax = -500;
 constexpr int32_t kAfLevelMin = -400;

@@ -109,14 +109,17 @@ private:
     mutable std::mutex textMutex_;
 };
 
+// A monitor level (RF in tenths of dBm, AF in tenths of dB) that nothing has polled yet.
+constexpr int32_t kNoLevel = -1001;
+
 // Latest readings that one monitor engine polled from its receiver.
 struct MonitorValues {
     SharedInt spare{0}; // the view's own
     std::string name;   // never written by the poll in use
     SharedInt freqKhz{-1};
-    SharedInt rfLevelA{-1001}; // tenths of dBm
-    SharedInt rfLevelB{-1001};
-    SharedInt afLevel{-1001};
+    SharedInt rfLevelA{kNoLevel}; // tenths of dBm
+    SharedInt rfLevelB{kNoLevel};
+    SharedInt afLevel{kNoLevel};
     SharedInt battery{-1};
     SharedInt mute{-1};
     SharedInt antennaSelect{-1};

@@ -98,7 +98,6 @@ signals:
 private:
     template <class Function> void onSimThread(Function&& function) const;
     ReceiverCore* core(int number) const;
-    bool bindAll(quint16 port, QString* error);
 
     std::unique_ptr<SimThread> thread_; // none when the receivers run on the caller's thread
     std::vector<std::shared_ptr<ReceiverCore>> cores_;

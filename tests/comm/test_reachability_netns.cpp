@@ -4,6 +4,7 @@
 // process's main thread after it has entered the workstation namespace; nothing leaves it.
 
 #include "comm/neighbour_table.h"
+#include "comm/network_scanner.h"
 #include "comm/reachability.h"
 #include "tests/support/counting_listener.h"
 #include "tests/support/netns_lab_test.h"

@@ -1,6 +1,6 @@
 #include "tests/support/netns_lab.h"
 
-#include "comm/reachability.h"
+#include "comm/network_scanner.h"
 
 #include <fcntl.h>
 #include <sched.h>
