@@ -2,6 +2,7 @@
 
 #include "chrome/text_functions.h"
 #include "chrome/user_prompts.h"
+#include "monitor/csv_file.h"
 #include "monitor/show_watch.h"
 
 #include <QComboBox>
@@ -10,11 +11,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTableWidget>
 #include <QVBoxLayout>
-
-#include <csv.h>
 
 namespace tessaly {
 
@@ -60,16 +58,6 @@ QString optionalTime(const std::optional<int64_t>& wallMs) {
 
 QString millisecondsText(int64_t ms) {
     return ms < 0 ? QString() : QStringLiteral("%1 ms").arg(ms);
-}
-
-// One CSV field, quoted by libcsv (doubled quotes inside).
-QByteArray csvField(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    QByteArray out(static_cast<qsizetype>(utf8.size() * 2 + 2), '\0');
-    const size_t written = csv_write(out.data(), static_cast<size_t>(out.size()), utf8.constData(),
-                                     static_cast<size_t>(utf8.size()));
-    out.truncate(static_cast<qsizetype>(written));
-    return out;
 }
 
 } // namespace
@@ -302,31 +290,7 @@ std::vector<QStringList> CDlgAlarmJournal::rows() const {
 }
 
 bool CDlgAlarmJournal::exportCsv(const QString& path, QString* error) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error != nullptr) {
-            *error = file.errorString();
-        }
-        return false;
-    }
-    for (const QStringList& line : rows()) {
-        QByteArray text;
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            if (i > 0) {
-                text += ',';
-            }
-            text += csvField(line[i]);
-        }
-        text += "\r\n";
-        file.write(text);
-    }
-    if (!file.commit()) {
-        if (error != nullptr) {
-            *error = file.errorString();
-        }
-        return false;
-    }
-    return true;
+    return writeCsvFile(path, rows(), error);
 }
 
 void CDlgAlarmJournal::onExport() {
