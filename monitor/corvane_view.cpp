@@ -5,7 +5,9 @@
 #include "chrome/user_prompts.h"
 #include "comm/app_message.h"
 #include "comm/message_codes.h"
+#include "history/history_recorder.h"
 #include "monitor/dlg_alarm_journal.h"
+#include "monitor/dlg_history.h"
 #include "protocol/environment_file.h"
 #include "protocol/program_flags.h"
 #include "protocol/settings.h"
@@ -184,6 +186,8 @@ bool CCorvaneView::onCommand(int code, int value, const QString& path) {
     }
     if (code == kCmdMonitorMatrix) {
         panelActions_->monitorMatrix();
+    } else if (code == kCmdHistory) {
+        showHistory(value);
     } else if (code >= kCmdAlarmJournal && code <= kCmdPanelUnsilence) {
         panelCommand(code, value);
     } else if (fileActions_->handleCommand(code, path, &done)) {
@@ -234,8 +238,25 @@ void CCorvaneView::panelCommand(int code, int value) {
 void CCorvaneView::showAlarmJournal(int receiver) {
     if (journalWindow_ == nullptr) {
         journalWindow_ = new CDlgAlarmJournal(control_->show(), this);
+        connect(journalWindow_, &CDlgAlarmJournal::historyRequested, this,
+                [this](int receiver, int64_t atMs) {
+                    showHistory(receiver, atMs > 0 ? std::optional(atMs) : std::nullopt);
+                });
     }
     journalWindow_->showFor(receiver);
+}
+
+void CCorvaneView::showHistory(int receiver, std::optional<int64_t> atMs) {
+    if (historyWindow_ == nullptr) {
+        const std::string settingsPath = programSettings().filePath();
+        HistoryWindowOptions options;
+        options.historyFile =
+            QString::fromStdString(history::readHistorySettingsFile(settingsPath).file);
+        options.journalFile =
+            QString::fromStdString(show::readAlarmSettingsFile(settingsPath).journal);
+        historyWindow_ = new CDlgHistory(options, this);
+    }
+    historyWindow_->showFor(receiver, atMs);
 }
 
 void CCorvaneView::editShowEndTime() {

@@ -103,6 +103,8 @@ CDlgAlarmJournal::CDlgAlarmJournal(CShowWatch& watch, QWidget* parent)
     silence_ = new QPushButton(QStringLiteral("Silence"), this);
     unsilence_ = new QPushButton(QStringLiteral("Unsilence"), this);
     export_ = new QPushButton(QStringLiteral("Export CSV"), this);
+    history_ = new QPushButton(QStringLiteral("History\u2026"), this);
+    history_->setToolTip(QStringLiteral("The selected alarm's receiver around its start"));
     silenced_ = new QLabel(this);
 
     auto* buttons = new QHBoxLayout;
@@ -113,6 +115,7 @@ CDlgAlarmJournal::CDlgAlarmJournal(CShowWatch& watch, QWidget* parent)
     buttons->addWidget(silenceChoice_);
     buttons->addWidget(unsilence_);
     buttons->addStretch(1);
+    buttons->addWidget(history_);
     buttons->addWidget(export_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(table_, 1);
@@ -125,6 +128,15 @@ CDlgAlarmJournal::CDlgAlarmJournal(CShowWatch& watch, QWidget* parent)
     connect(silence_, &QPushButton::clicked, this, &CDlgAlarmJournal::onSilence);
     connect(unsilence_, &QPushButton::clicked, this, &CDlgAlarmJournal::onUnsilence);
     connect(export_, &QPushButton::clicked, this, &CDlgAlarmJournal::onExport);
+    connect(history_, &QPushButton::clicked, this, [this] {
+        const int row = table_->currentRow();
+        if (row >= 0 && static_cast<size_t>(row) < rowStart_.size()) {
+            emit historyRequested(rowReceiver_[static_cast<size_t>(row)],
+                                  rowStart_[static_cast<size_t>(row)]);
+        } else {
+            emit historyRequested(0, 0);
+        }
+    });
     connect(&watch_, &CShowWatch::alarmsChanged, this, [this] {
         if (isVisible()) {
             refresh();
@@ -165,6 +177,7 @@ void CDlgAlarmJournal::refresh() {
     table_->setRowCount(static_cast<int>(alarms.size()));
     rowAlarm_.clear();
     rowReceiver_.clear();
+    rowStart_.clear();
     int selectRow = -1;
     for (size_t i = 0; i < alarms.size(); ++i) {
         const show::AlarmRecord& alarm = alarms[i];
@@ -203,6 +216,7 @@ void CDlgAlarmJournal::refresh() {
         }
         rowAlarm_.push_back(alarm.id);
         rowReceiver_.push_back(alarm.receiver);
+        rowStart_.push_back(alarm.startWallMs);
         if (alarm.id == selected) {
             selectRow = row;
         }

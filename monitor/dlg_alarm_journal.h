@@ -68,8 +68,13 @@ public:
     QPushButton* silenceButton() const { return silence_; }
     QPushButton* unsilenceButton() const { return unsilence_; }
     QPushButton* exportButton() const { return export_; }
+    QPushButton* historyButton() const { return history_; }
     QComboBox* silenceChoice() const { return silenceChoice_; }
     QString silencedText() const;
+
+signals:
+    // History...: the selected alarm's receiver around the alarm's start.
+    void historyRequested(int receiver, int64_t atMs);
 
 private:
     void onAcknowledge();
@@ -87,9 +92,11 @@ private:
     QPushButton* silence_ = nullptr;
     QPushButton* unsilence_ = nullptr;
     QPushButton* export_ = nullptr;
+    QPushButton* history_ = nullptr;
     QLabel* silenced_ = nullptr;
     std::vector<uint64_t> rowAlarm_; // alarm id per row
     std::vector<int> rowReceiver_;
+    std::vector<int64_t> rowStart_;
     QTimer healthTimer_;
 };
 

@@ -1,6 +1,7 @@
 #include "monitor/dlg_history.h"
 
 #include "chrome/user_prompts.h"
+#include "history/history_file.h"
 #include "journal/alarm_journal.h"
 #include "monitor/csv_file.h"
 #include "monitor/dlg_alarm_journal.h"
@@ -29,7 +30,7 @@ namespace {
 
 const QSize kInitialSize(1400, 860);
 constexpr int kReceiverListWidth = 190;
-constexpr int64_t kMinSpanMs = 20 * 1000; // zoomed in no further than 20 s across
+constexpr int64_t kMinSpanMs = 20 * 1000;          // zoomed in no further than 20 s across
 constexpr int64_t kAroundAlarmMs = 10 * 60 * 1000; // opened for an alarm: ten minutes around it
 // The view follows the recording while its end lies this close to the last second.
 constexpr int64_t kFollowSlackMs = 5000;
@@ -51,10 +52,9 @@ QString receiverText(const HistoryTrack& track) {
 
 QString legendHtml() {
     QString html;
-    const QString dashes[] = {QStringLiteral("\u2501\u2501\u2501"),
-                              QStringLiteral("\u2505\u2505\u2505"),
-                              QStringLiteral("\u2500\u2500\u2500"),
-                              QStringLiteral("\u2501\u2501\u2501")};
+    const QString dashes[] = {
+        QStringLiteral("\u2501\u2501\u2501"), QStringLiteral("\u2505\u2505\u2505"),
+        QStringLiteral("\u2500\u2500\u2500"), QStringLiteral("\u2501\u2501\u2501")};
     for (int c = 0; c < kHistoryCurveCount; ++c) {
         const HistoryCurveStyle& style = historyCurveStyle(static_cast<HistoryCurve>(c));
         html += QStringLiteral("<span style='color:%1'><b>%2</b></span> %3 &nbsp;&nbsp; ")
@@ -147,16 +147,15 @@ QString CDlgHistory::currentHistoryPath() const {
     }
     const QString directory =
         options_.historyDirectory.isEmpty() ? journalDirectory() : options_.historyDirectory;
-    return dailyHistoryPath(directory, QDate::currentDate());
+    return history::dailyHistoryPath(directory, QDate::currentDate());
 }
 
 QString CDlgHistory::journalPathFor(QDate date) const {
     if (!options_.journalFile.isEmpty()) {
         return options_.journalFile;
     }
-    return dailyJournalPath(options_.journalDirectory.isEmpty() ? journalDirectory()
-                                                                : options_.journalDirectory,
-                            date);
+    return dailyJournalPath(
+        options_.journalDirectory.isEmpty() ? journalDirectory() : options_.journalDirectory, date);
 }
 
 void CDlgHistory::showFor(int receiver, std::optional<int64_t> atMs) {
@@ -164,8 +163,8 @@ void CDlgHistory::showFor(int receiver, std::optional<int64_t> atMs) {
         opened_ = true;
         QString error;
         if (!openFile(currentHistoryPath(), &error)) {
-            fileLabel_->setText(
-                QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(currentHistoryPath()), error));
+            fileLabel_->setText(QStringLiteral("%1: %2").arg(
+                QDir::toNativeSeparators(currentHistoryPath()), error));
         }
     }
     if (receiver > 0 && show_.tracks.count(receiver) != 0) {
@@ -181,22 +180,30 @@ void CDlgHistory::showFor(int receiver, std::optional<int64_t> atMs) {
 }
 
 bool CDlgHistory::openFile(const QString& path, QString* error) {
+    auto source = std::make_unique<HistoryFileSource>();
     HistoryShow loaded;
-    loaded.path = path;
-    if (!readHistoryFile(path, 0, loaded, error)) {
+    if (!source->open(path, loaded, error)) {
         return false;
     }
-    const auto [first, last] = loaded.span();
     if (!loaded.empty()) {
         const JournalReadResult journal =
-            readJournal(journalPathFor(QDateTime::fromMSecsSinceEpoch(first).date()));
+            readJournal(journalPathFor(QDateTime::fromMSecsSinceEpoch(loaded.span().first).date()));
         loaded.alarms = alarmMarksFromJournal(journal.entries);
     }
-    setShow(std::move(loaded));
+    source_ = std::move(source);
+    adoptShow(std::move(loaded));
     return true;
 }
 
 void CDlgHistory::setShow(HistoryShow show) {
+    source_.reset();
+    for (auto& [receiver, track] : show.tracks) {
+        track.loaded = true;
+    }
+    adoptShow(std::move(show));
+}
+
+void CDlgHistory::adoptShow(HistoryShow show) {
     const std::vector<int> wasShown = shownReceivers();
     show_ = std::move(show);
     opened_ = true;
@@ -275,7 +282,12 @@ void CDlgHistory::rebuildCharts() {
         charts_.push_back(chart);
     }
     for (size_t i = 0; i < shown.size(); ++i) {
-        const HistoryTrack& track = show_.tracks.at(shown[i]);
+        HistoryTrack& track = show_.tracks.at(shown[i]);
+        if (source_ != nullptr && !source_->load(track)) {
+            fileLabel_->setText(QStringLiteral("%1: Rx %2 could not be read")
+                                    .arg(QDir::toNativeSeparators(show_.path))
+                                    .arg(track.receiver));
+        }
         std::vector<HistoryAlarmMark> marks;
         for (const HistoryAlarmMark& mark : show_.alarms) {
             if (mark.receiver == track.receiver) {
@@ -302,7 +314,8 @@ void CDlgHistory::setVisibleRange(int64_t fromMs, int64_t toMs) {
 
 void CDlgHistory::zoom(int64_t aroundMs, double factor) {
     const double span = double(toMs_ - fromMs_) * factor;
-    const double share = toMs_ > fromMs_ ? double(aroundMs - fromMs_) / double(toMs_ - fromMs_) : 0.5;
+    const double share =
+        toMs_ > fromMs_ ? double(aroundMs - fromMs_) / double(toMs_ - fromMs_) : 0.5;
     const int64_t from = aroundMs - int64_t(std::llround(span * share));
     setVisibleRange(from, from + int64_t(std::llround(span)));
 }
@@ -360,9 +373,8 @@ QString CDlgHistory::cursorText() const {
             line += QStringLiteral("no data");
         } else {
             line += QStringLiteral("RF A %1..%2 dBm  RF B %3..%4 dBm  AF %5 dB  Battery %6%7")
-                        .arg(dbText(second->rfAMin), dbText(second->rfAMax),
-                             dbText(second->rfBMin), dbText(second->rfBMax),
-                             dbText(second->afMax))
+                        .arg(dbText(second->rfAMin), dbText(second->rfAMax), dbText(second->rfBMin),
+                             dbText(second->rfBMax), dbText(second->afMax))
                         .arg(second->battery < 0 ? QStringLiteral("-")
                                                  : QString::number(second->battery))
                         .arg(second->muted ? QStringLiteral("  muted") : QString());
@@ -379,12 +391,11 @@ QString CDlgHistory::cursorText() const {
 }
 
 std::vector<QStringList> CDlgHistory::csvRows() const {
-    std::vector<QStringList> rows{{QStringLiteral("time"), QStringLiteral("receiver"),
-                                   QStringLiteral("name"), QStringLiteral("state"),
-                                   QStringLiteral("rf_a_min_dbm"), QStringLiteral("rf_a_max_dbm"),
-                                   QStringLiteral("rf_b_min_dbm"), QStringLiteral("rf_b_max_dbm"),
-                                   QStringLiteral("af_max_db"), QStringLiteral("battery"),
-                                   QStringLiteral("muted")}};
+    std::vector<QStringList> rows{
+        {QStringLiteral("time"), QStringLiteral("receiver"), QStringLiteral("name"),
+         QStringLiteral("state"), QStringLiteral("rf_a_min_dbm"), QStringLiteral("rf_a_max_dbm"),
+         QStringLiteral("rf_b_min_dbm"), QStringLiteral("rf_b_max_dbm"),
+         QStringLiteral("af_max_db"), QStringLiteral("battery"), QStringLiteral("muted")}};
     for (int receiver : shownReceivers()) {
         const HistoryTrack& track = show_.tracks.at(receiver);
         for (const HistorySecond& s : track.seconds) {
@@ -434,7 +445,7 @@ bool CDlgHistory::refreshLive() {
     const bool follow = following();
     const auto [first, last] = show_.span();
     const size_t trackCount = show_.tracks.size();
-    if (!readHistoryFile(show_.path, last, show_, nullptr)) {
+    if (source_ == nullptr || !source_->readNew(show_)) {
         return false;
     }
     const auto [newFirst, newLast] = show_.span();
@@ -466,8 +477,8 @@ void CDlgHistory::say(const QString& text) {
 }
 
 void CDlgHistory::onOpen() {
-    const QString path = userPrompts().openFileName(
-        this, QString::fromLatin1(kHistoryOpenTitle), QString::fromLatin1(kHistoryFileFilter));
+    const QString path = userPrompts().openFileName(this, QString::fromLatin1(kHistoryOpenTitle),
+                                                    QString::fromLatin1(kHistoryFileFilter));
     if (path.isEmpty()) {
         return;
     }
@@ -479,8 +490,8 @@ void CDlgHistory::onOpen() {
 
 void CDlgHistory::onExportCsv() {
     const QString path =
-        userPrompts().saveFileName(this, QString::fromLatin1(kExportCsvTitle), QStringLiteral("csv"),
-                                   QString::fromLatin1(kCsvFileFilter));
+        userPrompts().saveFileName(this, QString::fromLatin1(kExportCsvTitle),
+                                   QStringLiteral("csv"), QString::fromLatin1(kCsvFileFilter));
     QString error;
     if (!path.isEmpty() && !exportCsv(path, &error)) {
         say(QStringLiteral("Could not write %1: %2").arg(path, error));

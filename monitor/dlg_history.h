@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -23,11 +24,11 @@ class QVBoxLayout;
 namespace tessaly {
 
 class CHistoryChartView;
+class HistoryFileSource;
 
 constexpr const char* kHistoryTitle = "History";
 constexpr const char* kHistoryOpenTitle = "Open History";
-constexpr const char* kHistoryFileFilter =
-    "History File(*.sqlite)|*.sqlite|All Files(*.*)|*.*|";
+constexpr const char* kHistoryFileFilter = "History File(*.sqlite)|*.sqlite|All Files(*.*)|*.*|";
 constexpr const char* kExportPngTitle = "Export PNG";
 constexpr const char* kPngFileFilter = "PNG File(*.png)|*.png|All Files(*.*)|*.*|";
 
@@ -63,7 +64,7 @@ public:
     // Reads a history file and the day's journal; false and `error` when it cannot be read
     // (the window keeps what it showed).
     bool openFile(const QString& path, QString* error = nullptr);
-    // Shows a history already in memory.
+    // Shows a history already in memory (every track's seconds read).
     void setShow(HistoryShow show);
     const HistoryShow& show() const { return show_; }
 
@@ -99,6 +100,7 @@ public:
     QCheckBox* followCheck() const { return follow_; }
 
 private:
+    void adoptShow(HistoryShow show);
     void rebuildReceiverList();
     void rebuildCharts();
     void applyRange();
@@ -109,6 +111,7 @@ private:
     void say(const QString& text);
 
     HistoryWindowOptions options_;
+    std::unique_ptr<HistoryFileSource> source_; // null for a history in memory
     HistoryShow show_;
     bool opened_ = false;
     int64_t fromMs_ = 0;

@@ -127,8 +127,8 @@ void CHistoryChartView::setRange(int64_t fromMs, int64_t toMs) {
 
 void CHistoryChartView::replot() {
     // Before the first layout the plot area is empty: take the view's width meanwhile.
-    const int columns = std::max(
-        100, int(chart()->plotArea().width() > 0 ? chart()->plotArea().width() : width()));
+    const int columns =
+        std::max(100, int(chart()->plotArea().width() > 0 ? chart()->plotArea().width() : width()));
     for (int c = 0; c < kHistoryCurveCount; ++c) {
         const auto curve = static_cast<HistoryCurve>(c);
         std::vector<std::vector<QPointF>> segments;

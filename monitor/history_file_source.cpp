@@ -1,17 +1,117 @@
 #include "monitor/history_file_source.h"
 
+#include "history/history_file.h"
+
+#include <limits>
+
 namespace tessaly {
 
-QString dailyHistoryPath(const QString& directory, QDate date) {
-    return directory + QStringLiteral("/history-") + date.toString(QStringLiteral("yyyy-MM-dd")) +
-           QStringLiteral(".sqlite");
+namespace {
+constexpr int64_t kMsPerSecond = 1000;
+constexpr double kTenths = 10.0;
+
+double tenths(const std::optional<int32_t>& value) {
+    return value ? *value / kTenths : 0.0;
 }
 
-bool readHistoryFile(const QString&, int64_t, HistoryShow&, QString* error) {
-    if (error != nullptr) {
-        *error = QStringLiteral("no history reader in this build");
+void updateTrack(HistoryTrack& track, const history::HistoryReceiver& receiver) {
+    track.receiver = receiver.receiver;
+    track.name = QString::fromStdString(receiver.name);
+    track.freqText = QString::fromStdString(receiver.freqText);
+    track.firstMs = receiver.firstSecond * kMsPerSecond;
+    track.lastMs = receiver.lastSecond * kMsPerSecond;
+}
+} // namespace
+
+HistorySecond historySecond(const history::HistoryRow& row) {
+    HistorySecond s;
+    s.wallMs = row.second * kMsPerSecond;
+    s.live = row.state == history::HistoryState::Live && row.rfAMin && row.rfAMax && row.rfBMin &&
+             row.rfBMax && row.afMax;
+    s.state = history::historyStateName(row.state);
+    s.rfAMin = tenths(row.rfAMin);
+    s.rfAMax = tenths(row.rfAMax);
+    s.rfBMin = tenths(row.rfBMin);
+    s.rfBMax = tenths(row.rfBMax);
+    s.afMax = tenths(row.afMax);
+    s.battery = row.battery.value_or(-1);
+    s.antenna = row.antenna.value_or(-1);
+    s.muted = row.muted.value_or(false);
+    return s;
+}
+
+HistoryFileSource::HistoryFileSource() = default;
+HistoryFileSource::~HistoryFileSource() = default;
+
+bool HistoryFileSource::open(const QString& path, HistoryShow& show, QString* error) {
+    path_ = path;
+    reader_ = std::make_unique<history::HistoryReader>(path);
+    std::vector<history::HistoryReceiver> receivers;
+    if (reader_->isOpen()) {
+        receivers = reader_->receivers();
     }
-    return false;
+    if (!reader_->isOpen()) {
+        if (error != nullptr) {
+            *error = reader_->errorText();
+        }
+        reader_.reset();
+        return false;
+    }
+    show = HistoryShow{};
+    show.path = path;
+    for (const history::HistoryReceiver& receiver : receivers) {
+        updateTrack(show.tracks[receiver.receiver], receiver);
+    }
+    return true;
+}
+
+bool HistoryFileSource::load(HistoryTrack& track) {
+    if (track.loaded) {
+        return true;
+    }
+    if (reader_ == nullptr) {
+        return false;
+    }
+    const std::vector<history::HistoryRow> rows =
+        reader_->rows(track.receiver, 0, std::numeric_limits<int64_t>::max() / kMsPerSecond);
+    if (!reader_->isOpen()) {
+        return false;
+    }
+    track.seconds.clear();
+    track.seconds.reserve(rows.size());
+    for (const history::HistoryRow& row : rows) {
+        track.seconds.push_back(historySecond(row));
+    }
+    track.loaded = true;
+    return true;
+}
+
+bool HistoryFileSource::readNew(HistoryShow& show) {
+    if (path_.isEmpty()) {
+        return false;
+    }
+    // A reader that failed once (the file was busy, or replaced) stays failed: take a new one.
+    if (reader_ == nullptr || !reader_->isOpen()) {
+        reader_ = std::make_unique<history::HistoryReader>(path_);
+    }
+    const std::vector<history::HistoryReceiver> receivers = reader_->receivers();
+    if (!reader_->isOpen()) {
+        return false;
+    }
+    for (const history::HistoryReceiver& receiver : receivers) {
+        HistoryTrack& track = show.tracks[receiver.receiver];
+        const int64_t lastMs = track.seconds.empty() ? -1 : track.seconds.back().wallMs;
+        updateTrack(track, receiver);
+        if (!track.loaded) {
+            continue;
+        }
+        const int64_t from = lastMs < 0 ? 0 : lastMs / kMsPerSecond + 1;
+        for (const history::HistoryRow& row :
+             reader_->rows(receiver.receiver, from, receiver.lastSecond)) {
+            track.seconds.push_back(historySecond(row));
+        }
+    }
+    return reader_->isOpen();
 }
 
 } // namespace tessaly

@@ -1,21 +1,43 @@
 #pragma once
 
-// The History window's road to the recorder's files.
+// The History window's road to a recorder's file: the receivers first, each receiver's seconds
+// when it is first shown, and later only the seconds recorded since.
 
 #include "monitor/history_plot_data.h"
 
-#include <QDate>
 #include <QString>
+
+#include <memory>
 
 namespace tessaly {
 
-// directory + "/history-YYYY-MM-DD.sqlite": the recorder's file of that day.
-QString dailyHistoryPath(const QString& directory, QDate date);
+namespace history {
+class HistoryReader;
+struct HistoryRow;
+} // namespace history
 
-// Adds to `show` the seconds of the file at `path` after `afterMs` (0: all of them), each
-// receiver's in time order, and the receivers' last names. False and `error` when the file
-// cannot be read; `show` is then unchanged.
-bool readHistoryFile(const QString& path, int64_t afterMs, HistoryShow& show,
-                     QString* error = nullptr);
+HistorySecond historySecond(const history::HistoryRow& row);
+
+class HistoryFileSource {
+public:
+    HistoryFileSource();
+    ~HistoryFileSource();
+
+    // Opens the file and fills `show` with its receivers (no seconds yet). False and `error`
+    // when the file cannot be read; the source is then closed.
+    bool open(const QString& path, HistoryShow& show, QString* error = nullptr);
+    bool isOpen() const { return reader_ != nullptr; }
+
+    // Reads the track's seconds if they were not read yet.
+    bool load(HistoryTrack& track);
+    // The receivers and seconds recorded since the last read: new receivers are added, loaded
+    // tracks grow. False when the file could not be read this time (the next call opens it
+    // again).
+    bool readNew(HistoryShow& show);
+
+private:
+    QString path_;
+    std::unique_ptr<history::HistoryReader> reader_;
+};
 
 } // namespace tessaly

@@ -16,6 +16,10 @@ std::pair<int64_t, int64_t> HistoryShow::span() const {
     int64_t first = std::numeric_limits<int64_t>::max();
     int64_t last = std::numeric_limits<int64_t>::min();
     for (const auto& [receiver, track] : tracks) {
+        if (track.firstMs != 0 || track.lastMs != 0) {
+            first = std::min(first, track.firstMs);
+            last = std::max(last, track.lastMs);
+        }
         if (!track.seconds.empty()) {
             first = std::min(first, track.seconds.front().wallMs);
             last = std::max(last, track.seconds.back().wallMs);
@@ -147,8 +151,8 @@ std::vector<HistoryAlarmMark> alarmMarksFromJournal(const std::vector<QJsonObjec
         const QString event = entry.value(QStringLiteral("event")).toString();
         const int receiver = entry.value(QStringLiteral("receiver")).toInt();
         const QString kindName = entry.value(QStringLiteral("kind")).toString();
-        const QDateTime time =
-            QDateTime::fromString(entry.value(QStringLiteral("time")).toString(), Qt::ISODateWithMs);
+        const QDateTime time = QDateTime::fromString(entry.value(QStringLiteral("time")).toString(),
+                                                     Qt::ISODateWithMs);
         const auto kind = show::alarmKindFromName(kindName.toStdString());
         if (!time.isValid() || !kind || receiver <= 0) {
             continue;

@@ -23,14 +23,20 @@ struct HistorySecond {
     double rfBMin = 0, rfBMax = 0;
     double afMax = 0;
     int battery = -1; // 0..4; -1 unknown
-    int antenna = 0;  // 1 A, 2 B, 0 unknown
+    int antenna = -1; // 0 A, 1 B, -1 unknown
     bool muted = false;
-    bool live = false; // values were answered this second (not no-data, not offline)
+    bool live = false; // values were answered this second
+    // "live", "no-data", "offline": the worst of the second.
+    const char* state = "live";
 };
 
 struct HistoryTrack {
     int receiver = 0;
-    QString name; // the last name the file recorded
+    QString name; // the last name and frequency the file recorded
+    QString freqText;
+    int64_t firstMs = 0; // the receiver's first and last second in the file
+    int64_t lastMs = 0;
+    bool loaded = false; // seconds read (a file's receivers are read when first shown)
     std::vector<HistorySecond> seconds; // by time
 };
 
