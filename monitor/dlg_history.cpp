@@ -34,7 +34,6 @@ constexpr int64_t kMinSpanMs = 20 * 1000;          // zoomed in no further than 
 constexpr int64_t kAroundAlarmMs = 10 * 60 * 1000; // opened for an alarm: ten minutes around it
 // The view follows the recording while its end lies this close to the last second.
 constexpr int64_t kFollowSlackMs = 5000;
-constexpr int kShownByDefault = 3;
 
 QString timeText(int64_t wallMs) {
     return QDateTime::fromMSecsSinceEpoch(wallMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
@@ -217,7 +216,7 @@ void CDlgHistory::adoptShow(HistoryShow show) {
             any = true;
         }
     }
-    for (int i = 0; !any && i < receiverList_->count() && i < kShownByDefault; ++i) {
+    for (int i = 0; !any && i < receiverList_->count() && i < options_.shownAtOpen; ++i) {
         receiverList_->item(i)->setCheckState(Qt::Checked);
     }
     rebuildCharts();

@@ -39,6 +39,7 @@ struct HistoryWindowOptions {
     QString journalFile;      // [alarm] journal=; empty: the day's journal in journalDirectory
     QString journalDirectory; // empty: the alarm journal's directory
     int liveRefreshMs = 3000;
+    int shownAtOpen = 3; // receivers ticked when a file is first opened
 };
 
 // The "History" window: each chosen receiver's time line stacked under the others, sharing one

@@ -3,13 +3,14 @@
 #include <QDateTime>
 #include <QMouseEvent>
 #include <QWheelEvent>
+#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
-#include <QtCharts/QDateTimeAxis>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace tessaly {
 
@@ -22,6 +23,10 @@ constexpr double kAfHighDb = 20;
 constexpr double kBatteryFull = 4;
 constexpr double kWheelStep = 1.25; // one notch zooms by this much
 constexpr int kMinChartHeight = 230;
+constexpr int kMinTickSpacingPx = 90;
+// Time line steps, in seconds: ticks fall on round times of the clock.
+constexpr int64_t kTimeSteps[] = {1,   2,   5,    10,   15,   30,    60,    120,  300,
+                                  600, 900, 1800, 3600, 7200, 10800, 21600, 43200};
 
 const QColor kCriticalBand(200, 30, 30);
 const QColor kWarningBand(215, 140, 0);
@@ -30,7 +35,7 @@ const QColor kCursor(20, 20, 20);
 const HistoryCurveStyle kStyles[kHistoryCurveCount] = {
     {"RF A", QColor(25, 95, 200), Qt::SolidLine, 1.4},
     {"RF B", QColor(230, 110, 0), Qt::DashLine, 1.4},
-    {"AF", QColor(90, 150, 90), Qt::SolidLine, 1.0},
+    {"AF", QColor(120, 175, 120, 150), Qt::SolidLine, 1.0},
     {"Battery", QColor(130, 50, 160), Qt::SolidLine, 2.6},
 };
 
@@ -66,15 +71,14 @@ CHistoryChartView::CHistoryChartView(QWidget* parent) : QChartView(parent) {
     chart->setTitleFont(smallFont(13, true));
     chart->setAnimationOptions(QChart::NoAnimation);
     setChart(chart);
-    setRenderHint(QPainter::Antialiasing, true);
+    setRenderHint(QPainter::Antialiasing, false);
     setRubberBand(QChartView::NoRubberBand);
     setMouseTracking(true);
     setMinimumHeight(kMinChartHeight);
     setCursor(Qt::CrossCursor);
 
-    timeAxis_ = new QDateTimeAxis;
-    timeAxis_->setFormat(QStringLiteral("HH:mm:ss"));
-    timeAxis_->setTickCount(9);
+    timeAxis_ = new QCategoryAxis;
+    timeAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     timeAxis_->setLabelsFont(smallFont(11));
     rfAxis_ = valueAxis(QStringLiteral("RF (dBm)"), kRfLowDbm, kRfHighDbm, 7);
     afAxis_ = valueAxis(QStringLiteral("AF (dB)"), kAfLowDb, kAfHighDb, 7);
@@ -85,10 +89,59 @@ CHistoryChartView::CHistoryChartView(QWidget* parent) : QChartView(parent) {
     chart->addAxis(batteryAxis_, Qt::AlignRight);
     afAxis_->setGridLineVisible(false);
     batteryAxis_->setGridLineVisible(false);
-    afAxis_->setLabelsColor(kStyles[int(HistoryCurve::Af)].colour.darker(130));
-    afAxis_->setTitleBrush(kStyles[int(HistoryCurve::Af)].colour.darker(130));
+    const QColor afText = QColor(kStyles[int(HistoryCurve::Af)].colour.rgb()).darker(160);
+    afAxis_->setLabelsColor(afText);
+    afAxis_->setTitleBrush(afText);
     batteryAxis_->setLabelsColor(kStyles[int(HistoryCurve::Battery)].colour);
     batteryAxis_->setTitleBrush(kStyles[int(HistoryCurve::Battery)].colour);
+    // AF first, so the RF and battery lines are drawn over it.
+    for (HistoryCurve curve :
+         {HistoryCurve::Af, HistoryCurve::RfA, HistoryCurve::RfB, HistoryCurve::Battery}) {
+        series_[static_cast<size_t>(curve)].push_back(addSeries(curve));
+    }
+}
+
+QLineSeries* CHistoryChartView::addSeries(HistoryCurve curve) {
+    auto* series = new QLineSeries;
+    const HistoryCurveStyle& style = kStyles[static_cast<int>(curve)];
+    QPen pen(style.colour, style.width, style.dash);
+    pen.setCosmetic(true);
+    series->setPen(pen);
+    series->setName(QString::fromLatin1(style.name));
+    chart()->addSeries(series);
+    series->attachAxis(timeAxis_);
+    series->attachAxis(axisFor(curve));
+    return series;
+}
+
+void CHistoryChartView::updateTimeTicks() {
+    for (const QString& label : timeAxis_->categoriesLabels()) {
+        timeAxis_->remove(label);
+    }
+    const double plotWidth =
+        chart()->plotArea().width() > 0 ? chart()->plotArea().width() : double(width());
+    const int64_t spanS = std::max<int64_t>(1, (toMs_ - fromMs_) / 1000);
+    const int maxTicks = std::max(2, int(plotWidth / kMinTickSpacingPx));
+    int64_t stepS = kTimeSteps[std::size(kTimeSteps) - 1];
+    for (int64_t step : kTimeSteps) {
+        if (spanS / step <= maxTicks) {
+            stepS = step;
+            break;
+        }
+    }
+    const QString format = stepS < 60 ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm");
+    // Round in local time, so that 20:00 is a tick wherever the clock is.
+    const int64_t offsetS = QDateTime::fromMSecsSinceEpoch(fromMs_).offsetFromUtc();
+    int64_t tickS = ((fromMs_ / 1000 + offsetS + stepS - 1) / stepS) * stepS - offsetS;
+    for (; tickS * 1000 <= toMs_; tickS += stepS) {
+        // Labels are keys of the axis: each must be unique (a day apart shows the date).
+        QString label = QDateTime::fromSecsSinceEpoch(tickS).toString(format);
+        if (timeAxis_->categoriesLabels().contains(label)) {
+            label = QDateTime::fromSecsSinceEpoch(tickS).toString(QStringLiteral("d.M. ")) + label;
+        }
+        timeAxis_->append(label, double(tickS * 1000));
+    }
+    timeAxis_->setStartValue(double(fromMs_));
 }
 
 QValueAxis* CHistoryChartView::axisFor(HistoryCurve curve) const {
@@ -120,8 +173,8 @@ void CHistoryChartView::setTrack(const HistoryTrack* track, std::vector<HistoryA
 void CHistoryChartView::setRange(int64_t fromMs, int64_t toMs) {
     fromMs_ = fromMs;
     toMs_ = std::max(toMs, fromMs + 1000);
-    timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(fromMs_),
-                        QDateTime::fromMSecsSinceEpoch(toMs_));
+    timeAxis_->setRange(double(fromMs_), double(toMs_));
+    updateTimeTicks();
     replot();
 }
 
@@ -137,16 +190,7 @@ void CHistoryChartView::replot() {
         }
         auto& pool = series_[static_cast<size_t>(c)];
         while (pool.size() < segments.size()) {
-            auto* series = new QLineSeries;
-            const HistoryCurveStyle& style = kStyles[c];
-            QPen pen(style.colour, style.width, style.dash);
-            pen.setCosmetic(true);
-            series->setPen(pen);
-            series->setName(QString::fromLatin1(style.name));
-            chart()->addSeries(series);
-            series->attachAxis(timeAxis_);
-            series->attachAxis(axisFor(curve));
-            pool.push_back(series);
+            pool.push_back(addSeries(curve));
         }
         for (size_t i = 0; i < pool.size(); ++i) {
             if (i < segments.size()) {
@@ -222,6 +266,7 @@ void CHistoryChartView::mouseReleaseEvent(QMouseEvent* event) {
 
 void CHistoryChartView::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
+    updateTimeTicks();
     replot();
 }
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-class QDateTimeAxis;
+class QCategoryAxis;
 class QLineSeries;
 class QValueAxis;
 
@@ -65,10 +65,12 @@ protected:
 
 private:
     QValueAxis* axisFor(HistoryCurve curve) const;
+    QLineSeries* addSeries(HistoryCurve curve);
+    void updateTimeTicks();
 
     const HistoryTrack* track_ = nullptr;
     std::vector<HistoryAlarmMark> alarms_;
-    QDateTimeAxis* timeAxis_ = nullptr;
+    QCategoryAxis* timeAxis_ = nullptr;
     QValueAxis* rfAxis_ = nullptr;
     QValueAxis* afAxis_ = nullptr;
     QValueAxis* batteryAxis_ = nullptr;

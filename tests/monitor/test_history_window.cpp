@@ -7,6 +7,7 @@
 #include "tests/support/history_show_file.h"
 #include "tests/support/temp_dir.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -288,3 +289,49 @@ TEST(HistoryMenus, PanelPopUpOpensTheHistoryOfItsReceiver) {
 }
 
 } // namespace
+
+// Pictures for the manual: a four-hour rehearsed show with its alarms. Run with
+// TESSALY_SCREENSHOT_DIR set (under xvfb-run with QT_QPA_PLATFORM=xcb for the real fonts).
+TEST(HistoryScreenshots, FourHourShow) {
+    const QString out = qEnvironmentVariable("TESSALY_SCREENSHOT_DIR");
+    if (out.isEmpty()) {
+        GTEST_SKIP() << "TESSALY_SCREENSHOT_DIR not set";
+    }
+    constexpr int kShow = 4 * 3600;
+    const int64_t start = QDateTime(QDate(2026, 12, 9), QTime(19, 30)).toSecsSinceEpoch();
+    TempDir dir;
+    const QString historyPath = QString::fromStdString(dir.file("history-2026-12-09.sqlite"));
+    const QString journalPath = QString::fromStdString(dir.file("journal-2026-12-09.jsonl"));
+    ASSERT_TRUE(tessaly::testing::writeHistoryShowFile(
+        historyPath, tessaly::testing::rehearsalShowRows(6, start, kShow),
+        tessaly::testing::rehearsalLabels(
+            6, start, kShow, {"Lead Vox", "Guitar Vox", "Keys Vox", "Bass Vox", "Host", "Spare"})));
+    using show::AlarmEventType;
+    using show::AlarmKind;
+    using tessaly::testing::journalEvent;
+    ASSERT_TRUE(tessaly::testing::appendJournalEvents(
+        journalPath,
+        {journalEvent(AlarmEventType::Start, 2, AlarmKind::RfLoss, start + kShow / 2 - 7),
+         journalEvent(AlarmEventType::Clear, 2, AlarmKind::RfLoss, start + kShow / 2 + 8),
+         journalEvent(AlarmEventType::Start, 3, AlarmKind::BatteryLow, start + kShow * 3 / 5),
+         journalEvent(AlarmEventType::Clear, 3, AlarmKind::BatteryLow, start + kShow * 4 / 5),
+         journalEvent(AlarmEventType::Start, 3, AlarmKind::BatteryCritical, start + kShow * 4 / 5),
+         journalEvent(AlarmEventType::Start, 1, AlarmKind::Offline, start + kShow * 2 / 3 + 3),
+         journalEvent(AlarmEventType::Clear, 1, AlarmKind::Offline, start + kShow * 2 / 3 + 60)}));
+    HistoryWindowOptions options;
+    options.historyFile = historyPath;
+    options.journalFile = journalPath;
+    CDlgHistory window(options);
+    window.resize(1500, 1000);
+    ASSERT_TRUE(window.openFile(historyPath));
+    window.QWidget::show();
+    QCoreApplication::processEvents();
+    window.setCursorTime((start + kShow / 2) * 1000);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(window.grab().save(out + QStringLiteral("/history-window.png")));
+    // Eight minutes around Rx 2's RF loss, the cursor inside it.
+    window.setVisibleRange((start + kShow / 2 - 240) * 1000, (start + kShow / 2 + 240) * 1000);
+    window.setCursorTime((start + kShow / 2 + 2) * 1000);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(window.grab().save(out + QStringLiteral("/history-zoom.png")));
+}
