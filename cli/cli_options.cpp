@@ -8,10 +8,10 @@ namespace tessaly::cli {
 
 namespace {
 
-const QStringList kCommands = {"monitor", "upload", "download", "scan", "coordinate"};
+const QStringList kCommands = {"monitor", "upload", "download", "scan", "coordinate", "history"};
 
 bool takesEnvironmentFile(const QString& command) {
-    return command != "scan";
+    return command != "scan" && command != "history";
 }
 
 } // namespace
@@ -59,6 +59,31 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
             if (!value(options.journalPath)) {
                 return false;
             }
+        } else if (argument == "--history") {
+            if (!value(options.historyPath)) {
+                return false;
+            }
+        } else if (argument == "--from") {
+            if (!value(options.fromText)) {
+                return false;
+            }
+        } else if (argument == "--to") {
+            if (!value(options.toText)) {
+                return false;
+            }
+        } else if (argument == "--csv") {
+            options.csv = true;
+        } else if (argument == "--receiver") {
+            QString text;
+            if (!value(text)) {
+                return false;
+            }
+            bool ok = false;
+            options.receiver = text.toInt(&ok);
+            if (!ok || options.receiver < 1 || options.receiver > 60) {
+                error = "--receiver needs a receiver number from 1 to 60, not '" + text + "'";
+                return false;
+            }
         } else if (argument == "-o" || argument == "--output") {
             if (!value(options.outputPath)) {
                 return false;
@@ -91,6 +116,12 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
             return false;
         }
         options.environmentPath = positional.takeFirst();
+    } else if (options.command == "history") {
+        if (positional.isEmpty()) {
+            error = "history needs a history file";
+            return false;
+        }
+        options.historyPath = positional.takeFirst();
     }
     if (!positional.isEmpty()) {
         error = "unexpected argument '" + positional.first() + "'";
@@ -110,9 +141,16 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
         error = "--assign belongs to coordinate";
         return false;
     }
-    if ((options.seconds != 0 || options.apply || !options.journalPath.isEmpty()) &&
+    if ((options.seconds != 0 || options.apply || !options.journalPath.isEmpty() ||
+         (!options.historyPath.isEmpty() && options.command != "history")) &&
         options.command != "monitor") {
-        error = "--seconds, --apply and --journal belong to monitor";
+        error = "--seconds, --apply, --journal and --history belong to monitor";
+        return false;
+    }
+    if ((options.receiver != 0 || options.csv || !options.fromText.isEmpty() ||
+         !options.toText.isEmpty()) &&
+        options.command != "history") {
+        error = "--receiver, --from, --to and --csv belong to history";
         return false;
     }
     if (options.json && options.command != "monitor" && !coordinate) {
@@ -125,11 +163,13 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
 QString usageText(const QString& command) {
     if (command == "monitor") {
         return "usage: tessaly-cli monitor ENV.ini [--seconds N] [--json] [--journal FILE] "
-               "[--apply] [--trace]\n"
+               "[--history FILE] [--apply] [--trace]\n"
                "Monitors every receiver of the environment file and prints its communication\n"
                "state and every polled value as it changes (one JSON object a line with --json),\n"
                "and every alarm start and clear ([alarm] of Tessaly.ini sets the limits).\n"
                "--journal FILE appends the alarms to FILE as the program's alarm journal does.\n"
+               "--history FILE records every receiver's values once a second into FILE (SQLite)\n"
+               "as the program's show history does; read it with tessaly-cli history.\n"
                "It only watches: names and frequencies stay as the receivers have them. With\n"
                "--apply each receiver is first given the name and frequency of the file when\n"
                "it connects. Runs N seconds, or until Ctrl-C when N is 0 or absent, then ends\n"
@@ -160,6 +200,18 @@ QString usageText(const QString& command) {
                "lists the conflicts left after it; -o writes the file with the proposal.\n"
                "Exits 0 without conflicts, 1 with some.\n";
     }
+    if (command == "history") {
+        return "usage: tessaly-cli history FILE [--receiver N] [--from TIME] [--to TIME] [--csv]\n"
+               "Reads a show history file (the program's history-YYYY-MM-DD.sqlite, or one\n"
+               "written by monitor --history). Without --csv lists its receivers and the time\n"
+               "it covers; with --csv prints its rows, one a receiver and second, as CSV:\n"
+               "time,receiver,name,state,rf_a_min,rf_a_max,rf_b_min,rf_b_max,af_max,battery,\n"
+               "antenna,antenna_changes,muted (dBm and dB, local time).\n"
+               "--receiver N keeps receiver N only. --from and --to keep the rows from and up to\n"
+               "TIME, both included. TIME is local time: YYYY-MM-DDTHH:MM[:SS] (a space for the\n"
+               "T works too, an offset such as +01:00 may follow), or HH:MM[:SS] on the day of\n"
+               "the file's first row. Exits 3 when the file cannot be read.\n";
+    }
     if (command == "scan") {
         return "usage: tessaly-cli scan [--trace]\n"
                "Pings the local private subnets and lists the receivers in the neighbour table\n"
@@ -167,12 +219,15 @@ QString usageText(const QString& command) {
     }
     return "usage: tessaly-cli COMMAND [options]\n"
            "Commands:\n"
-           "  monitor ENV.ini [--seconds N] [--json] [--journal FILE] [--apply]\n"
+           "  monitor ENV.ini [--seconds N] [--json] [--journal FILE] [--history FILE]\n"
+           "          [--apply]\n"
            "                                           live values and alarms of every receiver\n"
            "  upload ENV.ini [--dry-run | --yes]       send names and frequencies, checked\n"
            "  download ENV.ini [-o OUT.ini]            read every receiver's settings\n"
            "  scan                                     find receivers on the LAN\n"
            "  coordinate ENV.ini [--json] [--assign [-o OUT.ini]]   frequency conflicts\n"
+           "  history FILE [--receiver N] [--from TIME] [--to TIME] [--csv]\n"
+           "                                           the recorded show history\n"
            "Options: --trace (engine traces on stderr), --help, --version.\n" +
            QString::fromStdString(settingsHelpText()) +
            "Exit codes: 0 ok, 1 a receiver failed (coordinate: conflicts found), 2 usage\n"

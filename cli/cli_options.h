@@ -12,11 +12,16 @@ constexpr int kExitUsage = 2;
 constexpr int kExitFile = 3; // a file could not be read or written
 
 struct Options {
-    QString command; // monitor, upload, download, scan, coordinate
+    QString command; // monitor, upload, download, scan, coordinate, history
     QString environmentPath;
     QString outputPath;  // download -o
     QString journalPath; // monitor --journal
-    int seconds = 0;     // monitor --seconds; 0 runs until interrupted
+    QString historyPath; // monitor --history, and the file of history
+    int receiver = 0;    // history --receiver; 0 all
+    QString fromText;    // history --from, --to
+    QString toText;
+    bool csv = false; // history --csv
+    int seconds = 0;  // monitor --seconds; 0 runs until interrupted
     bool json = false;
     bool apply = false;  // monitor --apply: send the file's names and frequencies at connect
     bool assign = false; // coordinate --assign

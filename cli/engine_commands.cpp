@@ -5,6 +5,7 @@
 #include "comm/comm_thread_monitor.h"
 #include "comm/exchange_sequence.h"
 #include "comm/message_codes.h"
+#include "history/history_recorder.h"
 #include "protocol/environment_file.h"
 #include "protocol/settings.h"
 
@@ -116,7 +117,20 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
             options.journalPath, {}, QString::fromStdString(alarms.settings().station)});
     }
     AlarmReporter alarmReporter(table, values, engines, alarms, journal.get(), options.json, out);
+    show::SnapshotHub snapshots;
+    ShowSnapshotTaker snapshotTaker(snapshots, kSampleIntervalMs);
+    alarmReporter.setSnapshotTaker(&snapshotTaker);
+    // After the hub, so it leaves the hub before the hub goes.
+    std::unique_ptr<history::HistoryRecorder> history;
+    if (!options.historyPath.isEmpty()) {
+        history::HistoryOptions historyOptions;
+        historyOptions.path = options.historyPath;
+        historyOptions.station = QString::fromStdString(alarms.settings().station);
+        history = std::make_unique<history::HistoryRecorder>(historyOptions);
+        history->attach(snapshots);
+    }
     bool journalErrorSaid = false;
+    bool historyErrorSaid = false;
     QElapsedTimer clock;
     clock.start();
     const auto sampleAll = [&] {
@@ -126,6 +140,11 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
             err << "tessaly-cli: " << journal->errorText() << "\n";
             err.flush();
             journalErrorSaid = true;
+        }
+        if (history && !historyErrorSaid && !history->errorText().isEmpty()) {
+            err << "tessaly-cli: " << history->errorText() << "\n";
+            err.flush();
+            historyErrorSaid = true;
         }
     };
     QEventLoop loop;
@@ -164,8 +183,12 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
     }
     QCoreApplication::processEvents(); // the last trace lines
     sampleAll();                       // stopped engines: the alarms still open clear
+    snapshotTaker.stopped({}, show::ShowTime::now());
     if (journal) {
         journal->waitWritten(kStopSettleLimitMs);
+    }
+    if (history) {
+        history->flush(kStopSettleLimitMs);
     }
     const int connected = reporter.connectedCount();
     if (!options.json) {

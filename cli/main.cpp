@@ -1,6 +1,7 @@
 #include "cli/cli_options.h"
 #include "cli/coordinate_command.h"
 #include "cli/engine_commands.h"
+#include "cli/history_command.h"
 #include "cli/scan_command.h"
 #include "cli/upload_command.h"
 #include "protocol/settings.h"
@@ -40,6 +41,9 @@ int main(int argc, char** argv) {
     }
     if (options.command == "coordinate") {
         return runCoordinate(options, out, err);
+    }
+    if (options.command == "history") {
+        return runHistory(options, out, err);
     }
     if (options.command == "monitor") {
         return runMonitor(options, out, err);

@@ -76,7 +76,8 @@ QDate dailyHistoryDate(const QString& fileName) {
     return QDate::fromString(match.captured(1), QStringLiteral("yyyy-MM-dd"));
 }
 
-QStringList removeOldHistoryFiles(const QString& directory, QDate today, int keepDays) {
+QStringList removeOldHistoryFiles(const QString& directory, QDate today, int keepDays,
+                                  const QString& spare) {
     QStringList removed;
     if (keepDays <= 0) {
         return removed;
@@ -87,7 +88,7 @@ QStringList removeOldHistoryFiles(const QString& directory, QDate today, int kee
         dir.entryList({QStringLiteral("history-*.sqlite")}, QDir::Files | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
         const QDate date = dailyHistoryDate(name);
-        if (!date.isValid() || date >= oldestKept) {
+        if (!date.isValid() || date >= oldestKept || name == spare) {
             continue;
         }
         if (QFile::remove(dir.filePath(name))) {

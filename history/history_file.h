@@ -35,8 +35,10 @@ QString dailyHistoryPath(const QString& directory, QDate date);
 QDate dailyHistoryDate(const QString& fileName);
 // Removes the daily history files (and their -wal, -shm companions) in `directory` dated more
 // than keepDays days before `today`; keepDays 0 keeps every file. Other files are left alone.
-// Returns the names removed.
-QStringList removeOldHistoryFiles(const QString& directory, QDate today, int keepDays);
+// `spare` (a file name) is never removed: the file being recorded, whatever its date. Returns
+// the names removed.
+QStringList removeOldHistoryFiles(const QString& directory, QDate today, int keepDays,
+                                  const QString& spare = {});
 
 // Local time of a second as the CLI and CSV write it: "2026-12-09T21:04:05+01:00".
 QString historyTimeText(int64_t second);

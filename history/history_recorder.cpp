@@ -248,7 +248,8 @@ bool HistoryRecorder::openFor(const QString& path) {
     }
     openPath_ = path;
     if (options_.path.isEmpty()) {
-        removeOldHistoryFiles(options_.directory, QDate::currentDate(), options_.keepDays);
+        removeOldHistoryFiles(options_.directory, QDate::currentDate(), options_.keepDays,
+                              info.fileName());
     }
     return true;
 }

@@ -1,5 +1,7 @@
 #include "monitor/corvane_view.h"
 
+#include "history/history_recorder.h"
+
 #include "chrome/dlg_menu_panel.h"
 #include "chrome/menu_commands.h"
 #include "chrome/user_prompts.h"
@@ -87,6 +89,10 @@ MonitorControlOptions controlOptions() {
     options.show.settings = show::readAlarmSettingsFile(settings.filePath());
     options.show.journal.path = QString::fromStdString(options.show.settings.journal);
     options.show.journal.station = QString::fromStdString(options.show.settings.station);
+    const history::HistorySettings history = history::readHistorySettingsFile(settings.filePath());
+    options.show.history.path = QString::fromStdString(history.file);
+    options.show.history.keepDays = history.keepDays;
+    options.show.history.station = options.show.journal.station;
     return options;
 }
 } // namespace
@@ -140,6 +146,12 @@ CCorvaneView::CCorvaneView(QWidget* parent, MonitorEngineFactory engineFactory,
             journalFailureSaid_ = true;
             userPrompts().messageBox(this, QString::fromLatin1(kJournalFailedText).arg(text),
                                      PromptButtons::Ok, PromptIcon::Exclamation);
+        }
+    });
+    connect(&watch, &CShowWatch::historyFailed, this, [this](const QString& text) {
+        if (!historyFailureSaid_) {
+            historyFailureSaid_ = true;
+            userPrompts().messageBox(this, text, PromptButtons::Ok, PromptIcon::Exclamation);
         }
     });
     panelMenu_ = new CDlgMenuPanel(this);

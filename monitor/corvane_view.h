@@ -129,6 +129,7 @@ private:
     CDlgHistory* historyWindow_ = nullptr;
     CDlgMenuPanel* panelMenu_ = nullptr;
     bool journalFailureSaid_ = false;
+    bool historyFailureSaid_ = false;
 };
 
 } // namespace tessaly

@@ -1,6 +1,7 @@
 #include "monitor/show_watch.h"
 
 #include "comm/show_observation.h"
+#include "history/history_file.h"
 #include "monitor/monitor_engine_table.h"
 #include "monitor/panel_renderer.h"
 
@@ -25,7 +26,7 @@ bool sameDrawing(const PanelValueCache& a, const PanelValueCache& b) {
 } // namespace
 
 CShowWatch::CShowWatch(ShowWatchOptions options, QObject* parent)
-    : QObject(parent), options_(std::move(options)), model_(options_.settings) {
+    : QObject(parent), options_(std::move(options)), model_(options_.settings), taker_(hub_) {
     battery_.fill(-1);
 }
 
@@ -47,6 +48,32 @@ void CShowWatch::ensureJournal() {
     });
 }
 
+void CShowWatch::ensureHistory() {
+    if (history_ || options_.historyOff) {
+        return;
+    }
+    history_ = std::make_unique<history::HistoryRecorder>(options_.history);
+    history_->setErrorHandler([this](const QString& text) {
+        // Called on the recorder's thread.
+        QMetaObject::invokeMethod(
+            this, [this, text] { emit historyFailed(text); }, Qt::QueuedConnection);
+    });
+    history_->attach(hub_);
+}
+
+QString CShowWatch::historyPath() const {
+    const int64_t second = history::secondOf(now().wallMs);
+    if (history_) {
+        return history_->pathFor(second);
+    }
+    if (!options_.history.path.isEmpty()) {
+        return options_.history.path;
+    }
+    const QString directory =
+        options_.history.directory.isEmpty() ? journalDirectory() : options_.history.directory;
+    return history::dailyHistoryPath(directory, QDateTime::fromSecsSinceEpoch(second).date());
+}
+
 QString CShowWatch::journalPath() const {
     const int64_t wallMs = now().wallMs;
     if (journal_) {
@@ -65,6 +92,7 @@ void CShowWatch::flushEvents() {
     if (events.empty()) {
         return;
     }
+    unpublished_.insert(unpublished_.end(), events.begin(), events.end());
     ensureJournal();
     if (journal_) {
         journal_->append(events);
@@ -108,6 +136,9 @@ bool CShowWatch::livePass(CPanelRenderer& renderer, const ReceiverTable& table,
     }
     model_.update(snapshot_, time);
     flushEvents();
+    ensureHistory();
+    taker_.take(table, values, snapshot_, model_, std::move(unpublished_), time);
+    unpublished_.clear();
 
     // What the panels draw: the snapshot's values while they are fresh, the idle meters and the
     // remembered battery level otherwise.
@@ -173,8 +204,11 @@ bool CShowWatch::livePass(CPanelRenderer& renderer, const ReceiverTable& table,
 }
 
 void CShowWatch::monitoringStopped() {
-    model_.update({}, now());
+    const show::ShowTime time = now();
+    model_.update({}, time);
     flushEvents();
+    taker_.stopped(std::move(unpublished_), time);
+    unpublished_.clear();
     forgetDrawn();
     battery_.fill(-1);
     shown_.reset();

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "comm/show_snapshot_taker.h"
+#include "history/history_recorder.h"
 #include "journal/alarm_journal.h"
 #include "monitor/panel_show_overlay.h"
 #include "protocol/receiver_table.h"
 #include "show/alarm_model.h"
+#include "show/snapshot_hub.h"
 
 #include <QObject>
 #include <QString>
@@ -27,6 +30,9 @@ struct ShowWatchOptions {
     JournalOptions journal;
     // No journal at all (tests that look only at the panels).
     bool journalOff = false;
+    // The show history ([history] of Tessaly.ini); recorded from the first live pass on.
+    history::HistoryOptions history;
+    bool historyOff = false;
     // The clock of every refresh and operator action; empty: show::ShowTime::now.
     std::function<show::ShowTime()> clock;
 };
@@ -75,7 +81,16 @@ public:
     QString healthText(int receiver) const;
     QString batteryText(int receiver) const;
 
+    // Every live pass and the stop publish one show snapshot here, for the remote board, the
+    // broker and the history.
+    show::SnapshotHub& snapshotHub() { return hub_; }
+    // The refresh interval the snapshots carry (monitor/interval).
+    void setRefreshInterval(int ms) { taker_.setRefreshInterval(ms); }
+
     AlarmJournal* journal() const { return journal_.get(); }
+    // The show history's recorder, once monitoring ran; the file of the present second.
+    history::HistoryRecorder* history() const { return history_.get(); }
+    QString historyPath() const;
     // The file the journal window reads its history from.
     QString journalPath() const;
 
@@ -84,12 +99,15 @@ signals:
     void alarmsChanged();
     // The journal cannot be written; said once.
     void journalFailed(const QString& text);
+    // The show history cannot be written; said once, and recording stops.
+    void historyFailed(const QString& text);
 
 private:
     show::ShowTime now() const;
     void flushEvents();
     PanelShowState panelStateOf(int receiver, int64_t steadyMs) const;
     void ensureJournal();
+    void ensureHistory();
 
     ShowWatchOptions options_;
     show::AlarmModel model_;
@@ -100,6 +118,10 @@ private:
     std::array<int32_t, kMaxReceivers> battery_{}; // the last level seen while live
     MonitorValueTable shown_;                      // the values the panels draw
     std::vector<show::ReceiverObservation> snapshot_;
+    show::SnapshotHub hub_;
+    ShowSnapshotTaker taker_;
+    std::unique_ptr<history::HistoryRecorder> history_; // after the hub: leaves it first
+    std::vector<show::AlarmEvent> unpublished_;         // events since the last published snapshot
     int lastCount_ = -1;
     bool changed_ = false;
 };

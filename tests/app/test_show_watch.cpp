@@ -6,6 +6,7 @@
 #include "chrome/dlg_bar_menu.h"
 #include "chrome/menu_commands.h"
 #include "comm/app_message.h"
+#include "history/history_file.h"
 #include "monitor/corvane_view.h"
 #include "monitor/dlg_alarm_journal.h"
 #include "monitor/monitor_engine_table.h"
@@ -181,6 +182,38 @@ TEST_F(ShowWatchTest, AlarmCountFollowsAlarmsAndAcknowledgementsFromThePanelPopU
     EXPECT_EQ(lines.size(), journal->table()->rowCount() + 2); // header, rows, final line end
 }
 
+TEST_F(ShowWatchTest, EveryRefreshPublishesASnapshotWithTheOperatorsEventsAndStopSaysSo) {
+    std::vector<show::ShowSnapshotPtr> seen;
+    const int key =
+        watch().snapshotHub().subscribe([&](const show::ShowSnapshotPtr& s) { seen.push_back(s); });
+    control("1 battery 0");
+    ASSERT_TRUE(waitUntil([&] { return watch().unacknowledgedCount() > 0; }, 2000));
+    view().openPanelMenu(1, QPoint(10, 10));
+    sendAppMessage(&view(), kCmdPanelAcknowledge, 0);
+    waitUntil([] { return false; }, 2 * kRefreshMs);
+    frame->onCommand(kCmdMonitorStartStop, kSwitchOff);
+    ASSERT_TRUE(waitUntil([&] { return !watch().snapshotHub().latest()->monitoring; }, 1000));
+    watch().snapshotHub().unsubscribe(key);
+
+    ASSERT_GE(seen.size(), 3u);
+    std::vector<uint64_t> acked;
+    for (size_t i = 0; i + 1 < seen.size(); ++i) {
+        EXPECT_TRUE(seen[i]->monitoring);
+        EXPECT_EQ(seen[i]->receivers.size(), size_t{kReceivers});
+        EXPECT_EQ(seen[i + 1]->sequence, seen[i]->sequence + 1);
+        for (const show::AlarmEvent& e : seen[i]->events) {
+            if (e.type == show::AlarmEventType::Ack) {
+                acked.push_back(e.alarmId);
+            }
+        }
+    }
+    ASSERT_FALSE(acked.empty()) << "the acknowledgement between refreshes goes out";
+    EXPECT_EQ(std::set<uint64_t>(acked.begin(), acked.end()).size(), acked.size())
+        << "and only once";
+    EXPECT_FALSE(seen.back()->monitoring);
+    EXPECT_TRUE(seen.back()->receivers.empty());
+}
+
 TEST_F(ShowWatchTest, SilenceFromThePopUpShowsSilencedAndEndsWhenItsTimeIsUp) {
     int64_t wallOffsetMs = 0;
     watch().setClock([&] {
@@ -214,6 +247,21 @@ TEST_F(ShowWatchTest, SilenceFromThePopUpShowsSilencedAndEndsWhenItsTimeIsUp) {
     EXPECT_EQ(panel(3).label, "SILENCED");
     sendAppMessage(&view(), kCmdPanelUnsilence, 0);
     ASSERT_TRUE(waitUntil([&] { return panel(3).label == "BATT LOW"; }, 1000));
+}
+
+TEST_F(ShowWatchTest, MonitoringRecordsTheShowHistoryInTheDailyFileBesideTheJournal) {
+    ASSERT_TRUE(waitUntil([&] { return watch().history() != nullptr; }, 2000));
+    const QString path = watch().historyPath();
+    EXPECT_TRUE(path.startsWith(QString::fromStdString(state.path()) + "/tessaly/history-"));
+    ASSERT_TRUE(
+        waitUntil([&] { return watch().history()->rowsWritten() >= 2 * kReceivers; }, 8000));
+    history::HistoryReader reader(path);
+    ASSERT_TRUE(reader.isOpen()) << reader.errorText().toStdString();
+    EXPECT_EQ(reader.receivers().size(), size_t{kReceivers});
+    const auto rows = reader.rows(2, 0, INT64_MAX / 2);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.back().battery, 3);
+    EXPECT_TRUE(watch().history()->errorText().isEmpty());
 }
 
 } // namespace
