@@ -7,7 +7,6 @@
 #include "chrome/user_prompts.h"
 #include "comm/app_message.h"
 #include "comm/message_codes.h"
-#include "history/history_recorder.h"
 #include "monitor/dlg_alarm_journal.h"
 #include "monitor/dlg_history.h"
 #include "protocol/environment_file.h"
@@ -260,12 +259,12 @@ void CCorvaneView::showAlarmJournal(int receiver) {
 
 void CCorvaneView::showHistory(int receiver, std::optional<int64_t> atMs) {
     if (historyWindow_ == nullptr) {
-        const std::string settingsPath = programSettings().filePath();
         HistoryWindowOptions options;
-        options.historyFile =
-            QString::fromStdString(history::readHistorySettingsFile(settingsPath).file);
-        options.journalFile =
-            QString::fromStdString(show::readAlarmSettingsFile(settingsPath).journal);
+        // The file the show watch records into ([history] file= or today's), and the journal
+        // whose alarms are marked.
+        options.recordedFile = [this] { return control_->show().historyPath(); };
+        options.journalFile = QString::fromStdString(
+            show::readAlarmSettingsFile(programSettings().filePath()).journal);
         historyWindow_ = new CDlgHistory(options, this);
     }
     historyWindow_->showFor(receiver, atMs);

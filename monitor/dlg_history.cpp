@@ -1,9 +1,9 @@
 #include "monitor/dlg_history.h"
 
 #include "chrome/user_prompts.h"
+#include "history/history_csv.h"
 #include "history/history_file.h"
 #include "journal/alarm_journal.h"
-#include "monitor/csv_file.h"
 #include "monitor/dlg_alarm_journal.h"
 #include "monitor/history_chart_view.h"
 #include "monitor/history_file_source.h"
@@ -141,6 +141,9 @@ CDlgHistory::CDlgHistory(HistoryWindowOptions options, QWidget* parent)
 CDlgHistory::~CDlgHistory() = default;
 
 QString CDlgHistory::currentHistoryPath() const {
+    if (options_.recordedFile) {
+        return options_.recordedFile();
+    }
     if (!options_.historyFile.isEmpty()) {
         return options_.historyFile;
     }
@@ -389,33 +392,45 @@ QString CDlgHistory::cursorText() const {
     return lines.join(QLatin1Char('\n'));
 }
 
-std::vector<QStringList> CDlgHistory::csvRows() const {
-    std::vector<QStringList> rows{
-        {QStringLiteral("time"), QStringLiteral("receiver"), QStringLiteral("name"),
-         QStringLiteral("state"), QStringLiteral("rf_a_min_dbm"), QStringLiteral("rf_a_max_dbm"),
-         QStringLiteral("rf_b_min_dbm"), QStringLiteral("rf_b_max_dbm"),
-         QStringLiteral("af_max_db"), QStringLiteral("battery"), QStringLiteral("muted")}};
+bool CDlgHistory::csvText(QByteArray& text) const {
+    text = history::historyCsvHeader();
     for (int receiver : shownReceivers()) {
         const HistoryTrack& track = show_.tracks.at(receiver);
-        for (const HistorySecond& s : track.seconds) {
-            if (s.wallMs < fromMs_ || s.wallMs > toMs_) {
-                continue;
+        std::vector<history::HistoryRow> rows;
+        if (source_ != nullptr) {
+            if (!source_->rows(receiver, fromMs_, toMs_, rows)) {
+                return false;
             }
-            const QString none;
-            rows.push_back({timeText(s.wallMs), QString::number(receiver), track.name,
-                            s.live ? QStringLiteral("live") : QStringLiteral("no-data"),
-                            s.live ? dbText(s.rfAMin) : none, s.live ? dbText(s.rfAMax) : none,
-                            s.live ? dbText(s.rfBMin) : none, s.live ? dbText(s.rfBMax) : none,
-                            s.live ? dbText(s.afMax) : none,
-                            s.battery >= 0 ? QString::number(s.battery) : none,
-                            s.muted ? QStringLiteral("1") : QStringLiteral("0")});
+        } else {
+            for (const HistorySecond& second : track.seconds) {
+                if (second.wallMs >= fromMs_ && second.wallMs <= toMs_) {
+                    rows.push_back(historyRow(second, receiver));
+                }
+            }
+        }
+        for (const history::HistoryRow& row : rows) {
+            text += history::historyCsvLine(row, track.name);
         }
     }
-    return rows;
+    return true;
 }
 
 bool CDlgHistory::exportCsv(const QString& path, QString* error) const {
-    return writeCsvFile(path, csvRows(), error);
+    QByteArray text;
+    if (!csvText(text)) {
+        if (error != nullptr) {
+            *error = QStringLiteral("the history file could not be read");
+        }
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        if (error != nullptr) {
+            *error = file.errorString();
+        }
+        return false;
+    }
+    return true;
 }
 
 QImage CDlgHistory::chartsImage() const {

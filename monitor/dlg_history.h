@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -34,6 +35,7 @@ constexpr const char* kPngFileFilter = "PNG File(*.png)|*.png|All Files(*.*)|*.*
 
 // Where the window finds its files: the settings' fixed files, or the daily ones.
 struct HistoryWindowOptions {
+    std::function<QString()> recordedFile; // the file being recorded now; unset: as below
     QString historyFile;      // [history] file=; empty: the day's file in historyDirectory
     QString historyDirectory; // empty: beside the alarm journal
     QString journalFile;      // [alarm] journal=; empty: the day's journal in journalDirectory
@@ -84,8 +86,9 @@ public:
     void setCursorTime(std::optional<int64_t> wallMs);
     QString cursorText() const;
 
-    // The shown receivers' seconds within the visible range, header first.
-    std::vector<QStringList> csvRows() const;
+    // The shown receivers' seconds within the visible range as CSV, in the same form as
+    // tessaly-cli history writes. False when the file could not be read.
+    bool csvText(QByteArray& text) const;
     bool exportCsv(const QString& path, QString* error = nullptr) const;
     QImage chartsImage() const;
     bool exportPng(const QString& path, QString* error = nullptr) const;

@@ -2,7 +2,9 @@
 
 #include "history/history_file.h"
 
+#include <cmath>
 #include <limits>
+#include <string_view>
 
 namespace tessaly {
 
@@ -38,6 +40,34 @@ HistorySecond historySecond(const history::HistoryRow& row) {
     s.antenna = row.antenna.value_or(-1);
     s.muted = row.muted.value_or(false);
     return s;
+}
+
+history::HistoryRow historyRow(const HistorySecond& second, int receiver) {
+    const auto tenthsOf = [](double value) {
+        return static_cast<int32_t>(std::lround(value * kTenths));
+    };
+    history::HistoryRow row;
+    row.receiver = receiver;
+    row.second = second.wallMs / kMsPerSecond;
+    const std::string_view state = second.state;
+    row.state = state == "offline"   ? history::HistoryState::Offline
+                : state == "no-data" ? history::HistoryState::NoData
+                                     : history::HistoryState::Live;
+    if (second.live) {
+        row.rfAMin = tenthsOf(second.rfAMin);
+        row.rfAMax = tenthsOf(second.rfAMax);
+        row.rfBMin = tenthsOf(second.rfBMin);
+        row.rfBMax = tenthsOf(second.rfBMax);
+        row.afMax = tenthsOf(second.afMax);
+        row.muted = second.muted;
+    }
+    if (second.battery >= 0) {
+        row.battery = second.battery;
+    }
+    if (second.antenna >= 0) {
+        row.antenna = second.antenna;
+    }
+    return row;
 }
 
 HistoryFileSource::HistoryFileSource() = default;
@@ -84,6 +114,17 @@ bool HistoryFileSource::load(HistoryTrack& track) {
     }
     track.loaded = true;
     return true;
+}
+
+bool HistoryFileSource::rows(int receiver, int64_t fromMs, int64_t toMs,
+                             std::vector<history::HistoryRow>& out) {
+    if (reader_ == nullptr || !reader_->isOpen()) {
+        reader_ = std::make_unique<history::HistoryReader>(path_);
+    }
+    // The seconds whose start lies within fromMs..toMs.
+    const int64_t from = (fromMs + kMsPerSecond - 1) / kMsPerSecond;
+    out = reader_->rows(receiver, from, toMs / kMsPerSecond);
+    return reader_->isOpen();
 }
 
 bool HistoryFileSource::readNew(HistoryShow& show) {

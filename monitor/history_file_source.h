@@ -17,6 +17,8 @@ struct HistoryRow;
 } // namespace history
 
 HistorySecond historySecond(const history::HistoryRow& row);
+// The row back from a second (antenna switches are not kept in a second: 0).
+history::HistoryRow historyRow(const HistorySecond& second, int receiver);
 
 class HistoryFileSource {
 public:
@@ -34,6 +36,9 @@ public:
     // tracks grow. False when the file could not be read this time (the next call opens it
     // again).
     bool readNew(HistoryShow& show);
+    // One receiver's rows from fromMs to toMs, as the file holds them. False when the file could
+    // not be read.
+    bool rows(int receiver, int64_t fromMs, int64_t toMs, std::vector<history::HistoryRow>& out);
 
 private:
     QString path_;
