@@ -132,7 +132,13 @@ CDlgHistory::CDlgHistory(HistoryWindowOptions options, QWidget* parent)
     connect(receiverList_, &QListWidget::itemChanged, this, [this] { rebuildCharts(); });
     liveTimer_.setInterval(options_.liveRefreshMs);
     connect(&liveTimer_, &QTimer::timeout, this, [this] {
-        if (isVisible() && follow_->isChecked() && show_.path == currentHistoryPath()) {
+        if (!isVisible() || !follow_->isChecked()) {
+            return;
+        }
+        if (source_ == nullptr && show_.empty()) {
+            // Opened before anything was recorded: take the file once the recorder made it.
+            openFile(currentHistoryPath());
+        } else if (show_.path == currentHistoryPath()) {
             refreshLive();
         }
     });

@@ -7,6 +7,7 @@
 #include "monitor/history_plot_data.h"
 #include "tests/support/history_show_file.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wait_until.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -266,6 +267,21 @@ TEST_F(HistoryWindowTest, FollowsNewSecondsWhileShowingTheEnd) {
         tessaly::testing::rehearsalLabels(5, next + 30, 30)));
     ASSERT_TRUE(window->refreshLive());
     EXPECT_EQ(window->visibleRange(), before);
+}
+
+TEST(HistoryRecordingStart, AWindowOpenedBeforeTheFileExistedTakesItOnceWritten) {
+    TempDir dir;
+    HistoryWindowOptions options;
+    options.historyFile = QString::fromStdString(dir.file("history-2026-12-09.sqlite"));
+    options.journalFile = QString::fromStdString(dir.file("journal.jsonl"));
+    options.liveRefreshMs = 20;
+    CDlgHistory window(options);
+    window.showFor(2);
+    EXPECT_TRUE(window.receivers().empty());
+    ASSERT_TRUE(tessaly::testing::writeHistoryShowFile(
+        options.historyFile, tessaly::testing::rehearsalShowRows(2, kStartSecond, 10),
+        tessaly::testing::rehearsalLabels(2, kStartSecond, 10)));
+    EXPECT_TRUE(tessaly::testing::waitUntil([&] { return window.receivers().size() == 2; }));
 }
 
 TEST(HistoryMenus, PanelPopUpOpensTheHistoryOfItsReceiver) {
