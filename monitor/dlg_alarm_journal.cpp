@@ -103,8 +103,10 @@ CDlgAlarmJournal::CDlgAlarmJournal(CShowWatch& watch, QWidget* parent)
     silence_ = new QPushButton(QStringLiteral("Silence"), this);
     unsilence_ = new QPushButton(QStringLiteral("Unsilence"), this);
     export_ = new QPushButton(QStringLiteral("Export CSV"), this);
+    export_->setObjectName(QStringLiteral("exportButton"));
     history_ = new QPushButton(QStringLiteral("History\u2026"), this);
     history_->setToolTip(QStringLiteral("The selected alarm's receiver around its start"));
+    history_->setObjectName(QStringLiteral("historyButton"));
     silenced_ = new QLabel(this);
 
     auto* buttons = new QHBoxLayout;
