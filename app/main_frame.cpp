@@ -140,6 +140,7 @@ void CMainFrame::onCommand(int code, int value) {
         postAppMessage(view_, kCmdMonitorMatrix, value);
         break;
     case kCmdAlarmJournal:
+    case kCmdHistory:
     case kCmdShowEndTime:
         postAppMessage(view_, code, value);
         break;

@@ -13,7 +13,13 @@ CDlgMenuPanel::CDlgMenuPanel(QWidget* owner) : CDlgMenuBase(owner, kPngMenuPanel
     addItem({6, 86, 193, 110}, QStringLiteral("Silence Until Unsilenced"), kCmdPanelSilence, 0);
     addItem({6, 111, 193, 135}, QStringLiteral("Unsilence"), kCmdPanelUnsilence);
     addItem({6, 141, 193, 165}, QStringLiteral("Alarm Journal"), kCmdAlarmJournal);
+    addItem({6, 166, 193, 190}, QStringLiteral("History\u2026"), kCmdHistory);
     redraw();
+}
+
+void CDlgMenuPanel::setReceiverNumber(int number) {
+    receiverNumber_ = number;
+    item(History).argument = number;
 }
 
 void CDlgMenuPanel::updateStates(bool hasUnacknowledged, bool silenced) {

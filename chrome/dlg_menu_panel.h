@@ -5,7 +5,8 @@
 namespace tessaly {
 
 // A receiver panel's pop-up (right click): acknowledge its alarms, silence or unsilence it, open
-// the alarm journal. Posts its commands to the owner, which knows the receiver it was opened on.
+// the alarm journal or the receiver's history. Posts its commands to the owner, which knows the
+// receiver it was opened on.
 class CDlgMenuPanel : public CDlgMenuBase {
     Q_OBJECT
 
@@ -16,7 +17,8 @@ public:
         Silence1Hour,
         SilenceUntilUnsilenced,
         Unsilence,
-        Journal
+        Journal,
+        History
     };
 
     static constexpr int kSilenceShortMinutes = 15;
@@ -28,7 +30,8 @@ public:
     void updateStates(bool hasUnacknowledged, bool silenced);
 
     int receiverNumber() const { return receiverNumber_; }
-    void setReceiverNumber(int number) { receiverNumber_ = number; }
+    // History... carries the receiver as its value.
+    void setReceiverNumber(int number);
 
 private:
     int receiverNumber_ = 0;

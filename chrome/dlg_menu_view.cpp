@@ -23,8 +23,9 @@ CDlgMenuView::CDlgMenuView(QWidget* owner) : CDlgMenuBase(owner, kPngMenuView) {
             kSwitchToggle);
     addItem({6, 97, 165, 121}, QStringLiteral("Monitor Matrix..."), kCmdMonitorMatrix);
     addItem({6, 127, 165, 151}, QStringLiteral("Alarm Journal"), kCmdAlarmJournal);
-    addItem({6, 152, 165, 176}, QStringLiteral("Show End Time\u2026"), kCmdShowEndTime);
-    addItem({6, 177, 165, 201}, QString::fromLatin1(kLockItemLabel), kCmdShowLock);
+    addItem({6, 152, 165, 176}, QStringLiteral("History\u2026"), kCmdHistory);
+    addItem({6, 177, 165, 201}, QStringLiteral("Show End Time\u2026"), kCmdShowEndTime);
+    addItem({6, 202, 165, 226}, QString::fromLatin1(kLockItemLabel), kCmdShowLock);
     cascadeTimer_.setSingleShot(true);
     cascadeTimer_.setInterval(kCascadeCheckMs);
     connect(&cascadeTimer_, &QTimer::timeout, this, &CDlgMenuView::onCascadeCheck);

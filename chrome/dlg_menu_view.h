@@ -8,12 +8,21 @@ namespace tessaly {
 
 class CDlgMenuSubHV;
 
-// The View pop-up: the Align Channels cascade, the RF unit switch and the monitor matrix.
+// The View pop-up: the Align Channels cascade, the RF unit switch, the monitor matrix, the
+// alarm journal, the history, the show end time and the show lock.
 class CDlgMenuView : public CDlgMenuBase {
     Q_OBJECT
 
 public:
-    enum Item { AlignChannels, RfMonitor, MonitorMatrix, AlarmJournal, ShowEndTime, ShowLock };
+    enum Item {
+        AlignChannels,
+        RfMonitor,
+        MonitorMatrix,
+        AlarmJournal,
+        History,
+        ShowEndTime,
+        ShowLock
+    };
 
     // How long the cascade waits after a sub-menu lost activation before deciding whether the
     // pointer went somewhere else entirely.

@@ -27,6 +27,8 @@ constexpr int kCmdPanelAcknowledge = 3042;
 constexpr int kCmdPanelSilence = 3043; // value: minutes, 0 until unsilenced
 constexpr int kCmdPanelUnsilence = 3044;
 constexpr int kCmdShowLock = 3045; // View and Ctrl+L: take or release the show lock
+// View, a panel's pop-up (value: its receiver) and the Alarm Journal: the History window.
+constexpr int kCmdHistory = 3046;
 
 // Values of kCmdMonitorStartStop and kCmdRfUnit.
 constexpr int kSwitchOff = 0;

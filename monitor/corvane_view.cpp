@@ -8,6 +8,7 @@
 #include "comm/app_message.h"
 #include "comm/message_codes.h"
 #include "monitor/dlg_alarm_journal.h"
+#include "monitor/dlg_history.h"
 #include "protocol/environment_file.h"
 #include "protocol/program_flags.h"
 #include "protocol/settings.h"
@@ -197,6 +198,8 @@ bool CCorvaneView::onCommand(int code, int value, const QString& path) {
     }
     if (code == kCmdMonitorMatrix) {
         panelActions_->monitorMatrix();
+    } else if (code == kCmdHistory) {
+        showHistory(value);
     } else if (code >= kCmdAlarmJournal && code <= kCmdPanelUnsilence) {
         panelCommand(code, value);
     } else if (fileActions_->handleCommand(code, path, &done)) {
@@ -247,8 +250,25 @@ void CCorvaneView::panelCommand(int code, int value) {
 void CCorvaneView::showAlarmJournal(int receiver) {
     if (journalWindow_ == nullptr) {
         journalWindow_ = new CDlgAlarmJournal(control_->show(), this);
+        connect(journalWindow_, &CDlgAlarmJournal::historyRequested, this,
+                [this](int receiver, int64_t atMs) {
+                    showHistory(receiver, atMs > 0 ? std::optional(atMs) : std::nullopt);
+                });
     }
     journalWindow_->showFor(receiver);
+}
+
+void CCorvaneView::showHistory(int receiver, std::optional<int64_t> atMs) {
+    if (historyWindow_ == nullptr) {
+        HistoryWindowOptions options;
+        // The file the show watch records into ([history] file= or today's), and the journal
+        // whose alarms are marked.
+        options.recordedFile = [this] { return control_->show().historyPath(); };
+        options.journalFile = QString::fromStdString(
+            show::readAlarmSettingsFile(programSettings().filePath()).journal);
+        historyWindow_ = new CDlgHistory(options, this);
+    }
+    historyWindow_->showFor(receiver, atMs);
 }
 
 void CCorvaneView::editShowEndTime() {

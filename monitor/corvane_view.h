@@ -19,6 +19,7 @@ class QLabel;
 namespace tessaly {
 
 class CDlgAlarmJournal;
+class CDlgHistory;
 class CDlgMenuPanel;
 
 // Said once when the alarm journal cannot be written; monitoring goes on.
@@ -67,6 +68,10 @@ public:
     // The Alarm Journal window, raised, with `receiver`'s alarms selected (0: none).
     void showAlarmJournal(int receiver = 0);
     CDlgAlarmJournal* alarmJournal() const { return journalWindow_; }
+    // The History window, raised, with `receiver` shown (0: as it was) and, with `atMs`, the
+    // minutes around that time.
+    void showHistory(int receiver = 0, std::optional<int64_t> atMs = std::nullopt);
+    CDlgHistory* historyWindow() const { return historyWindow_; }
     // View, Show End Time: asks for the time, then setShowEnd().
     void editShowEndTime();
     // Minutes after midnight, unset: none. Kept in the current environment file's [show] end.
@@ -122,6 +127,7 @@ private:
     std::unique_ptr<CPanelActions> panelActions_;
     QLabel* tooltip_ = nullptr;
     CDlgAlarmJournal* journalWindow_ = nullptr;
+    CDlgHistory* historyWindow_ = nullptr;
     CDlgMenuPanel* panelMenu_ = nullptr;
     bool journalFailureSaid_ = false;
     bool historyFailureSaid_ = false;

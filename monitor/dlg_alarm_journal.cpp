@@ -2,6 +2,7 @@
 
 #include "chrome/text_functions.h"
 #include "chrome/user_prompts.h"
+#include "monitor/csv_file.h"
 #include "monitor/show_watch.h"
 
 #include <QComboBox>
@@ -10,11 +11,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTableWidget>
 #include <QVBoxLayout>
-
-#include <csv.h>
 
 namespace tessaly {
 
@@ -62,16 +60,6 @@ QString millisecondsText(int64_t ms) {
     return ms < 0 ? QString() : QStringLiteral("%1 ms").arg(ms);
 }
 
-// One CSV field, quoted by libcsv (doubled quotes inside).
-QByteArray csvField(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    QByteArray out(static_cast<qsizetype>(utf8.size() * 2 + 2), '\0');
-    const size_t written = csv_write(out.data(), static_cast<size_t>(out.size()), utf8.constData(),
-                                     static_cast<size_t>(utf8.size()));
-    out.truncate(static_cast<qsizetype>(written));
-    return out;
-}
-
 } // namespace
 
 QString alarmStateText(const show::AlarmRecord& alarm) {
@@ -116,6 +104,9 @@ CDlgAlarmJournal::CDlgAlarmJournal(CShowWatch& watch, QWidget* parent)
     unsilence_ = new QPushButton(QStringLiteral("Unsilence"), this);
     export_ = new QPushButton(QStringLiteral("Export CSV"), this);
     export_->setObjectName(QStringLiteral("exportButton"));
+    history_ = new QPushButton(QStringLiteral("History\u2026"), this);
+    history_->setToolTip(QStringLiteral("The selected alarm's receiver around its start"));
+    history_->setObjectName(QStringLiteral("historyButton"));
     silenced_ = new QLabel(this);
 
     auto* buttons = new QHBoxLayout;
@@ -126,6 +117,7 @@ CDlgAlarmJournal::CDlgAlarmJournal(CShowWatch& watch, QWidget* parent)
     buttons->addWidget(silenceChoice_);
     buttons->addWidget(unsilence_);
     buttons->addStretch(1);
+    buttons->addWidget(history_);
     buttons->addWidget(export_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(table_, 1);
@@ -138,6 +130,15 @@ CDlgAlarmJournal::CDlgAlarmJournal(CShowWatch& watch, QWidget* parent)
     connect(silence_, &QPushButton::clicked, this, &CDlgAlarmJournal::onSilence);
     connect(unsilence_, &QPushButton::clicked, this, &CDlgAlarmJournal::onUnsilence);
     connect(export_, &QPushButton::clicked, this, &CDlgAlarmJournal::onExport);
+    connect(history_, &QPushButton::clicked, this, [this] {
+        const int row = table_->currentRow();
+        if (row >= 0 && static_cast<size_t>(row) < rowStart_.size()) {
+            emit historyRequested(rowReceiver_[static_cast<size_t>(row)],
+                                  rowStart_[static_cast<size_t>(row)]);
+        } else {
+            emit historyRequested(0, 0);
+        }
+    });
     connect(&watch_, &CShowWatch::alarmsChanged, this, [this] {
         if (isVisible()) {
             refresh();
@@ -178,6 +179,7 @@ void CDlgAlarmJournal::refresh() {
     table_->setRowCount(static_cast<int>(alarms.size()));
     rowAlarm_.clear();
     rowReceiver_.clear();
+    rowStart_.clear();
     int selectRow = -1;
     for (size_t i = 0; i < alarms.size(); ++i) {
         const show::AlarmRecord& alarm = alarms[i];
@@ -216,6 +218,7 @@ void CDlgAlarmJournal::refresh() {
         }
         rowAlarm_.push_back(alarm.id);
         rowReceiver_.push_back(alarm.receiver);
+        rowStart_.push_back(alarm.startWallMs);
         if (alarm.id == selected) {
             selectRow = row;
         }
@@ -303,31 +306,7 @@ std::vector<QStringList> CDlgAlarmJournal::rows() const {
 }
 
 bool CDlgAlarmJournal::exportCsv(const QString& path, QString* error) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error != nullptr) {
-            *error = file.errorString();
-        }
-        return false;
-    }
-    for (const QStringList& line : rows()) {
-        QByteArray text;
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            if (i > 0) {
-                text += ',';
-            }
-            text += csvField(line[i]);
-        }
-        text += "\r\n";
-        file.write(text);
-    }
-    if (!file.commit()) {
-        if (error != nullptr) {
-            *error = file.errorString();
-        }
-        return false;
-    }
-    return true;
+    return writeCsvFile(path, rows(), error);
 }
 
 void CDlgAlarmJournal::onExport() {

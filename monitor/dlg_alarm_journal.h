@@ -65,6 +65,10 @@ public:
     QTableWidget* table() const { return table_; }
     QString silencedText() const;
 
+signals:
+    // History...: the selected alarm's receiver around the alarm's start.
+    void historyRequested(int receiver, int64_t atMs);
+
 private:
     void onAcknowledge();
     void onAcknowledgeAll();
@@ -81,9 +85,11 @@ private:
     QPushButton* silence_ = nullptr;
     QPushButton* unsilence_ = nullptr;
     QPushButton* export_ = nullptr;
+    QPushButton* history_ = nullptr;
     QLabel* silenced_ = nullptr;
     std::vector<uint64_t> rowAlarm_; // alarm id per row
     std::vector<int> rowReceiver_;
+    std::vector<int64_t> rowStart_;
     QTimer healthTimer_;
 };
 

@@ -207,7 +207,7 @@ sleep 1.5
 shoot_screen memo-tooltip.png 600x180+0+90
 click "$main" "${view_title[@]}"
 sleep 1
-shoot_screen menu-view.png 360x200+0+0
+shoot_screen menu-view.png 360x270+0+0
 xdotool key Escape
 click "$main" "${help_title[@]}"
 sleep 1

@@ -16,7 +16,7 @@ namespace {
 const std::map<int, QSize>& expectedSizes() {
     static const std::map<int, QSize> sizes = [] {
         std::map<int, QSize> s = {
-            {318, {164, 214}}, {319, {176, 221}}, {411, {100, 106}}, {407, {119, 65}},
+            {318, {164, 214}}, {319, {176, 246}}, {411, {100, 106}}, {407, {119, 65}},
             {408, {80, 65}},   {409, {5, 9}},     {359, {834, 484}}, {420, {60, 28}},
             {421, {60, 28}},   {422, {60, 28}},   {424, {60, 28}},   {425, {60, 28}},
             {427, {60, 28}},   {426, {52, 18}},   {342, {14, 14}},   {398, {14, 14}},
@@ -37,7 +37,7 @@ const std::map<int, QSize>& expectedSizes() {
             s[380 + level] = {66, 24};
             s[369 + level] = {70, 56};
         }
-        s[kPngMenuPanel] = {200, 172};
+        s[kPngMenuPanel] = {200, 197};
         return s;
     }();
     return sizes;
@@ -156,7 +156,9 @@ TEST(Artwork, PopUpMenusArePureRedOutsideAndHoldTheirTitleAndItems) {
         {kPngMenuView,
          true,
          {QRect(QPoint(6, 47), QPoint(175, 71)), QRect(QPoint(6, 72), QPoint(165, 96)),
-          QRect(QPoint(6, 97), QPoint(165, 121))}},
+          QRect(QPoint(6, 97), QPoint(165, 121)), QRect(QPoint(6, 127), QPoint(165, 151)),
+          QRect(QPoint(6, 152), QPoint(165, 176)), QRect(QPoint(6, 177), QPoint(165, 201)),
+          QRect(QPoint(6, 202), QPoint(165, 226))}},
         {kPngMenuHelp,
          true,
          {QRect(QPoint(6, 47), QPoint(94, 71)), QRect(QPoint(6, 72), QPoint(94, 96))}},

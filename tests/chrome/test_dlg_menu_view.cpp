@@ -59,7 +59,7 @@ protected:
 } // namespace
 
 TEST_F(ViewMenuTest, CascadeMenusHaveTheirSkinSizes) {
-    EXPECT_EQ(menu->size(), QSize(176, 221));
+    EXPECT_EQ(menu->size(), QSize(176, 246));
     EXPECT_EQ(hv()->size(), QSize(119, 65));
     EXPECT_EQ(hv()->subMenu(CDlgMenuSubHV::Horizontal)->size(), QSize(80, 65));
     EXPECT_EQ(hv()->subMenu(CDlgMenuSubHV::Vertical)->size(), QSize(80, 65));

@@ -349,8 +349,9 @@ QImage contactSheet(const PictureSet& pictures) {
                                 {QRect(QPoint(6, 72), QPoint(165, 96)), "RF Monitor mW"},
                                 {QRect(QPoint(6, 97), QPoint(165, 121)), "Monitor Matrix..."},
                                 {QRect(QPoint(6, 127), QPoint(165, 151)), "Alarm Journal"},
-                                {QRect(QPoint(6, 152), QPoint(165, 176)), "Show End Time\u2026"},
-                                {QRect(QPoint(6, 177), QPoint(165, 201)), "Lock for Show"}},
+                                {QRect(QPoint(6, 152), QPoint(165, 176)), "History\u2026"},
+                                {QRect(QPoint(6, 177), QPoint(165, 201)), "Show End Time\u2026"},
+                                {QRect(QPoint(6, 202), QPoint(165, 226)), "Lock for Show"}},
                                0),
                    QStringLiteral("319 View"), 2);
         flow.place(menuPreview(P, kPngMenuHelp, QStringLiteral("Help"),
@@ -375,7 +376,8 @@ QImage contactSheet(const PictureSet& pictures) {
                          {QRect(QPoint(6, 61), QPoint(193, 85)), "Silence 1 h"},
                          {QRect(QPoint(6, 86), QPoint(193, 110)), "Silence Until Unsilenced"},
                          {QRect(QPoint(6, 111), QPoint(193, 135)), "Unsilence"},
-                         {QRect(QPoint(6, 141), QPoint(193, 165)), "Alarm Journal"}},
+                         {QRect(QPoint(6, 141), QPoint(193, 165)), "Alarm Journal"},
+                         {QRect(QPoint(6, 166), QPoint(193, 190)), "History\u2026"}},
                         -1),
             QStringLiteral("432 panel"), 2);
 
