@@ -36,8 +36,10 @@
   const OVERLAY = {"offline": "OFFLINE", "no-data": "NO DATA", "stopped": "STOPPED",
                    "lost": "NO LINK"};
 
-  const receivers = new Map(); // receiver number -> {data, at (ms, when received)}
-  const tiles = new Map();     // receiver number -> tile
+  // Keyed by station and receiver number: a board fed by several stations may see the same
+  // receiver number more than once.
+  const receivers = new Map(); // key -> {data, at (ms, when received)}
+  const tiles = new Map();     // key -> tile
   let alarms = {active: [], at: 0};
   let monitoring = null; // unknown until the program says
   let connected = false;
@@ -153,9 +155,13 @@
 
   // ---- what the program sends ----
 
+  function keyOf(data) {
+    return (data.station || "") + "#" + data.receiver;
+  }
+
   function setReceiver(data) {
     if (data && typeof data.receiver === "number") {
-      receivers.set(data.receiver, {data: data, at: performance.now()});
+      receivers.set(keyOf(data), {data: data, at: performance.now()});
     }
   }
 
@@ -187,7 +193,7 @@
       list.forEach(setReceiver);
     }
     if (Array.isArray(message.removed)) {
-      message.removed.forEach((n) => receivers.delete(n));
+      message.removed.forEach((r) => receivers.delete(typeof r === "number" ? keyOf({receiver: r}) : keyOf(r)));
     }
     if (message.alarms && typeof message.alarms === "object") {
       applyAlarms(message.alarms);
@@ -248,9 +254,13 @@
     return typeof antenna === "string" && antenna ? antenna.toUpperCase() : "\u2013";
   }
 
-  function makeTile(number) {
+  function makeTile(data) {
+    const number = data.receiver;
     const el = template.content.firstElementChild.cloneNode(true);
     el.dataset.receiver = String(number);
+    if (data.station) {
+      el.dataset.station = data.station;
+    }
     const q = (selector) => el.querySelector(selector);
     const tile = {
       el: el,
@@ -262,7 +272,7 @@
       overlayText: q(".overlay-text"), overlayAge: q(".overlay-age"),
       peakDb: null, peakAt: 0,
     };
-    tile.num.textContent = String(number).padStart(2, "0");
+    tile.num.textContent = (data.station ? data.station + " " : "") + String(number).padStart(2, "0");
     return tile;
   }
 
@@ -291,10 +301,12 @@
       return {text: "", border: false, flash: false, critical: false};
     }
     const kind = kinds[0];
-    const open = alarms.active.filter((a) => a.receiver === data.receiver && a.kind === kind);
+    const open = alarms.active.filter((a) => a.receiver === data.receiver && a.kind === kind &&
+                                             (a.station || "") === (data.station || ""));
     const acknowledged = open.length > 0 && open.every((a) => a.acknowledged || a.ack || a.ack_time);
+    const flapping = open.some((a) => a.flapping);
     return {
-      text: kind === "offline" && data.state === "no-data" ? "NO DATA" : LABELS[kind],
+      text: flapping ? "FLAPPING" : kind === "offline" && data.state === "no-data" ? "NO DATA" : LABELS[kind],
       border: true,
       flash: !acknowledged,
       critical: CRITICAL.has(kind),
@@ -413,23 +425,24 @@
   function render() {
     renderQueued = false;
     const now = performance.now();
-    const list = Array.from(receivers.values()).sort((a, b) => a.data.receiver - b.data.receiver);
+    const list = Array.from(receivers.values()).sort((a, b) =>
+      (a.data.station || "").localeCompare(b.data.station || "") || a.data.receiver - b.data.receiver);
     drawBar(list);
 
-    const wanted = new Set(list.map((entry) => entry.data.receiver));
-    for (const [number, tile] of tiles) {
-      if (!wanted.has(number)) {
+    const wanted = new Set(list.map((entry) => keyOf(entry.data)));
+    for (const [key, tile] of tiles) {
+      if (!wanted.has(key)) {
         tile.el.remove();
-        tiles.delete(number);
+        tiles.delete(key);
       }
     }
     let previous = null;
     for (const entry of list) {
-      const number = entry.data.receiver;
-      let tile = tiles.get(number);
+      const key = keyOf(entry.data);
+      let tile = tiles.get(key);
       if (!tile) {
-        tile = makeTile(number);
-        tiles.set(number, tile);
+        tile = makeTile(entry.data);
+        tiles.set(key, tile);
       }
       drawTile(tile, entry, now);
       const place = previous ? previous.nextSibling : board.firstChild;
