@@ -458,7 +458,13 @@
     queueRender(); // ages, peak hold and the retry count-down move on without new data
   }
 
+  // Alarm borders flash at 1 Hz, all in step, lit in the first half of every second.
+  function flash() {
+    document.body.classList.toggle("flash-off", Date.now() % 1000 >= 500);
+  }
+
   tick();
   setInterval(tick, 1000);
+  setInterval(flash, 50);
   connect();
 })();

@@ -71,7 +71,11 @@ class Rig:
             [sim, "--count", str(RECEIVERS), "--port", str(sim_port), "--control", "-"],
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1)
         self.server = None
-        self.start_server()
+        try:
+            self.start_server()
+        except BaseException:
+            self.close()
+            raise
 
     @property
     def url(self):
@@ -86,6 +90,7 @@ class Rig:
         wait_for("the server to answer", self.answers, 20)
 
     def answers(self):
+        assert self.server.poll() is None, "tessaly-cli ended with %d" % self.server.returncode
         try:
             with urllib.request.urlopen(self.url + "api/v1/receivers", timeout=1) as reply:
                 return reply.status == 200
@@ -178,17 +183,28 @@ def check_board(rig):
 
 
 def screenshots(rig, folder):
-    for line in ("4 battery 1", "5 down", "7 fault silent", "9 mute 1", "10 rf -95 -96"):
-        rig.control(line)
     os.makedirs(folder, exist_ok=True)
-    for name, size in (("remote-board-phone.png", PHONE), ("remote-board-desktop.png", DESKTOP)):
-        driver = browser(size)
-        try:
+    drivers = {"remote-board-desktop.png": browser(DESKTOP), "remote-board-phone.png": browser(PHONE)}
+    try:
+        for driver in drivers.values():
             driver.get(rig.url)
-            wait_for("12 tiles", lambda: len(tile_states(driver)) == RECEIVERS, 30)
-            time.sleep(6)  # the alarms settle: no data after the answer timeout
+            wait_for("12 live tiles", lambda: all_live(driver), 30)
+        for line in ("4 battery 1", "5 down", "7 fault silent", "9 mute 1", "10 rf -95 -96"):
+            rig.control(line)
+        time.sleep(6)  # the alarms settle: no data once the answer timeout has passed
+        for name, driver in drivers.items():
+            # Photographed while the flashing borders are lit.
+            wait_for("a lit border", lambda: driver.execute_script(
+                "return !document.body.classList.contains('flash-off')"), 3)
             driver.save_screenshot(os.path.join(folder, name))
-        finally:
+        desktop = drivers["remote-board-desktop.png"]
+        rig.stop_server()
+        wait_for("Connection lost", lambda: "Connection lost" in
+                 desktop.find_element(By.ID, "status").text, 15)
+        time.sleep(2)
+        desktop.save_screenshot(os.path.join(folder, "remote-board-connection-lost.png"))
+    finally:
+        for driver in drivers.values():
             driver.quit()
 
 
@@ -204,7 +220,7 @@ def main():
         print("SKIPPED: %s not installed (apt-get install chromium chromium-driver "
               "python3-selenium)" % ", ".join(missing))
         return SKIP
-    rig = Rig(args.sim, args.cli)
+    rig = Rig(os.path.abspath(args.sim), os.path.abspath(args.cli))
     try:
         if args.screenshots:
             screenshots(rig, args.screenshots)
