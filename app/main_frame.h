@@ -85,6 +85,7 @@ private:
     void openEnvironment();
     void openHelp();
     void runAboutBox();
+    void runRemoteView();
 
     CDlgBarMenu* bar_ = nullptr;
     CCorvaneView* view_ = nullptr;
