@@ -129,6 +129,19 @@ int main(int argc, char** argv) {
         taker.take(table, values, observations, model, model.takeEvents(), now);
     });
     sampler.start(kRefreshMs);
+    // Where each new level first appeared in a snapshot, to split the latency in two.
+    std::vector<Seen> published;
+    std::vector<int32_t> lastPublished(kReceivers + 1, 0);
+    hub.subscribe([&](const show::ShowSnapshotPtr& snapshot) {
+        const int64_t now = monotonicNs();
+        for (const show::ReceiverSnapshot& r : snapshot->receivers) {
+            int32_t& last = lastPublished[static_cast<size_t>(r.observation.receiver)];
+            if (r.observation.rfLevelA != last) {
+                last = r.observation.rfLevelA;
+                published.push_back({r.observation.receiver, last, now});
+            }
+        }
+    });
 
     remote::RemoteService service;
     QString error;
@@ -166,19 +179,20 @@ int main(int argc, char** argv) {
     spinFor(seconds * 1000);
 
     const int64_t wallNs = monotonicNs() - wallStart;
+    int64_t framesEnd = 0;
+    QMetaObject::invokeMethod(
+        pool, [pool] { return pool->frames; }, Qt::BlockingQueuedConnection, &framesEnd);
     const int64_t serverNs = serverCpu() - serverStart;
     const int64_t processNs = processCpuNs() - processStart;
     const auto changes = sim.takeLevelChanges();
     const auto arrivals = sim.takePollArrivals();
     spinFor(kFlipPeriodMs); // the last frames arrive
     std::vector<Seen> seen;
-    int64_t framesEnd = 0;
     int disconnected = 0;
     QMetaObject::invokeMethod(
         pool,
         [&] {
             seen = pool->seen;
-            framesEnd = pool->frames;
             disconnected = pool->disconnected;
         },
         Qt::BlockingQueuedConnection);
@@ -192,6 +206,8 @@ int main(int argc, char** argv) {
     // Change to frame: from the first poll of the receiver after the simulator changed its level
     // (the answer carries it back within the round trip) to the first frame with the new level.
     std::vector<double> latencyMs;
+    std::vector<double> toSnapshotMs;
+    std::vector<double> snapshotToFrameMs;
     int unmatched = 0;
     const int64_t cutoff = wallStart + wallNs - int64_t{kFlipPeriodMs} * 1'000'000;
     for (const LevelChange& change : changes) {
@@ -212,6 +228,13 @@ int main(int argc, char** argv) {
             continue;
         }
         latencyMs.push_back(static_cast<double>(frame->atNs - *poll) / 1e6);
+        const auto snapshot = std::find_if(published.begin(), published.end(), [&](const Seen& s) {
+            return s.receiver == change.number && s.rfTenths == change.rfLevelA && s.atNs > *poll;
+        });
+        if (snapshot != published.end() && snapshot->atNs <= frame->atNs) {
+            toSnapshotMs.push_back(static_cast<double>(snapshot->atNs - *poll) / 1e6);
+            snapshotToFrameMs.push_back(static_cast<double>(frame->atNs - snapshot->atNs) / 1e6);
+        }
     }
     int64_t polls = 0;
     for (const auto& times : arrivals) {
@@ -241,6 +264,14 @@ int main(int argc, char** argv) {
             {"change to frame p50 (ms)", fixed(percentile(latencyMs, 50), 1), "", "", "", ""},
             {"change to frame p99 (ms)", fixed(p99, 1), fixed(latencyLimit, 1),
              fixed(p99 / latencyLimit, 3), "≤ refresh + 20 ms", metText(p99 <= latencyLimit)},
+            {"  of which change to snapshot p50 / p99 (ms)",
+             fixed(percentile(toSnapshotMs, 50), 1) + " / " +
+                 fixed(percentile(toSnapshotMs, 99), 1),
+             "", "", "", ""},
+            {"  of which snapshot to frame p50 / p99 (ms)",
+             fixed(percentile(snapshotToFrameMs, 50), 1) + " / " +
+                 fixed(percentile(snapshotToFrameMs, 99), 1),
+             "", "", "", ""},
             {"frames per client per second", fixed(framesPerClient, 2),
              fixed(1000.0 / kRefreshMs, 2), "", "", ""},
             {"whole process CPU (% of one core)", fixed(processPercent, 1), "", "", "", ""},
