@@ -35,7 +35,6 @@ public:
     // initInstance, the event loop, exitInstance.
     int run();
 
-    CMainFrame* mainFrame() const { return frame_.get(); }
     // The remote board's server while it serves ([remote] listen=), else null; why it does not
     // when it was asked to.
     remote::RemoteService* remoteService() const { return remote_.get(); }
