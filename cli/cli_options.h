@@ -17,6 +17,8 @@ struct Options {
     QString outputPath;  // download -o
     QString journalPath; // monitor --journal
     int seconds = 0;     // monitor --seconds; 0 runs until interrupted
+    QString serve;       // monitor --serve ADDRESS:PORT: the remote board
+    QString token;       // monitor --token: the remote board's token ([remote] token= otherwise)
     bool json = false;
     bool apply = false;  // monitor --apply: send the file's names and frequencies at connect
     bool assign = false; // coordinate --assign

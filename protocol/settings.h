@@ -75,7 +75,7 @@ struct Settings {
     int32_t defaultBand = 2;
     std::string helpUrl = "docs\\Tessaly_e.chm";
     std::string lockPin;      // [lock] pin: asked for when the show lock is released; empty: none
-    std::string remoteListen; // [remote] listen: ADDRESS:PORT of the remote view; empty: off
+    std::string remoteListen; // [remote] listen: ADDRESS:PORT of the remote board; empty: off
     std::string remoteToken;  // [remote] token: needed by every request when set
 
     std::string directory;  // the start directory

@@ -79,6 +79,12 @@ QJsonObject receiverJson(const show::ReceiverSnapshot& r) {
         alarms.append(QLatin1String(show::alarmKindName(kind)));
     }
     object.insert("alarms", alarms);
+    const show::PanelAlarmLabel& label = r.state.label;
+    object.insert("label",
+                  QJsonObject{{"text", QString::fromStdString(label.text)},
+                              {"border", label.border},
+                              {"flash", label.flash},
+                              {"severity", QLatin1String(show::severityName(label.severity))}});
     object.insert("comment", QString::fromStdString(r.comment));
     object.insert("colour", colourText(r.colour));
     const int32_t rtt = r.state.health.roundTripLastMs;

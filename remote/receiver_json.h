@@ -5,8 +5,10 @@
 //
 //   {"receiver":3,"name":"Vox 3","frequency":"606.500","rf_a_dbm":-61.5,"rf_b_dbm":-70.0,
 //    "af_db":-18.0,"battery":3,"antenna":"A","mute":false,"state":"live","age_ms":40,
-//    "alarms":["rf-loss"],"comment":"…","colour":"#ff8000","rtt_ms":4,"reconnects":0,
+//    "alarms":["rf-loss"],"label":{"text":"RF LOST","border":true,"flash":true,
+//    "severity":"critical"},"comment":"…","colour":"#ff8000","rtt_ms":4,"reconnects":0,
 //    "last":null}
+// "label" is the panel's alarm cue ("" text when none).
 //
 // The live values (rf_a_dbm, rf_b_dbm, af_db, battery, antenna, mute) are null unless state is
 // "live", and null whenever nothing was polled: no number ever stands for "unknown". A receiver

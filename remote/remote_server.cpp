@@ -283,13 +283,17 @@ void RemoteServer::sourceChanged() {
     if (sendTimer_.isActive()) {
         return; // the next frame carries this change too
     }
-    const qint64 interval = refreshIntervalMs(*source_.current());
-    const qint64 due = lastSentMs_ + interval - clock_.elapsed();
+    const qint64 due = nextFrameMs_ - clock_.elapsed();
     sendTimer_.start(static_cast<int>(std::max<qint64>(0, due)));
 }
 
 void RemoteServer::sendFrame() {
-    lastSentMs_ = clock_.elapsed();
+    // Frames keep to a grid of one a refresh. A frame that went out late does not push the
+    // grid back (each later frame would then wait as long); the next one may follow it after
+    // half a refresh, and over any stretch there is still at most one frame a refresh.
+    const qint64 now = clock_.elapsed();
+    const qint64 interval = refreshIntervalMs(*source_.current());
+    nextFrameMs_ = std::max(now + interval / 2, nextFrameMs_ + interval);
     const BoardStatePtr board = source_.current();
     const QByteArray frame = stream_.next(board);
     if (frame.isEmpty()) {

@@ -79,7 +79,7 @@ private:
     std::vector<std::unique_ptr<QWebSocket>> clients_;
     QTimer sendTimer_;
     QElapsedTimer clock_;
-    qint64 lastSentMs_ = -1'000'000;
+    qint64 nextFrameMs_ = 0; // on clock_: the earliest time of the next frame
     quint64 dropped_ = 0;
     quint64 framesSent_ = 0;
 };
