@@ -8,6 +8,7 @@
 #include "monitor/corvane_view.h"
 #include "protocol/settings.h"
 #include "protocol/show_lock.h"
+#include "remote/remote_service.h"
 #include "resources/resource_ids.h"
 #include "show/coordination.h"
 
@@ -59,9 +60,33 @@ bool CCorvaneApp::initInstance() {
     splash.showSplash();
     frame_->view()->onInitialUpdate();
     splash.finish(programSettings().splashTimeSec);
+    startRemote();
     openCommandLineFile();
     frame_->activateWindow();
     return true;
+}
+
+void CCorvaneApp::startRemote() {
+    const Settings& settings = programSettings();
+    if (settings.remoteListen.empty()) {
+        return;
+    }
+    remote::RemoteOptions options;
+    options.token = QString::fromStdString(settings.remoteToken);
+    if (!remote::parseListenAddress(QString::fromStdString(settings.remoteListen), options.address,
+                                    options.port, remoteError_)) {
+        remoteError_ = QStringLiteral("[remote] listen: ") + remoteError_;
+    } else {
+        remote_ = std::make_unique<remote::RemoteService>();
+        if (!remote_->start(options,
+                            remote::localBoard(frame_->view()->control().show().snapshotHub()),
+                            remoteError_)) {
+            remote_.reset();
+        }
+    }
+    if (!remoteError_.isEmpty()) {
+        qWarning("tessaly: %s", qPrintable(remoteError_));
+    }
 }
 
 void CCorvaneApp::openCommandLineFile() {
@@ -74,7 +99,8 @@ void CCorvaneApp::openCommandLineFile() {
 }
 
 int CCorvaneApp::exitInstance(int exitCode) {
-    frame_.reset(); // the view stops its engines as it goes
+    remote_.reset(); // it reads the view's snapshots
+    frame_.reset();  // the view stops its engines as it goes
     document_.reset();
     instance_.reset();
     return exitCode;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QString>
 
 #include <memory>
 
@@ -15,6 +16,9 @@ void setApplicationIdentity();
 class CCorvaneDoc;
 class CMainFrame;
 class CSingleInstance;
+namespace remote {
+class RemoteService;
+}
 
 // The application: start-up in order (single instance, settings, main window, splash around
 // the view's first update), the event loop, and shut-down.
@@ -31,12 +35,20 @@ public:
     // initInstance, the event loop, exitInstance.
     int run();
 
+    // The remote board's server while it serves ([remote] listen=), else null; why it does not
+    // when it was asked to.
+    remote::RemoteService* remoteService() const { return remote_.get(); }
+    QString remoteError() const { return remoteError_; }
+
 private:
     void openCommandLineFile();
+    void startRemote();
 
     std::unique_ptr<CSingleInstance> instance_;
     std::unique_ptr<CCorvaneDoc> document_;
     std::unique_ptr<CMainFrame> frame_;
+    std::unique_ptr<remote::RemoteService> remote_;
+    QString remoteError_;
 };
 
 } // namespace tessaly

@@ -1,4 +1,5 @@
 #include "app/main_frame.h"
+#include "app/remote_view_dlg.h"
 
 #include "app/about_dlg.h"
 #include "app/help_target.h"
@@ -151,6 +152,9 @@ void CMainFrame::onCommand(int code, int value) {
     case kCmdHelp:
         openHelp();
         break;
+    case kCmdRemoteView:
+        runRemoteView();
+        break;
     case kEvRefreshMenus:
         refreshMenuStates();
         break;
@@ -300,6 +304,13 @@ void CMainFrame::openHelp() {
     const QUrl target = helpTargetUrl(QString::fromStdString(settings.directory),
                                       QString::fromStdString(settings.helpUrl));
     desktop_->openUrl(target); // a help target that cannot be opened is not worth a message
+}
+
+void CMainFrame::runRemoteView() {
+    const Settings& settings = programSettings();
+    CDlgRemoteView dialog(QString::fromStdString(settings.remoteListen),
+                          QString::fromStdString(settings.remoteToken), firstLanAddress(), this);
+    dialog.exec();
 }
 
 void CMainFrame::runAboutBox() {

@@ -95,6 +95,7 @@ private:
     void openEnvironment();
     void openHelp();
     void runAboutBox();
+    void runRemoteView();
 
     CDlgBarMenu* bar_ = nullptr;
     CCorvaneView* view_ = nullptr;

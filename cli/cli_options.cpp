@@ -84,6 +84,14 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
                 error = "--receiver needs a receiver number from 1 to 60, not '" + text + "'";
                 return false;
             }
+        } else if (argument == "--serve") {
+            if (!value(options.serve)) {
+                return false;
+            }
+        } else if (argument == "--token") {
+            if (!value(options.token)) {
+                return false;
+            }
         } else if (argument == "-o" || argument == "--output") {
             if (!value(options.outputPath)) {
                 return false;
@@ -153,6 +161,10 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
         error = "--receiver, --from, --to and --csv belong to history";
         return false;
     }
+    if ((!options.serve.isEmpty() || !options.token.isEmpty()) && options.command != "monitor") {
+        error = "--serve and --token belong to monitor";
+        return false;
+    }
     if (options.json && options.command != "monitor" && !coordinate) {
         error = "--json belongs to monitor and coordinate";
         return false;
@@ -163,7 +175,7 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
 QString usageText(const QString& command) {
     if (command == "monitor") {
         return "usage: tessaly-cli monitor ENV.ini [--seconds N] [--json] [--journal FILE] "
-               "[--history FILE] [--apply] [--trace]\n"
+               "[--history FILE] [--apply] [--serve ADDRESS:PORT [--token T]] [--trace]\n"
                "Monitors every receiver of the environment file and prints its communication\n"
                "state and every polled value as it changes (one JSON object a line with --json),\n"
                "and every alarm start and clear ([alarm] of Tessaly.ini sets the limits).\n"
@@ -173,7 +185,10 @@ QString usageText(const QString& command) {
                "It only watches: names and frequencies stay as the receivers have them. With\n"
                "--apply each receiver is first given the name and frequency of the file when\n"
                "it connects. Runs N seconds, or until Ctrl-C when N is 0 or absent, then ends\n"
-               "remote control cleanly. Exits 1 when a receiver is not connected at the end.\n";
+               "remote control cleanly. Exits 1 when a receiver is not connected at the end.\n"
+               "--serve ADDRESS:PORT serves the live board to browsers and scripts there (GET /,\n"
+               "/api/v1/receivers, /api/v1/alarms, /api/v1/stream, /metrics), read-only; any\n"
+               "address but loopback needs --token T (or [remote] token= in Tessaly.ini).\n";
     }
     if (command == "upload") {
         return "usage: tessaly-cli upload ENV.ini [--dry-run | --yes] [--trace]\n"
@@ -220,7 +235,7 @@ QString usageText(const QString& command) {
     return "usage: tessaly-cli COMMAND [options]\n"
            "Commands:\n"
            "  monitor ENV.ini [--seconds N] [--json] [--journal FILE] [--history FILE]\n"
-           "          [--apply]\n"
+           "          [--apply] [--serve ADDRESS:PORT [--token T]]\n"
            "                                           live values and alarms of every receiver\n"
            "  upload ENV.ini [--dry-run | --yes]       send names and frequencies, checked\n"
            "  download ENV.ini [-o OUT.ini]            read every receiver's settings\n"

@@ -8,6 +8,7 @@
 #include "history/history_recorder.h"
 #include "protocol/environment_file.h"
 #include "protocol/settings.h"
+#include "remote/remote_service.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -72,6 +73,18 @@ bool interrupted() {
 int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
     ReceiverTable& table = programReceiverTable();
     MonitorValueTable& values = programMonitorValues();
+    remote::RemoteOptions serve;
+    if (!options.serve.isEmpty()) {
+        serve.token = options.token.isEmpty()
+                          ? QString::fromStdString(programSettings().remoteToken)
+                          : options.token;
+        QString error;
+        if (!remote::parseListenAddress(options.serve, serve.address, serve.port, error) ||
+            !remote::mayListen(serve.address, serve.token, error)) {
+            err << "tessaly-cli: --serve: " << error << "\n";
+            return kExitUsage;
+        }
+    }
     if (!loadEnvironment(options, table, err)) {
         return kExitFile;
     }
@@ -128,6 +141,23 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
         historyOptions.station = QString::fromStdString(alarms.settings().station);
         history = std::make_unique<history::HistoryRecorder>(historyOptions);
         history->attach(snapshots);
+    }
+    remote::RemoteService server; // stopped before the hub it reads goes
+    bool serveFailed = false;
+    if (!options.serve.isEmpty()) {
+        QString error;
+        if (!server.start(serve, remote::localBoard(snapshots), error)) {
+            err << "tessaly-cli: --serve: " << error << "\n";
+            serveFailed = true;
+            interruptFlag.store(true); // nothing watched without the board that was asked for
+        } else {
+            err << "tessaly-cli: serving the board on http://"
+                << (serve.address.protocol() == QAbstractSocket::IPv6Protocol
+                        ? "[" + serve.address.toString() + "]"
+                        : serve.address.toString())
+                << ":" << server.port() << "/\n";
+            err.flush();
+        }
     }
     bool journalErrorSaid = false;
     bool historyErrorSaid = false;
@@ -189,6 +219,10 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
     }
     if (history) {
         history->flush(kStopSettleLimitMs);
+    }
+    server.stop();
+    if (serveFailed) {
+        return kExitUsage;
     }
     const int connected = reporter.connectedCount();
     if (!options.json) {

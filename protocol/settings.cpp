@@ -112,6 +112,8 @@ Settings readSettingsFile(const std::string& path, const std::string& directory)
     s.defaultFreqText = khzToText(s.defaultFreqKhz);
     s.helpUrl = read(ini, "help", "url", "docs\\Tessaly_e.chm");
     s.lockPin = read(ini, "lock", "pin", "");
+    s.remoteListen = read(ini, "remote", "listen", "");
+    s.remoteToken = read(ini, "remote", "token", "");
     return s;
 }
 

@@ -74,7 +74,9 @@ struct Settings {
     int32_t dispBand = 0;
     int32_t defaultBand = 2;
     std::string helpUrl = "docs\\Tessaly_e.chm";
-    std::string lockPin; // [lock] pin: asked for when the show lock is released; empty: none
+    std::string lockPin;      // [lock] pin: asked for when the show lock is released; empty: none
+    std::string remoteListen; // [remote] listen: ADDRESS:PORT of the remote board; empty: off
+    std::string remoteToken;  // [remote] token: needed by every request when set
 
     std::string directory;  // the start directory
     std::string sourcePath; // the file the settings were read from; empty: every default

@@ -1,5 +1,6 @@
 #include "remote/receiver_json.h"
 
+#include "journal/alarm_journal.h"
 #include "show/alarm_types.h"
 #include "show/liveness.h"
 
@@ -78,6 +79,12 @@ QJsonObject receiverJson(const show::ReceiverSnapshot& r) {
         alarms.append(QLatin1String(show::alarmKindName(kind)));
     }
     object.insert("alarms", alarms);
+    const show::PanelAlarmLabel& label = r.state.label;
+    object.insert("label",
+                  QJsonObject{{"text", QString::fromStdString(label.text)},
+                              {"border", label.border},
+                              {"flash", label.flash},
+                              {"severity", QLatin1String(show::severityName(label.severity))}});
     object.insert("comment", QString::fromStdString(r.comment));
     object.insert("colour", colourText(r.colour));
     const int32_t rtt = r.state.health.roundTripLastMs;
@@ -93,6 +100,25 @@ QJsonObject receiverJson(const show::ReceiverSnapshot& r) {
         object.insert("last", QJsonValue::Null);
     }
     return object;
+}
+
+QJsonObject alarmJson(const show::AlarmRecord& a) {
+    const auto optionalNumber = [](const std::optional<double>& v) {
+        return v ? QJsonValue(*v) : QJsonValue(QJsonValue::Null);
+    };
+    return QJsonObject{
+        {"id", static_cast<qint64>(a.id)},
+        {"receiver", a.receiver},
+        {"name", QString::fromStdString(a.name)},
+        {"frequency", QString::fromStdString(a.freqText)},
+        {"kind", QLatin1String(show::alarmKindName(a.kind))},
+        {"severity", QLatin1String(show::severityName(a.severity))},
+        {"since", journalTimeText(a.startWallMs)},
+        {"acknowledged", a.acknowledged()},
+        {"flapping", a.flapping},
+        {"value", optionalNumber(a.startValue)},
+        {"worst", optionalNumber(a.worstValue)},
+    };
 }
 
 QJsonArray receiversJson(const show::ShowSnapshot& snapshot) {

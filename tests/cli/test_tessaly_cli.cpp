@@ -242,6 +242,12 @@ TEST_F(TessalyCli, ClearErrorsAndExitCodes) {
     const CliRun unknown = runCli(directory(), {"monitor", "show.ini", "--seconds", "x"});
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_EQ(runCli(directory(), {"upload", "show.ini", "--apply"}).exitCode, 2);
+    EXPECT_EQ(runCli(directory(), {"upload", "show.ini", "--serve", "127.0.0.1:8080"}).exitCode, 2);
+    // The board beyond loopback needs a token: refused before anything listens or polls.
+    const CliRun open = runCli(directory(), {"monitor", "show.ini", "--serve", "0.0.0.0:8080"});
+    EXPECT_EQ(open.exitCode, 2);
+    EXPECT_TRUE(open.err.contains("needs a token")) << open.err.toStdString();
+    EXPECT_EQ(runCli(directory(), {"monitor", "show.ini", "--serve", "8080"}).exitCode, 2);
 
     const CliRun help = runCli(directory(), {"download", "--help"});
     EXPECT_EQ(help.exitCode, 0);

@@ -67,7 +67,7 @@ struct Rig {
 TEST(ReceiverJson, LiveValuesAreShownOnlyWhileLiveAndTheLastOnesCarryTheirAge) {
     Rig rig;
     rig.refresh();
-    QJsonObject live = remote::receiverJson(rig.refresh()->receivers[0]);
+    const QJsonObject live = remote::receiverJson(rig.refresh()->receivers[0]);
     EXPECT_EQ(live["state"].toString(), "live");
     EXPECT_EQ(live["receiver"].toInt(), 1);
     EXPECT_EQ(live["name"].toString(), "Mic 1");
