@@ -1,8 +1,8 @@
 #pragma once
 
-#include "comm/comm_trace.h"
 #include "comm/config_engine.h"
 #include "comm/engine_options.h"
+#include "core/comm_trace.h"
 #include "protocol/receiver_table.h"
 
 #include <QThread>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "comm/comm_trace.h"
 #include "comm/engine_options.h"
 #include "comm/monitor_engine.h"
+#include "core/comm_trace.h"
 #include "protocol/receiver_table.h"
 
 #include <QThread>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "comm/app_message.h"
+#include "core/app_message.h"
 
 #include <QCoreApplication>
 #include <QWidget>
