@@ -1,15 +1,16 @@
 #include "chrome/dlg_menu_help.h"
 #include "chrome/menu_commands.h"
-#include "tests/chrome/menu_input.h"
-#include "tests/chrome/message_recorder.h"
+#include "tests/support/menu_input.h"
+#include "tests/support/message_recorder.h"
 
+#include <QWidget>
 #include <gtest/gtest.h>
 
 using namespace tessaly;
-using namespace tessaly::test;
+using namespace tessaly::testing;
 
 TEST(DlgMenuHelp, ItemsPostAboutAndHelp) {
-    MessageRecorder owner;
+    MessageRecorder<QWidget> owner;
     auto* menu = new CDlgMenuHelp(&owner);
     EXPECT_EQ(menu->size(), QSize(100, 106));
     EXPECT_EQ(menu->hitTest({94, 71}), CDlgMenuHelp::About);
@@ -21,7 +22,7 @@ TEST(DlgMenuHelp, ItemsPostAboutAndHelp) {
         clickAt(menu, at);
     }
     deliverPosted();
-    EXPECT_EQ(owner.messages,
+    EXPECT_EQ(owner.messages(),
               (std::vector<RecordedMessage>{{kCmdAbout, 0, {}},
                                             {kCmdMenuClosed, CDlgMenuHelp::About, {}},
                                             {kCmdHelp, 0, {}},
