@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Tessaly's one entry point for newcomers, developers and CI.
 #   ./tessaly.sh run    install what is missing, build, and start the program's main job
-#   ./tessaly.sh test   install what is missing, build, and run the whole test suite
+#   ./tessaly.sh test   install what is missing, check, build (warnings are errors), and run the
+#                       whole test suite
+#   ./tessaly.sh check  the source checks that `test` starts with: layers, clang-format, shellcheck
 #   ./tessaly.sh build  install what is missing and build only
 #   ./tessaly.sh sanitize [asan|tsan]  the sanitizer runs that `test` ends with
 #   ./tessaly.sh fuzz [seconds]        build the fuzz harnesses (clang) and run each that long
@@ -11,6 +13,8 @@ cd "$(dirname "$0")"
 root=$(pwd)
 build_dir=${TESSALY_BUILD_DIR:-$root/build}
 jobs=$(nproc 2>/dev/null || echo 2)
+# CMake options of every build this run makes; `test` adds -DTESSALY_WERROR=ON.
+cmake_options=()
 
 packages=(
     build-essential cmake ninja-build pkg-config
@@ -42,7 +46,8 @@ install_missing() {
 }
 
 build() {
-    cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        "${cmake_options[@]}" >/dev/null
     cmake --build "$build_dir" -j "$jobs"
 }
 
@@ -57,12 +62,12 @@ run_tests() {
 # explains what is suppressed. TESSALY_SKIP_SANITIZE=1 leaves them out of `test`.
 asan_dir=${TESSALY_ASAN_DIR:-$root/build-asan}
 tsan_dir=${TESSALY_TSAN_DIR:-$root/build-tsan}
-asan_layers=(protocol show journal history comm remote sim cli reliability)
+asan_layers=(core protocol show journal history comm remote sim cli reliability)
 # The simulator's threads run under TSan inside the comm and reliability tests. The cli tests
 # start programs from a process whose simulator thread is running, and TSan does not support a
 # fork in a threaded process (it reports false races and kills the child); tessaly-cli itself is
 # clean under TSan when run against tessaly-sim by hand.
-tsan_layers=(journal history comm remote reliability dialogs monitor)
+tsan_layers=(core journal history comm remote reliability dialogs monitor)
 
 layer_tests() {
     local layer file
@@ -78,7 +83,7 @@ sanitize_asan() {
     local tests
     mapfile -t tests < <(layer_tests "${asan_layers[@]}")
     cmake -S "$root" -B "$asan_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DTESSALY_SANITIZE=address >/dev/null
+        -DTESSALY_SANITIZE=address "${cmake_options[@]}" >/dev/null
     cmake --build "$asan_dir" -j "$jobs" --target "${tests[@]}"
     ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:detect_stack_use_after_return=1 \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -90,7 +95,7 @@ sanitize_tsan() {
     local tests
     mapfile -t tests < <(layer_tests "${tsan_layers[@]}")
     cmake -S "$root" -B "$tsan_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DTESSALY_SANITIZE=thread >/dev/null
+        -DTESSALY_SANITIZE=thread "${cmake_options[@]}" >/dev/null
     cmake --build "$tsan_dir" -j "$jobs" --target "${tests[@]}"
     TSAN_OPTIONS="suppressions=$root/tools/tsan-qt.supp halt_on_error=1 second_deadlock_stack=1" \
         ctest --test-dir "$tsan_dir" --output-on-failure -j "$jobs" \
@@ -109,8 +114,10 @@ sanitize() {
 # libFuzzer harnesses (fuzz/), built with clang in build-fuzz/ and run one after the other under
 # nice for the given seconds each, growing their corpora in build-fuzz/fuzz-work/.
 fuzz() {
-    local seconds=${1:-60} dir=${TESSALY_FUZZ_DIR:-$root/build-fuzz} harnesses status=0 h
-    mapfile -t harnesses < <(cd "$root/fuzz" && ls fuzz_*.cpp | sed 's/\.cpp$//')
+    local seconds=${1:-60} dir=${TESSALY_FUZZ_DIR:-$root/build-fuzz} harnesses=() status=0 h
+    for h in "$root"/fuzz/fuzz_*.cpp; do
+        harnesses+=("$(basename "$h" .cpp)")
+    done
     CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DTESSALY_FUZZ=ON -DTESSALY_SANITIZE=address >/dev/null
     cmake --build "$dir" -j "$jobs" --target "${harnesses[@]}"
@@ -127,6 +134,17 @@ fuzz() {
     return $status
 }
 
+# The checks of the sources themselves, before anything is built: no include of a layer above
+# (the order is TESSALY_LAYERS in CMakeLists.txt), every C++ file as clang-format writes it, and
+# the scripts clean under shellcheck.
+check() {
+    local status=0
+    "$root/tools/check-layers.sh" || status=1
+    "$root/tools/check-format.sh" || status=1
+    "$root/tools/check-scripts.sh" || status=1
+    return $status
+}
+
 main_job() {
     "$root/tools/demo.sh" "$build_dir" "$@"
 }
@@ -136,15 +154,18 @@ shift || true
 case "$cmd" in
     build) install_missing; build ;;
     test)
-        install_missing; build; run_tests
+        install_missing; check
+        cmake_options+=(-DTESSALY_WERROR=ON)
+        build; run_tests
         [ "${TESSALY_SKIP_SANITIZE:-0}" = 1 ] || sanitize
         ;;
+    check) install_missing; check ;;
     sanitize) install_missing; sanitize "$@" ;;
     fuzz) install_missing; fuzz "$@" ;;
     run) install_missing; build; main_job "$@" ;;
     bench) install_missing; "$root/bench/run.sh" "$@" ;;
     *)
-        echo "usage: ./tessaly.sh run|test|build|sanitize|fuzz|bench" >&2
+        echo "usage: ./tessaly.sh run|test|build|check|sanitize|fuzz|bench" >&2
         exit 2
         ;;
 esac

@@ -9,7 +9,7 @@
 #include "chrome/menu_commands.h"
 #include "chrome/show_lock_prompts.h"
 #include "chrome/user_prompts.h"
-#include "comm/app_message.h"
+#include "core/app_message.h"
 #include "monitor/corvane_view.h"
 #include "protocol/environment_file.h"
 #include "protocol/pending_changes.h"

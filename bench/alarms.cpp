@@ -7,8 +7,8 @@
 #include "bench/bench_support.h"
 #include "bench/engine_fleet.h"
 #include "bench/sim_child.h"
-#include "comm/message_codes.h"
 #include "comm/show_observation.h"
+#include "core/message_codes.h"
 #include "show/alarm_model.h"
 
 #include <QCoreApplication>

@@ -8,7 +8,7 @@
 #include "bench/engine_fleet.h"
 #include "bench/minimal_client.h"
 #include "bench/sim_child.h"
-#include "comm/message_codes.h"
+#include "core/message_codes.h"
 
 #include <QCoreApplication>
 #include <QStringList>

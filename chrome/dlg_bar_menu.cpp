@@ -5,7 +5,7 @@
 #include "chrome/dlg_menu_view.h"
 #include "chrome/menu_commands.h"
 #include "chrome/shell_dlg_font.h"
-#include "comm/app_message.h"
+#include "core/app_message.h"
 #include "protocol/receiver_table.h"
 #include "protocol/settings.h"
 #include "resources/resource_ids.h"

@@ -1,7 +1,7 @@
 #include "chrome/dlg_comm_config.h"
 
 #include "chrome/ap_list_box.h"
-#include "comm/comm_thread_config.h"
+#include "core/comm_trace.h"
 
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -13,9 +13,9 @@ constexpr int kWindowWidth = 640;
 constexpr int kWindowHeight = 360;
 } // namespace
 
-CDlgCommConfig::CDlgCommConfig(CCommThreadConfig& engine, QWidget* parent)
+CDlgCommConfig::CDlgCommConfig(CommTrace& trace, const QString& title, QWidget* parent)
     : QDialog(parent), traceList_(new CApListBox(this)) {
-    setWindowTitle(QStringLiteral("Comm Config"));
+    setWindowTitle(title);
     setModal(false);
     resize(kWindowWidth, kWindowHeight);
     traceList_->setObjectName(QString::number(kTraceListId));
@@ -25,7 +25,6 @@ CDlgCommConfig::CDlgCommConfig(CCommThreadConfig& engine, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(traceList_);
 
-    CommTrace& trace = engine.trace();
     for (const QString& line : trace.list(kTraceListMessages).lines()) {
         traceList_->addTraceLine(line);
     }

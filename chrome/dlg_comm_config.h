@@ -5,18 +5,19 @@
 namespace tessaly {
 
 class CApListBox;
-class CCommThreadConfig;
+class CommTrace;
 
-// "Comm Config": the trace window of a configuration engine. It lives on the GUI thread and
-// follows the engine's trace by queued signals; it shows itself at the engine's start when
-// comm/debug is on. Create it before starting the engine. Closing only hides it.
+// The trace window of a configuration engine ("Comm Config"). It lives on the GUI thread and
+// follows the engine's trace by queued signals; it shows itself when the trace asks (the engine
+// does at its start when comm/debug is on). Create it before starting the engine. Closing only
+// hides it.
 class CDlgCommConfig : public QDialog {
     Q_OBJECT
 
 public:
     static constexpr int kTraceListId = 1059;
 
-    explicit CDlgCommConfig(CCommThreadConfig& engine, QWidget* parent = nullptr);
+    CDlgCommConfig(CommTrace& trace, const QString& title, QWidget* parent = nullptr);
 
     CApListBox& traceList() { return *traceList_; }
 

@@ -1,7 +1,7 @@
 #include "chrome/dlg_comm_monitor.h"
 
 #include "chrome/ap_list_box.h"
-#include "comm/comm_thread_monitor.h"
+#include "core/comm_trace.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -16,10 +16,10 @@ constexpr int kDataListStretch = 3;
 constexpr int kMessageListStretch = 2;
 } // namespace
 
-CDlgCommMonitor::CDlgCommMonitor(CCommThreadMonitor& engine, QWidget* parent)
-    : QDialog(parent), engine_(engine), traceCheck_(new QCheckBox(QStringLiteral("Trace"), this)),
+CDlgCommMonitor::CDlgCommMonitor(CommTrace& trace, const QString& title, QWidget* parent)
+    : QDialog(parent), trace_(trace), traceCheck_(new QCheckBox(QStringLiteral("Trace"), this)),
       dataList_(new CApListBox(this)), messageList_(new CApListBox(this)) {
-    setWindowTitle(QStringLiteral("Comm Interval(%1)").arg(engine.receiverNumber()));
+    setWindowTitle(title);
     setModal(false);
     resize(kWindowWidth, kWindowHeight);
     traceCheck_->setObjectName(QString::number(kTraceCheckId));
@@ -34,29 +34,27 @@ CDlgCommMonitor::CDlgCommMonitor(CCommThreadMonitor& engine, QWidget* parent)
     layout->addWidget(dataList_, kDataListStretch);
     layout->addWidget(messageList_, kMessageListStretch);
 
-    CommTrace& trace = engine.trace();
-    for (const QString& line : trace.list(kTraceListData).lines()) {
+    for (const QString& line : trace_.list(kTraceListData).lines()) {
         dataList_->addTraceLine(line);
     }
-    for (const QString& line : trace.list(kTraceListMessages).lines()) {
+    for (const QString& line : trace_.list(kTraceListMessages).lines()) {
         messageList_->addTraceLine(line);
     }
-    connect(traceCheck_, &QCheckBox::toggled, this,
-            [this](bool on) { engine_.trace().setDataTraceOn(on); });
-    connect(&trace, &CommTrace::lineAdded, this, &CDlgCommMonitor::onLineAdded,
+    connect(traceCheck_, &QCheckBox::toggled, this, [this](bool on) { trace_.setDataTraceOn(on); });
+    connect(&trace_, &CommTrace::lineAdded, this, &CDlgCommMonitor::onLineAdded,
             Qt::QueuedConnection);
-    connect(&trace, &CommTrace::showRequested, this, &CDlgCommMonitor::onShowRequested,
+    connect(&trace_, &CommTrace::showRequested, this, &CDlgCommMonitor::onShowRequested,
             Qt::QueuedConnection);
 }
 
 void CDlgCommMonitor::onShowRequested() {
-    engine_.trace().setDataTraceOn(traceCheck_->isChecked());
+    trace_.setDataTraceOn(traceCheck_->isChecked());
     show();
     raise();
 }
 
 void CDlgCommMonitor::reject() {
-    engine_.trace().setDataTraceOn(false);
+    trace_.setDataTraceOn(false);
     hide();
 }
 

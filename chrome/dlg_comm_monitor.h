@@ -7,11 +7,12 @@ class QCheckBox;
 namespace tessaly {
 
 class CApListBox;
-class CCommThreadMonitor;
+class CommTrace;
 
-// "Comm Interval(n)": the trace window of the monitor engine of receiver n, hidden until the
-// engine is asked for it (2009). The "Trace" box switches the data trace; closing the window
-// switches it off and hides the window, the box keeping its mark for the next showing.
+// The trace window of a monitor engine ("Comm Interval(n)" for receiver n), hidden until the
+// engine asks for it (its trace's showRequested, on 2009). The "Trace" box switches the data
+// trace; closing the window switches it off and hides the window, the box keeping its mark for
+// the next showing.
 class CDlgCommMonitor : public QDialog {
     Q_OBJECT
 
@@ -20,7 +21,7 @@ public:
     static constexpr int kDataListId = 1096;
     static constexpr int kMessageListId = 1059;
 
-    explicit CDlgCommMonitor(CCommThreadMonitor& engine, QWidget* parent = nullptr);
+    CDlgCommMonitor(CommTrace& trace, const QString& title, QWidget* parent = nullptr);
 
     CApListBox& dataList() { return *dataList_; }
     CApListBox& messageList() { return *messageList_; }
@@ -32,7 +33,7 @@ private:
     void onShowRequested();
     void onLineAdded(int listId, const QString& line);
 
-    CCommThreadMonitor& engine_;
+    CommTrace& trace_;
     QCheckBox* traceCheck_;
     CApListBox* dataList_;
     CApListBox* messageList_;

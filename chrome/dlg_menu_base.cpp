@@ -3,7 +3,7 @@
 #include "chrome/menu_commands.h"
 #include "chrome/row_run_region.h"
 #include "chrome/shell_dlg_font.h"
-#include "comm/app_message.h"
+#include "core/app_message.h"
 #include "resources/resource_ids.h"
 
 #include <QKeyEvent>

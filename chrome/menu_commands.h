@@ -3,7 +3,7 @@
 namespace tessaly {
 
 // Menu command codes, carried by AppMessage from the menus through the menu bar to the main
-// frame and on to the view (3051 and 3101 are in comm/message_codes.h).
+// frame and on to the view (3051 and 3101 are in core/message_codes.h).
 constexpr int kCmdMenuClosed = 3000;       // a pop-up closed; value: its hover index
 constexpr int kCmdOpenEnvironment = 3001;  // File
 constexpr int kCmdSaveEnvironment = 3002;  // File

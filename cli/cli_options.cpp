@@ -2,6 +2,8 @@
 
 #include "protocol/settings.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QFileInfo>
 
 namespace tessaly::cli {
@@ -17,92 +19,74 @@ bool takesEnvironmentFile(const QString& command) {
 } // namespace
 
 bool parseOptions(const QStringList& arguments, Options& options, QString& error) {
-    QStringList positional;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        const auto value = [&](QString& into) {
-            if (i + 1 >= arguments.size()) {
-                error = argument + " needs a value";
-                return false;
-            }
-            into = arguments[++i];
-            return true;
-        };
-        if (argument == "-h" || argument == "--help") {
-            options.help = true;
-        } else if (argument == "--version") {
-            options.version = true;
-        } else if (argument == "--trace") {
-            options.trace = true;
-        } else if (argument == "--dry-run") {
-            options.dryRun = true;
-        } else if (argument == "--yes" || argument == "-y") {
-            options.yes = true;
-        } else if (argument == "--json") {
-            options.json = true;
-        } else if (argument == "--apply") {
-            options.apply = true;
-        } else if (argument == "--assign") {
-            options.assign = true;
-        } else if (argument == "--seconds") {
-            QString text;
-            if (!value(text)) {
-                return false;
-            }
-            bool ok = false;
-            options.seconds = text.toInt(&ok);
-            if (!ok || options.seconds < 0) {
-                error = "--seconds needs a whole number of seconds, not '" + text + "'";
-                return false;
-            }
-        } else if (argument == "--journal") {
-            if (!value(options.journalPath)) {
-                return false;
-            }
-        } else if (argument == "--history") {
-            if (!value(options.historyPath)) {
-                return false;
-            }
-        } else if (argument == "--from") {
-            if (!value(options.fromText)) {
-                return false;
-            }
-        } else if (argument == "--to") {
-            if (!value(options.toText)) {
-                return false;
-            }
-        } else if (argument == "--csv") {
-            options.csv = true;
-        } else if (argument == "--receiver") {
-            QString text;
-            if (!value(text)) {
-                return false;
-            }
-            bool ok = false;
-            options.receiver = text.toInt(&ok);
-            if (!ok || options.receiver < 1 || options.receiver > 60) {
-                error = "--receiver needs a receiver number from 1 to 60, not '" + text + "'";
-                return false;
-            }
-        } else if (argument == "--serve") {
-            if (!value(options.serve)) {
-                return false;
-            }
-        } else if (argument == "--token") {
-            if (!value(options.token)) {
-                return false;
-            }
-        } else if (argument == "-o" || argument == "--output") {
-            if (!value(options.outputPath)) {
-                return false;
-            }
-        } else if (argument.startsWith('-') && argument.size() > 1) {
-            error = "unknown option " + argument;
-            return false;
+    // Help and version are plain options here: each command has a usage text of its own, which
+    // main() prints.
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{"h", "help"});
+    const QCommandLineOption version("version");
+    const QCommandLineOption trace("trace");
+    const QCommandLineOption dryRun("dry-run");
+    const QCommandLineOption yes(QStringList{"y", "yes"});
+    const QCommandLineOption json("json");
+    const QCommandLineOption apply("apply");
+    const QCommandLineOption assign("assign");
+    const QCommandLineOption seconds("seconds", {}, "N");
+    const QCommandLineOption journal("journal", {}, "FILE");
+    const QCommandLineOption history("history", {}, "FILE");
+    const QCommandLineOption serve("serve", {}, "ADDRESS:PORT");
+    const QCommandLineOption token("token", {}, "T");
+    const QCommandLineOption receiver("receiver", {}, "N");
+    const QCommandLineOption from("from", {}, "TIME");
+    const QCommandLineOption to("to", {}, "TIME");
+    const QCommandLineOption csv("csv");
+    const QCommandLineOption output(QStringList{"o", "output"}, {}, "OUT.ini");
+    parser.addOptions({help, version, trace, dryRun, yes, json, apply, assign, seconds, journal,
+                       history, serve, token, receiver, from, to, csv, output});
+    if (!parser.parse(QStringList{QStringLiteral("tessaly-cli")} + arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (unknown.isEmpty()) {
+            error = parser.errorText();
         } else {
-            positional << argument;
+            const QString dashes = unknown.first().size() == 1 ? "-" : "--";
+            error = "unknown option " + dashes + unknown.first();
+        }
+        return false;
+    }
+    options.help = parser.isSet(help);
+    options.version = parser.isSet(version);
+    options.trace = parser.isSet(trace);
+    options.dryRun = parser.isSet(dryRun);
+    options.yes = parser.isSet(yes);
+    options.json = parser.isSet(json);
+    options.apply = parser.isSet(apply);
+    options.assign = parser.isSet(assign);
+    options.journalPath = parser.value(journal);
+    options.outputPath = parser.value(output);
+    options.historyPath = parser.value(history);
+    options.serve = parser.value(serve);
+    options.token = parser.value(token);
+    options.fromText = parser.value(from);
+    options.toText = parser.value(to);
+    options.csv = parser.isSet(csv);
+    if (parser.isSet(receiver)) {
+        const QString text = parser.value(receiver);
+        bool ok = false;
+        options.receiver = text.toInt(&ok);
+        if (!ok || options.receiver < 1 || options.receiver > 60) {
+            error = "--receiver needs a receiver number from 1 to 60, not '" + text + "'";
+            return false;
         }
     }
+    if (parser.isSet(seconds)) {
+        const QString text = parser.value(seconds);
+        bool ok = false;
+        options.seconds = text.toInt(&ok);
+        if (!ok || options.seconds < 0) {
+            error = "--seconds needs a whole number of seconds, not '" + text + "'";
+            return false;
+        }
+    }
+    QStringList positional = parser.positionalArguments();
     if (options.version || (options.help && positional.isEmpty())) {
         return true;
     }
@@ -127,6 +111,10 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
     } else if (options.command == "history") {
         if (positional.isEmpty()) {
             error = "history needs a history file";
+            return false;
+        }
+        if (!options.historyPath.isEmpty()) {
+            error = "--history belongs to monitor";
             return false;
         }
         options.historyPath = positional.takeFirst();

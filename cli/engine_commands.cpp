@@ -4,7 +4,7 @@
 #include "cli/monitor_reporter.h"
 #include "comm/comm_thread_monitor.h"
 #include "comm/exchange_sequence.h"
-#include "comm/message_codes.h"
+#include "core/message_codes.h"
 #include "history/history_recorder.h"
 #include "protocol/environment_file.h"
 #include "protocol/settings.h"

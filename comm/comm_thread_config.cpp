@@ -1,6 +1,6 @@
 #include "comm/comm_thread_config.h"
 
-#include "comm/app_message.h"
+#include "core/app_message.h"
 
 namespace tessaly {
 

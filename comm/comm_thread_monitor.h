@@ -3,6 +3,7 @@
 #include "comm/engine_options.h"
 #include "comm/engine_thread.h"
 #include "comm/monitor_engine.h"
+#include "core/comm_trace.h"
 #include "protocol/receiver_table.h"
 
 namespace tessaly {

@@ -1,6 +1,6 @@
 #include "comm/config_engine.h"
 
-#include "comm/app_message.h"
+#include "core/app_message.h"
 #include "protocol/answer_parser.h"
 #include "protocol/command_builder.h"
 

@@ -1,6 +1,6 @@
 #include "comm/engine_session.h"
 
-#include "comm/app_message.h"
+#include "core/app_message.h"
 
 namespace tessaly {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "comm/comm_trace.h"
+#include "core/comm_trace.h"
 #include "comm/engine_options.h"
 #include "comm/que_data.h"
 #include "comm/sock_cli.h"

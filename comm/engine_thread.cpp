@@ -1,6 +1,6 @@
 #include "comm/engine_thread.h"
 
-#include "comm/app_message.h"
+#include "core/app_message.h"
 #include "comm/thread_sanitizer_marks.h"
 
 namespace tessaly {

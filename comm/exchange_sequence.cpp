@@ -1,6 +1,6 @@
 #include "comm/exchange_sequence.h"
 
-#include "comm/app_message.h"
+#include "core/app_message.h"
 #include "protocol/command_builder.h"
 #include "protocol/frequency.h"
 

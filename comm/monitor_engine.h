@@ -1,6 +1,6 @@
 #pragma once
 
-#include "comm/comm_trace.h"
+#include "core/comm_trace.h"
 #include "comm/engine_options.h"
 #include "comm/engine_session.h"
 #include "protocol/command_item.h"

@@ -1,6 +1,6 @@
 #include "comm/sock_comm.h"
 
-#include "comm/app_message.h"
+#include "core/app_message.h"
 
 #include <QSocketNotifier>
 

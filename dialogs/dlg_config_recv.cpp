@@ -5,7 +5,7 @@
 #include "chrome/image_png.h"
 #include "chrome/text_functions.h"
 #include "chrome/user_prompts.h"
-#include "comm/app_message.h"
+#include "core/app_message.h"
 #include "dialogs/coordination_marks.h"
 #include "dialogs/dlg_coordinate.h"
 #include "dialogs/dlg_get_receiver_inf.h"
@@ -512,7 +512,8 @@ void CDlgConfigRecv::startSequence(int kind, int firstNumber) {
     sequence_ = std::make_unique<ExchangeSequence>(exchange, table_, options_);
     connect(sequence_.get(), &ExchangeSequence::engineCreated, this,
             [this](CCommThreadConfig* engine) {
-                traceWindow_ = std::make_unique<CDlgCommConfig>(*engine, this);
+                traceWindow_ = std::make_unique<CDlgCommConfig>(
+                    engine->trace(), QStringLiteral("Comm Config"), this);
             });
     connect(sequence_.get(), &ExchangeSequence::exchangeFinished, this,
             &CDlgConfigRecv::onExchangeFinished);

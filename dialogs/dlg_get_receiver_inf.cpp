@@ -114,7 +114,8 @@ void CDlgGetReceiverInf::startRun() {
     sequence_ = std::make_unique<ExchangeSequence>(ExchangeKind::Download, table_, options_);
     connect(sequence_.get(), &ExchangeSequence::engineCreated, this,
             [this](CCommThreadConfig* engine) {
-                traceWindow_ = std::make_unique<CDlgCommConfig>(*engine, this);
+                traceWindow_ = std::make_unique<CDlgCommConfig>(
+                    engine->trace(), QStringLiteral("Comm Config"), this);
             });
     connect(sequence_.get(), &ExchangeSequence::exchangeStarted, this,
             &CDlgGetReceiverInf::onExchangeStarted);
@@ -139,7 +140,8 @@ const ReceiverTable& CDlgGetReceiverInf::runTable() const {
 void CDlgGetReceiverInf::startUpload() {
     upload_ = std::make_unique<CheckedUpload>(table_, options_);
     connect(upload_.get(), &CheckedUpload::engineCreated, this, [this](CCommThreadConfig* engine) {
-        traceWindow_ = std::make_unique<CDlgCommConfig>(*engine, this);
+        traceWindow_ =
+            std::make_unique<CDlgCommConfig>(engine->trace(), QStringLiteral("Comm Config"), this);
     });
     connect(upload_.get(), &CheckedUpload::exchangeStarted, this,
             &CDlgGetReceiverInf::onExchangeStarted);

@@ -5,8 +5,8 @@
 #include "chrome/key_in.h"
 #include "chrome/text_functions.h"
 #include "chrome/user_prompts.h"
-#include "comm/app_message.h"
 #include "comm/subnet_plan.h"
+#include "core/app_message.h"
 #include "dialogs/coordination_marks.h"
 #include "protocol/bands.h"
 #include "protocol/command_builder.h"
@@ -299,7 +299,8 @@ void CDlgInputIP::askBandWidth() {
     }
     if (!engine_) {
         engine_ = std::make_unique<CCommThreadConfig>(&table_, this, options_);
-        traceWindow_ = std::make_unique<CDlgCommConfig>(*engine_, this);
+        traceWindow_ =
+            std::make_unique<CDlgCommConfig>(engine_->trace(), QStringLiteral("Comm Config"), this);
         engine_->start();
     }
 }

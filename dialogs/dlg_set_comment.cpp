@@ -2,7 +2,7 @@
 
 #include "chrome/key_in.h"
 #include "chrome/text_functions.h"
-#include "comm/app_message.h"
+#include "core/app_message.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

@@ -3,7 +3,7 @@
 #include "chrome/key_in.h"
 #include "chrome/text_functions.h"
 #include "chrome/user_prompts.h"
-#include "comm/app_message.h"
+#include "core/app_message.h"
 #include "dialogs/setting_messages.h"
 #include "protocol/bands.h"
 #include "protocol/settings.h"

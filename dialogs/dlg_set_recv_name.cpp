@@ -3,7 +3,7 @@
 #include "chrome/key_in.h"
 #include "chrome/shell_dlg_font.h"
 #include "chrome/text_functions.h"
-#include "comm/app_message.h"
+#include "core/app_message.h"
 
 #include <QPushButton>
 

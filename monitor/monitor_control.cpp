@@ -1,7 +1,7 @@
 #include "monitor/monitor_control.h"
 
 #include "chrome/text_functions.h"
-#include "comm/message_codes.h"
+#include "core/message_codes.h"
 
 #include <QThread>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "chrome/menu_commands.h"
-#include "comm/message_codes.h"
+#include "core/message_codes.h"
 #include "monitor/monitor_engine_table.h"
 #include "monitor/monitor_layout.h"
 #include "monitor/panel_renderer.h"

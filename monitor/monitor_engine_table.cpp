@@ -14,7 +14,8 @@ public:
     MonitorThreadEngine(ReceiverTable* table, MonitorValueTable* values, int receiverNumber,
                         const EngineOptions& options)
         : thread_(std::make_unique<CCommThreadMonitor>(table, values, receiverNumber, options)),
-          traceWindow_(std::make_unique<CDlgCommMonitor>(*thread_)) {
+          traceWindow_(std::make_unique<CDlgCommMonitor>(
+              thread_->trace(), QStringLiteral("Comm Interval(%1)").arg(receiverNumber))) {
         thread_->start();
     }
     ~MonitorThreadEngine() override {

@@ -3,7 +3,7 @@
 #include "chrome/ap_color_dialog.h"
 #include "chrome/show_lock_prompts.h"
 #include "chrome/text_functions.h"
-#include "comm/message_codes.h"
+#include "core/message_codes.h"
 #include "dialogs/dlg_disp_receiver_inf.h"
 #include "dialogs/dlg_set_comment.h"
 #include "dialogs/dlg_set_freq.h"

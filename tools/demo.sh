@@ -8,7 +8,7 @@ set -euo pipefail
 # where there is nothing but loopback to sweep.
 if [ -z "${TESSALY_DEMO_NETNS:-}" ]; then
     if [ "$(id -u)" -eq 0 ]; then isolate=(unshare -n); else isolate=(unshare -rn); fi
-    lo_up='PATH=$PATH:/usr/sbin:/sbin ip link set lo up'
+    lo_up="PATH=\$PATH:/usr/sbin:/sbin ip link set lo up"
     if "${isolate[@]}" sh -c "$lo_up" 2>/dev/null; then
         exec env TESSALY_DEMO_NETNS=1 "${isolate[@]}" sh -c "$lo_up && exec \"\$0\" \"\$@\"" \
             "$0" "$@"

@@ -7,7 +7,7 @@
 #include "chrome/menu_commands.h"
 #include "chrome/show_lock_prompts.h"
 #include "chrome/user_prompts.h"
-#include "comm/message_codes.h"
+#include "core/message_codes.h"
 #include "monitor/corvane_view.h"
 #include "protocol/pending_changes.h"
 #include "protocol/program_flags.h"

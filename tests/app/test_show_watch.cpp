@@ -5,7 +5,7 @@
 #include "app/main_frame.h"
 #include "chrome/dlg_bar_menu.h"
 #include "chrome/menu_commands.h"
-#include "comm/app_message.h"
+#include "core/app_message.h"
 #include "history/history_file.h"
 #include "monitor/corvane_view.h"
 #include "monitor/dlg_alarm_journal.h"

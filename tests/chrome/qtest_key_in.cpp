@@ -1,7 +1,7 @@
 #include "chrome/key_in.h"
 #include "chrome/text_functions.h"
-#include "comm/app_message.h"
-#include "comm/message_codes.h"
+#include "core/app_message.h"
+#include "core/message_codes.h"
 
 #include <QAction>
 #include <QApplication>

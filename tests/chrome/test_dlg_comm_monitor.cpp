@@ -1,7 +1,6 @@
 #include "chrome/ap_list_box.h"
 #include "chrome/dlg_comm_monitor.h"
-#include "comm/comm_thread_monitor.h"
-#include "comm/message_codes.h"
+#include "core/comm_trace.h"
 #include "tests/support/wait_until.h"
 
 #include <QCheckBox>
@@ -16,15 +15,13 @@ using tessaly::testing::waitUntil;
 namespace {
 
 struct MonitorWindowTest : ::testing::Test {
-    ReceiverTable table;
-    MonitorValueTable values;
-    CCommThreadMonitor engine{&table, &values, 7};
-    CDlgCommMonitor window{engine};
+    CommTrace trace;
+    CDlgCommMonitor window{trace, "Comm Interval(7)"};
 };
 
 } // namespace
 
-TEST_F(MonitorWindowTest, CaptionNamesTheReceiverAndTheWindowStartsHidden) {
+TEST_F(MonitorWindowTest, CaptionIsTheGivenTitleAndTheWindowStartsHidden) {
     EXPECT_EQ(window.windowTitle(), "Comm Interval(7)");
     EXPECT_EQ(window.traceCheck().text(), "Trace");
     EXPECT_FALSE(window.isVisible());
@@ -32,8 +29,8 @@ TEST_F(MonitorWindowTest, CaptionNamesTheReceiverAndTheWindowStartsHidden) {
 
 TEST_F(MonitorWindowTest, LinesAddedOnAnotherThreadArriveInTheirLists) {
     std::thread engineSide([&] {
-        engine.trace().addMessageLine(kTraceListMessages, "Connected.");
-        engine.trace().addTwoPartLine(kTraceListData, "Send", ":REMOTE 0");
+        trace.addMessageLine(kTraceListMessages, "Connected.");
+        trace.addTwoPartLine(kTraceListData, "Send", ":REMOTE 0");
     });
     engineSide.join();
     ASSERT_TRUE(waitUntil([&] { return window.dataList().lineCount() == 1; }));
@@ -42,19 +39,26 @@ TEST_F(MonitorWindowTest, LinesAddedOnAnotherThreadArriveInTheirLists) {
     EXPECT_TRUE(window.dataList().item(0)->text().endsWith(" Send :REMOTE 0"));
 }
 
+TEST(CDlgCommMonitor, StartsWithTheLinesTheTraceAlreadyHolds) {
+    CommTrace trace;
+    trace.addMessageLine(kTraceListMessages, "Connected.");
+    CDlgCommMonitor window(trace, "Comm Interval(1)");
+    EXPECT_EQ(window.messageList().lineCount(), 1);
+    EXPECT_EQ(window.dataList().lineCount(), 0);
+}
+
 TEST_F(MonitorWindowTest, ShowRequestReadsTheTraceBoxAndClosingSwitchesTheDataTraceOff) {
-    engine.start();
     window.traceCheck().setChecked(true);
-    engine.trace().setDataTraceOn(false);
-    ASSERT_TRUE(engine.post(kEvMonitorShowTrace));
+    trace.setDataTraceOn(false);
+    std::thread engineSide([&] { trace.requestShow(); });
+    engineSide.join();
     ASSERT_TRUE(waitUntil([&] { return window.isVisible(); }));
-    EXPECT_TRUE(engine.trace().dataTraceOn());
+    EXPECT_TRUE(trace.dataTraceOn());
     window.traceCheck().setChecked(false);
-    EXPECT_FALSE(engine.trace().dataTraceOn());
+    EXPECT_FALSE(trace.dataTraceOn());
     window.traceCheck().setChecked(true);
     window.reject();
     EXPECT_FALSE(window.isVisible());
-    EXPECT_FALSE(engine.trace().dataTraceOn());
+    EXPECT_FALSE(trace.dataTraceOn());
     EXPECT_TRUE(window.traceCheck().isChecked());
-    EXPECT_TRUE(engine.stop());
 }

@@ -2,7 +2,7 @@
 // refusals, the accepted flag across OK, Apply and Cancel, and the keys.
 
 #include "chrome/key_in.h"
-#include "comm/app_message.h"
+#include "core/app_message.h"
 #include "dialogs/dlg_set_recv_inf.h"
 #include "protocol/bands.h"
 #include "protocol/settings.h"

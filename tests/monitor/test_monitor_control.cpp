@@ -1,6 +1,6 @@
 #include "monitor/monitor_control.h"
 
-#include "comm/message_codes.h"
+#include "core/message_codes.h"
 #include "tests/monitor/synthetic_panel_images.h"
 
 #include "tests/support/wait_until.h"

@@ -1,8 +1,8 @@
 #include "monitor/monitor_control.h"
 #include "monitor/monitor_engine_table.h"
 
-#include "comm/message_codes.h"
 #include "comm/monitor_engine.h"
+#include "core/message_codes.h"
 #include "protocol/command_builder.h"
 #include "sim/simulator.h"
 #include "tests/monitor/no_window_host.h"

@@ -4,7 +4,7 @@
 
 #include "chrome/menu_commands.h"
 #include "chrome/user_prompts.h"
-#include "comm/app_message.h"
+#include "core/app_message.h"
 #include "dialogs/dlg_get_receiver_inf.h"
 #include "monitor/monitor_control.h"
 #include "protocol/environment_file.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "comm/app_message.h"
+#include "core/app_message.h"
 #include "tests/support/wait_until.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "comm/trace_list.h"
+#include "core/trace_list.h"
 
 #include <gtest/gtest.h>
 

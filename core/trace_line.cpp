@@ -1,4 +1,4 @@
-#include "comm/trace_line.h"
+#include "core/trace_line.h"
 
 namespace tessaly {
 

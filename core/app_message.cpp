@@ -1,4 +1,4 @@
-#include "comm/app_message.h"
+#include "core/app_message.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "comm/message_codes.h"
+#include "core/message_codes.h"
 
 #include <QEvent>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "comm/comm_trace.h"
+#include "core/comm_trace.h"
 
-#include "comm/trace_line.h"
+#include "core/trace_line.h"
 
 namespace tessaly {
 

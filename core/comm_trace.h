@@ -1,6 +1,6 @@
 #pragma once
 
-#include "comm/trace_list.h"
+#include "core/trace_list.h"
 
 #include <QObject>
 #include <QString>
