@@ -22,9 +22,8 @@ struct Options {
     QString toText;
     bool csv = false; // history --csv
     int seconds = 0;  // monitor --seconds; 0 runs until interrupted
-    int seconds = 0;     // monitor --seconds; 0 runs until interrupted
-    QString serve;       // monitor --serve ADDRESS:PORT: the remote board
-    QString token;       // monitor --token: the remote board's token ([remote] token= otherwise)
+    QString serve;    // monitor --serve ADDRESS:PORT: the remote board
+    QString token;    // monitor --token: the remote board's token ([remote] token= otherwise)
     bool json = false;
     bool apply = false;  // monitor --apply: send the file's names and frequencies at connect
     bool assign = false; // coordinate --assign

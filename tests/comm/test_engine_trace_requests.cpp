@@ -1,6 +1,6 @@
 #include "comm/comm_thread_config.h"
 #include "comm/comm_thread_monitor.h"
-#include "comm_test_support.h"
+#include "tests/support/message_recorder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ using namespace tessaly::testing;
 TEST(EngineTraceRequests, ConfigEngineAsksForItsWindowAtStartOnlyWithCommDebug) {
     for (bool commDebug : {false, true}) {
         ReceiverTable table;
-        MessageRecorder requester;
+        MessageRecorder<> requester;
         EngineOptions options;
         options.commDebug = commDebug;
         CCommThreadConfig engine(&table, &requester, options);
