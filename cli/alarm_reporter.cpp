@@ -46,6 +46,9 @@ int AlarmReporter::sample(qint64 elapsedMs, const show::ShowTime& now) {
     if (lines > 0) {
         out_.flush();
     }
+    if (taker_ != nullptr) {
+        taker_->take(table_, values_, observations, model_, events, now);
+    }
     return lines;
 }
 

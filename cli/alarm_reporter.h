@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comm/comm_thread_monitor.h"
+#include "comm/show_snapshot_taker.h"
 #include "journal/alarm_journal.h"
 #include "show/alarm_model.h"
 
@@ -20,6 +21,9 @@ public:
                   const std::vector<std::unique_ptr<CCommThreadMonitor>>& engines,
                   show::AlarmModel& model, AlarmJournal* journal, bool json, QTextStream& out);
 
+    // Each sample then also publishes the show snapshot through `taker` (none: not published).
+    void setSnapshotTaker(ShowSnapshotTaker* taker) { taker_ = taker; }
+
     // Returns how many lines it printed.
     int sample(qint64 elapsedMs, const show::ShowTime& now);
 
@@ -36,6 +40,7 @@ private:
     AlarmJournal* journal_;
     bool json_;
     QTextStream& out_;
+    ShowSnapshotTaker* taker_ = nullptr;
 };
 
 } // namespace tessaly::cli

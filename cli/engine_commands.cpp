@@ -116,6 +116,9 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
             options.journalPath, {}, QString::fromStdString(alarms.settings().station)});
     }
     AlarmReporter alarmReporter(table, values, engines, alarms, journal.get(), options.json, out);
+    show::SnapshotHub snapshots;
+    ShowSnapshotTaker snapshotTaker(snapshots, kSampleIntervalMs);
+    alarmReporter.setSnapshotTaker(&snapshotTaker);
     bool journalErrorSaid = false;
     QElapsedTimer clock;
     clock.start();
@@ -164,6 +167,7 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
     }
     QCoreApplication::processEvents(); // the last trace lines
     sampleAll();                       // stopped engines: the alarms still open clear
+    snapshotTaker.stopped({}, show::ShowTime::now());
     if (journal) {
         journal->waitWritten(kStopSettleLimitMs);
     }

@@ -28,6 +28,7 @@ CMonitorControl::CMonitorControl(CPanelRenderer& renderer, IMonitorHost& host, R
       display_(display), options_(std::move(options)), engines_(std::move(engineFactory)),
       show_(options_.show) {
     refreshTimer_.setTimerType(Qt::PreciseTimer);
+    show_.setRefreshInterval(options_.refreshIntervalMs);
     restartTimer_.setSingleShot(true);
     connect(&refreshTimer_, &QTimer::timeout, this, &CMonitorControl::refresh);
     connect(&restartTimer_, &QTimer::timeout, this, &CMonitorControl::restartTimerExpired);

@@ -25,7 +25,7 @@ bool sameDrawing(const PanelValueCache& a, const PanelValueCache& b) {
 } // namespace
 
 CShowWatch::CShowWatch(ShowWatchOptions options, QObject* parent)
-    : QObject(parent), options_(std::move(options)), model_(options_.settings) {
+    : QObject(parent), options_(std::move(options)), model_(options_.settings), taker_(hub_) {
     battery_.fill(-1);
 }
 
@@ -65,6 +65,7 @@ void CShowWatch::flushEvents() {
     if (events.empty()) {
         return;
     }
+    unpublished_.insert(unpublished_.end(), events.begin(), events.end());
     ensureJournal();
     if (journal_) {
         journal_->append(events);
@@ -108,6 +109,8 @@ bool CShowWatch::livePass(CPanelRenderer& renderer, const ReceiverTable& table,
     }
     model_.update(snapshot_, time);
     flushEvents();
+    taker_.take(table, values, snapshot_, model_, std::move(unpublished_), time);
+    unpublished_.clear();
 
     // What the panels draw: the snapshot's values while they are fresh, the idle meters and the
     // remembered battery level otherwise.
@@ -173,8 +176,11 @@ bool CShowWatch::livePass(CPanelRenderer& renderer, const ReceiverTable& table,
 }
 
 void CShowWatch::monitoringStopped() {
-    model_.update({}, now());
+    const show::ShowTime time = now();
+    model_.update({}, time);
     flushEvents();
+    taker_.stopped(std::move(unpublished_), time);
+    unpublished_.clear();
     forgetDrawn();
     battery_.fill(-1);
     shown_.reset();

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "comm/show_snapshot_taker.h"
 #include "journal/alarm_journal.h"
 #include "monitor/panel_show_overlay.h"
 #include "protocol/receiver_table.h"
 #include "show/alarm_model.h"
+#include "show/snapshot_hub.h"
 
 #include <QObject>
 #include <QString>
@@ -75,6 +77,12 @@ public:
     QString healthText(int receiver) const;
     QString batteryText(int receiver) const;
 
+    // Every live pass and the stop publish one show snapshot here, for the remote board, the
+    // broker and the history.
+    show::SnapshotHub& snapshotHub() { return hub_; }
+    // The refresh interval the snapshots carry (monitor/interval).
+    void setRefreshInterval(int ms) { taker_.setRefreshInterval(ms); }
+
     AlarmJournal* journal() const { return journal_.get(); }
     // The file the journal window reads its history from.
     QString journalPath() const;
@@ -100,6 +108,9 @@ private:
     std::array<int32_t, kMaxReceivers> battery_{}; // the last level seen while live
     MonitorValueTable shown_;                      // the values the panels draw
     std::vector<show::ReceiverObservation> snapshot_;
+    show::SnapshotHub hub_;
+    ShowSnapshotTaker taker_;
+    std::vector<show::AlarmEvent> unpublished_; // events since the last published snapshot
     int lastCount_ = -1;
     bool changed_ = false;
 };

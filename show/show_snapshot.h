@@ -12,10 +12,21 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace tessaly::show {
+
+// The values a receiver showed at the last refresh at which it was live.
+struct LastLiveValues {
+    int32_t rfLevelA = kNoLevelTenths; // tenths of dBm
+    int32_t rfLevelB = kNoLevelTenths;
+    int32_t afLevel = kNoLevelTenths; // tenths of dB
+    int32_t battery = -1;
+    int32_t mute = -1;
+    int32_t antenna = -1;
+};
 
 struct ReceiverSnapshot {
     // The values as read at this refresh. They are meaningful only while state.liveness is
@@ -27,6 +38,8 @@ struct ReceiverSnapshot {
     std::string comment;  // lines separated by "\r\n"
     uint32_t colour = 0;  // the panel's main colour, 0x00RRGGBB
     std::vector<AlarmKind> activeAlarms;
+    // Unset until the receiver was live once in this run; their age is state.dataAgeMs.
+    std::optional<LastLiveValues> lastLive;
 };
 
 struct ShowSnapshot {

@@ -181,6 +181,38 @@ TEST_F(ShowWatchTest, AlarmCountFollowsAlarmsAndAcknowledgementsFromThePanelPopU
     EXPECT_EQ(lines.size(), journal->table()->rowCount() + 2); // header, rows, final line end
 }
 
+TEST_F(ShowWatchTest, EveryRefreshPublishesASnapshotWithTheOperatorsEventsAndStopSaysSo) {
+    std::vector<show::ShowSnapshotPtr> seen;
+    const int key =
+        watch().snapshotHub().subscribe([&](const show::ShowSnapshotPtr& s) { seen.push_back(s); });
+    control("1 battery 0");
+    ASSERT_TRUE(waitUntil([&] { return watch().unacknowledgedCount() > 0; }, 2000));
+    view().openPanelMenu(1, QPoint(10, 10));
+    sendAppMessage(&view(), kCmdPanelAcknowledge, 0);
+    waitUntil([] { return false; }, 2 * kRefreshMs);
+    frame->onCommand(kCmdMonitorStartStop, kSwitchOff);
+    ASSERT_TRUE(waitUntil([&] { return !watch().snapshotHub().latest()->monitoring; }, 1000));
+    watch().snapshotHub().unsubscribe(key);
+
+    ASSERT_GE(seen.size(), 3u);
+    std::vector<uint64_t> acked;
+    for (size_t i = 0; i + 1 < seen.size(); ++i) {
+        EXPECT_TRUE(seen[i]->monitoring);
+        EXPECT_EQ(seen[i]->receivers.size(), size_t{kReceivers});
+        EXPECT_EQ(seen[i + 1]->sequence, seen[i]->sequence + 1);
+        for (const show::AlarmEvent& e : seen[i]->events) {
+            if (e.type == show::AlarmEventType::Ack) {
+                acked.push_back(e.alarmId);
+            }
+        }
+    }
+    ASSERT_FALSE(acked.empty()) << "the acknowledgement between refreshes goes out";
+    EXPECT_EQ(std::set<uint64_t>(acked.begin(), acked.end()).size(), acked.size())
+        << "and only once";
+    EXPECT_FALSE(seen.back()->monitoring);
+    EXPECT_TRUE(seen.back()->receivers.empty());
+}
+
 TEST_F(ShowWatchTest, SilenceFromThePopUpShowsSilencedAndEndsWhenItsTimeIsUp) {
     int64_t wallOffsetMs = 0;
     watch().setClock([&] {
