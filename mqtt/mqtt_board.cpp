@@ -43,8 +43,8 @@ QJsonArray BoardState::receivers() const {
     QJsonArray all;
     for (const auto& [name, station] : stations) {
         for (const auto& [number, receiver] : station.receivers) {
-            QJsonObject o = station.online || !station.statusKnown ? receiver
-                                                                   : offlineReceiver(receiver);
+            QJsonObject o =
+                station.online || !station.statusKnown ? receiver : offlineReceiver(receiver);
             o.insert("station", name);
             all.append(o);
         }
@@ -55,10 +55,11 @@ QJsonArray BoardState::receivers() const {
 QJsonArray BoardState::stationList() const {
     QJsonArray list;
     for (const auto& [name, station] : stations) {
-        list.append(QJsonObject{
-            {"station", name},
-            {"status", !station.statusKnown ? "unknown" : station.online ? "online" : "offline"},
-            {"receivers", int(station.receivers.size())}});
+        list.append(QJsonObject{{"station", name},
+                                {"status", !station.statusKnown ? "unknown"
+                                           : station.online     ? "online"
+                                                                : "offline"},
+                                {"receivers", int(station.receivers.size())}});
     }
     return list;
 }

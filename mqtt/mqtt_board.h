@@ -24,7 +24,7 @@ namespace tessaly::mqtt {
 struct BoardStation {
     QString station;
     bool online = false;
-    bool statusKnown = false;           // a status message was seen
+    bool statusKnown = false;             // a status message was seen
     std::map<int, QJsonObject> receivers; // as the station published them
 };
 

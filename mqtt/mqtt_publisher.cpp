@@ -2,6 +2,7 @@
 
 #include "journal/alarm_journal.h"
 #include "mqtt/mqtt_topics.h"
+#include "remote/receiver_json.h"
 
 #include <QJsonDocument>
 
@@ -12,6 +13,11 @@ namespace {
 constexpr int kQosState = 0;
 constexpr int kQosAlarm = 1;
 constexpr int kQosStatus = 1;
+
+// The remote view's object of one receiver, as the retained payload of its topic.
+QByteArray receiverPayload(const show::ReceiverSnapshot& receiver) {
+    return QJsonDocument(remote::receiverJson(receiver)).toJson(QJsonDocument::Compact);
+}
 
 } // namespace
 
@@ -27,11 +33,10 @@ ConnectionOptions MqttPublisher::connectionOptions(const PublisherOptions& optio
     return c;
 }
 
-MqttPublisher::MqttPublisher(PublisherOptions options, MqttEndpoint endpoint,
-                             ReceiverEncoder encoder)
+MqttPublisher::MqttPublisher(PublisherOptions options, MqttEndpoint endpoint)
     : MqttConnection(
           connectionOptions(options, endpoint, stationTopicName(options.settings.station))),
-      station_(stationTopicName(options.settings.station)), encoder_(std::move(encoder)),
+      station_(stationTopicName(options.settings.station)),
       alarmQueueLimit_(std::max(1, options.alarmQueueLimit)) {}
 
 MqttPublisher::~MqttPublisher() {
@@ -118,17 +123,16 @@ void MqttPublisher::work() {
     if (snapshot) {
         std::map<int, QByteArray> now;
         for (const auto& receiver : snapshot->receivers) {
-            now[receiver.observation.receiver] =
-                QJsonDocument(encoder_(*snapshot, receiver)).toJson(QJsonDocument::Compact);
+            now[receiver.observation.receiver] = receiverPayload(receiver);
         }
         if (!snapshot->monitoring) {
             // Monitoring stopped: the receivers keep their topics, each saying it is stopped
             // (an empty retained payload would make them vanish from every board).
             now = current_;
             if (lastMonitoring_) {
-                for (const auto& receiver : lastMonitoring_->receivers) {
-                    now[receiver.observation.receiver] =
-                        QJsonDocument(encoder_(*snapshot, receiver)).toJson(QJsonDocument::Compact);
+                for (show::ReceiverSnapshot receiver : lastMonitoring_->receivers) {
+                    receiver.state.liveness = show::Liveness::Stopped;
+                    now[receiver.observation.receiver] = receiverPayload(receiver);
                 }
             }
         } else {

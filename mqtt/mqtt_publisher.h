@@ -15,8 +15,6 @@
 #include "show/show_snapshot.h"
 #include "show/snapshot_hub.h"
 
-#include <QJsonObject>
-
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -33,10 +31,6 @@ struct PublisherOptions {
 
 class MqttPublisher : public MqttConnection {
 public:
-    // One receiver's JSON object, as the remote view's API has it.
-    using ReceiverEncoder =
-        std::function<QJsonObject(const show::ShowSnapshot&, const show::ReceiverSnapshot&)>;
-
     static constexpr int kAlarmsInFlight = 64;
 
     struct Stats {
@@ -48,7 +42,7 @@ public:
     };
 
     // The endpoint must have been parsed from options.settings.url by the caller.
-    MqttPublisher(PublisherOptions options, MqttEndpoint endpoint, ReceiverEncoder encoder);
+    MqttPublisher(PublisherOptions options, MqttEndpoint endpoint);
     ~MqttPublisher() override;
 
     // Subscribes to the hub; detach() (or the destructor) ends it. The hub must outlive it.
@@ -76,7 +70,6 @@ private:
                                                const QString& station);
 
     QString station_;
-    ReceiverEncoder encoder_;
     int alarmQueueLimit_;
     show::SnapshotHub* hub_ = nullptr;
     int hubKey_ = 0;

@@ -24,11 +24,9 @@ namespace {
 
 constexpr const char* kStation = "east";
 
-QJsonObject testEncoder(const show::ShowSnapshot& snapshot, const show::ReceiverSnapshot& r) {
-    return {{"receiver", r.observation.receiver},
-            {"name", QString::fromStdString(r.observation.name)},
-            {"rf", r.observation.rfLevelA},
-            {"state", snapshot.monitoring ? "live" : "stopped"}};
+// RF A of a receiver's retained object, in tenths of a dBm as the snapshots give it.
+int rfTenths(const QByteArray& payload) {
+    return qRound(QJsonDocument::fromJson(payload).object()["rf_a_dbm"].toDouble() * 10);
 }
 
 // `receivers` receivers whose RF is `rf`, and one alarm start per value in `events`.
@@ -40,6 +38,7 @@ show::ShowSnapshot snapshotOf(int receivers, int rf, std::vector<int> events = {
         r.observation.receiver = n;
         r.observation.name = "RX" + std::to_string(n);
         r.observation.rfLevelA = rf;
+        r.state.liveness = show::Liveness::Live;
         s.receivers.push_back(r);
     }
     for (int value : events) {
@@ -87,7 +86,7 @@ public:
         MqttEndpoint endpoint;
         QString error;
         EXPECT_TRUE(parseMqttUrl(options.settings.url, endpoint, error));
-        publisher = std::make_unique<MqttPublisher>(options, endpoint, testEncoder);
+        publisher = std::make_unique<MqttPublisher>(options, endpoint);
         publisher->setMessageHandler([this](const QString& text) {
             std::lock_guard lock(mutex);
             said.push_back(text);
@@ -128,12 +127,16 @@ TEST(MqttPublisher, RetainedStatusAndStatesOnlyWhenChangedAndOfflineOnAStop) {
     ASSERT_TRUE(broker.start());
     Station station(broker);
     ASSERT_TRUE(waitUntil([&] { return station.publisher->isConnected(); }));
+    MqttProbe early(broker, "tessaly/v1/#", "early");
+    ASSERT_TRUE(probeReady(broker, early));
     station.publishNs(snapshotOf(3, -600));
-    ASSERT_TRUE(waitUntil([&] { return station.publisher->stats().statesPublished == 3; }));
+    ASSERT_TRUE(early.waitFor(
+        [](MqttProbe& p) { return !p.on(receiverTopic(kStation, 3)).empty(); }, 5000));
 
     // A subscriber that comes later gets the retained status and every receiver's state.
     MqttProbe probe(broker, "tessaly/v1/#", "late");
-    ASSERT_TRUE(probe.waitFor([](MqttProbe& p) { return p.messages().size() >= 4; }, 5000));
+    ASSERT_TRUE(probe.waitFor(
+        [](MqttProbe& p) { return !p.on(receiverTopic(kStation, 3)).empty(); }, 5000));
     ASSERT_EQ(probe.on(statusTopic(kStation)).size(), 1u);
     EXPECT_EQ(probe.on(statusTopic(kStation))[0].payload, "online");
     EXPECT_TRUE(probe.on(statusTopic(kStation))[0].retained);
@@ -141,7 +144,7 @@ TEST(MqttPublisher, RetainedStatusAndStatesOnlyWhenChangedAndOfflineOnAStop) {
         const auto states = probe.on(receiverTopic(kStation, n));
         ASSERT_EQ(states.size(), 1u) << n;
         EXPECT_TRUE(states[0].retained);
-        EXPECT_EQ(QJsonDocument::fromJson(states[0].payload).object()["rf"].toInt(), -600);
+        EXPECT_EQ(rfTenths(states[0].payload), -600);
     }
 
     // The same values again send nothing; one receiver changed sends that one only; a
@@ -155,10 +158,7 @@ TEST(MqttPublisher, RetainedStatusAndStatesOnlyWhenChangedAndOfflineOnAStop) {
     EXPECT_TRUE(probe.on(receiverTopic(kStation, 3))[1].payload.isEmpty());
     EXPECT_EQ(probe.on(receiverTopic(kStation, 1)).size(), 1u);
     ASSERT_EQ(probe.on(receiverTopic(kStation, 2)).size(), 2u);
-    EXPECT_EQ(QJsonDocument::fromJson(probe.on(receiverTopic(kStation, 2))[1].payload)
-                  .object()["rf"]
-                  .toInt(),
-              -700);
+    EXPECT_EQ(rfTenths(probe.on(receiverTopic(kStation, 2))[1].payload), -700);
 
     // Monitoring stops: the receivers stay, saying so.
     show::ShowSnapshot stopped;
@@ -203,10 +203,7 @@ TEST(MqttPublisher, ABrokerDownAtTheStartDelaysNothingAndGetsTheNewestEventsLate
     EXPECT_EQ(alarmValues(probe), range(16, 25)); // the oldest were dropped, the rest in order
     ASSERT_TRUE(probe.waitFor(
         [](MqttProbe& p) { return !p.on(receiverTopic(kStation, 60)).empty(); }, 5000));
-    EXPECT_EQ(QJsonDocument::fromJson(probe.on(receiverTopic(kStation, 60)).back().payload)
-                  .object()["rf"]
-                  .toInt(),
-              -625);
+    EXPECT_EQ(rfTenths(probe.on(receiverTopic(kStation, 60)).back().payload), -625);
     EXPECT_EQ(station.countSaid("connected to the broker"), 1);
 }
 
@@ -237,10 +234,7 @@ TEST(MqttPublisher, AlarmEventsKeepTheirOrderAndNoneIsLostAcrossABrokerRestart) 
     // The newest state is there for a subscriber that comes after the restart.
     MqttProbe late(broker, "tessaly/v1/+/receiver/#", "after-restart");
     ASSERT_TRUE(late.waitFor([](MqttProbe& p) { return p.messages().size() >= 4; }, 5000));
-    EXPECT_EQ(QJsonDocument::fromJson(late.on(receiverTopic(kStation, 4)).back().payload)
-                  .object()["rf"]
-                  .toInt(),
-              -600 - kEvents);
+    EXPECT_EQ(rfTenths(late.on(receiverTopic(kStation, 4)).back().payload), -600 - kEvents);
 }
 
 TEST(MqttPublisher, ASubscriberThatNeverReadsHoldsUpNothing) {
