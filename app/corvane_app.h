@@ -15,6 +15,9 @@ void setApplicationIdentity();
 class CCorvaneDoc;
 class CMainFrame;
 class CSingleInstance;
+namespace mqtt {
+class MqttPublisher;
+}
 
 // The application: start-up in order (single instance, settings, main window, splash around
 // the view's first update), the event loop, and shut-down.
@@ -35,10 +38,12 @@ public:
 
 private:
     void openCommandLineFile();
+    void startMqttPublisher();
 
     std::unique_ptr<CSingleInstance> instance_;
     std::unique_ptr<CCorvaneDoc> document_;
     std::unique_ptr<CMainFrame> frame_;
+    std::unique_ptr<mqtt::MqttPublisher> mqttPublisher_; // [mqtt] url= of Tessaly.ini
 };
 
 } // namespace tessaly

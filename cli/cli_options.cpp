@@ -59,6 +59,14 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
             if (!value(options.journalPath)) {
                 return false;
             }
+        } else if (argument == "--mqtt") {
+            if (!value(options.mqttUrl)) {
+                return false;
+            }
+        } else if (argument == "--station") {
+            if (!value(options.station)) {
+                return false;
+            }
         } else if (argument == "-o" || argument == "--output") {
             if (!value(options.outputPath)) {
                 return false;
@@ -115,6 +123,14 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
         error = "--seconds, --apply and --journal belong to monitor";
         return false;
     }
+    if (!options.station.isEmpty() && options.mqttUrl.isEmpty()) {
+        error = "--station belongs to --mqtt";
+        return false;
+    }
+    if (!options.mqttUrl.isEmpty() && options.command != "monitor") {
+        error = "--mqtt belongs to monitor";
+        return false;
+    }
     if (options.json && options.command != "monitor" && !coordinate) {
         error = "--json belongs to monitor and coordinate";
         return false;
@@ -125,7 +141,7 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
 QString usageText(const QString& command) {
     if (command == "monitor") {
         return "usage: tessaly-cli monitor ENV.ini [--seconds N] [--json] [--journal FILE] "
-               "[--apply] [--trace]\n"
+               "[--apply] [--mqtt URL [--station NAME]] [--trace]\n"
                "Monitors every receiver of the environment file and prints its communication\n"
                "state and every polled value as it changes (one JSON object a line with --json),\n"
                "and every alarm start and clear ([alarm] of Tessaly.ini sets the limits).\n"
@@ -133,7 +149,10 @@ QString usageText(const QString& command) {
                "It only watches: names and frequencies stay as the receivers have them. With\n"
                "--apply each receiver is first given the name and frequency of the file when\n"
                "it connects. Runs N seconds, or until Ctrl-C when N is 0 or absent, then ends\n"
-               "remote control cleanly. Exits 1 when a receiver is not connected at the end.\n";
+               "remote control cleanly. Exits 1 when a receiver is not connected at the end.\n"
+               "--mqtt mqtt://HOST:PORT (or mqtts://) publishes the receivers and alarms to an\n"
+               "MQTT broker under tessaly/v1/NAME/ (NAME: --station, [mqtt] station=, or the\n"
+               "host name); user=, password= and ca= come from [mqtt] of Tessaly.ini.\n";
     }
     if (command == "upload") {
         return "usage: tessaly-cli upload ENV.ini [--dry-run | --yes] [--trace]\n"

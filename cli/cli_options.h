@@ -17,6 +17,8 @@ struct Options {
     QString outputPath;  // download -o
     QString journalPath; // monitor --journal
     int seconds = 0;     // monitor --seconds; 0 runs until interrupted
+    QString mqttUrl;     // monitor --mqtt: publish to this broker
+    QString station;     // monitor --station: the station's name on the broker
     bool json = false;
     bool apply = false;  // monitor --apply: send the file's names and frequencies at connect
     bool assign = false; // coordinate --assign

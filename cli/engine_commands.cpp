@@ -5,6 +5,7 @@
 #include "comm/comm_thread_monitor.h"
 #include "comm/exchange_sequence.h"
 #include "comm/message_codes.h"
+#include "mqtt/mqtt_publisher.h"
 #include "protocol/environment_file.h"
 #include "protocol/settings.h"
 
@@ -16,6 +17,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -90,6 +92,20 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
     }
     values.reset();
     values.count = table.count;
+    mqtt::MqttSettings mqttSettings;
+    if (!options.mqttUrl.isEmpty()) {
+        mqttSettings = mqtt::readMqttSettingsFile(programSettings().sourcePath);
+        mqttSettings.url = options.mqttUrl;
+        if (!options.station.isEmpty()) {
+            mqttSettings.station = options.station;
+        }
+        mqtt::MqttEndpoint endpoint;
+        QString error;
+        if (!mqtt::parseMqttUrl(mqttSettings.url, endpoint, error)) {
+            err << "tessaly-cli: " << error << "\n";
+            return kExitUsage;
+        }
+    }
 
     std::vector<std::unique_ptr<CCommThreadMonitor>> engines;
     for (int number = 1; number <= table.count; ++number) {
@@ -119,6 +135,12 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
     show::SnapshotHub snapshots;
     ShowSnapshotTaker snapshotTaker(snapshots, kSampleIntervalMs);
     alarmReporter.setSnapshotTaker(&snapshotTaker);
+    QString mqttError;
+    // Said from the publisher's own thread: straight to stderr, one line at a time.
+    auto publisher = mqtt::startPublisher(
+        mqttSettings, snapshots,
+        [](const QString& text) { std::fprintf(stderr, "tessaly-cli: %s\n", qPrintable(text)); },
+        mqttError);
     bool journalErrorSaid = false;
     QElapsedTimer clock;
     clock.start();
@@ -168,6 +190,7 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
     QCoreApplication::processEvents(); // the last trace lines
     sampleAll();                       // stopped engines: the alarms still open clear
     snapshotTaker.stopped({}, show::ShowTime::now());
+    publisher.reset(); // the stop goes out, then "offline"
     if (journal) {
         journal->waitWritten(kStopSettleLimitMs);
     }

@@ -132,6 +132,7 @@ void MqttPublisher::work() {
             if (lastMonitoring_) {
                 for (show::ReceiverSnapshot receiver : lastMonitoring_->receivers) {
                     receiver.state.liveness = show::Liveness::Stopped;
+                    receiver.activeAlarms.clear(); // the stop cleared them
                     now[receiver.observation.receiver] = receiverPayload(receiver);
                 }
             }
@@ -219,6 +220,26 @@ bool MqttPublisher::leaving() {
     }
     // The alarm events handed over before the stop are waited for too.
     return offlineDone_ && alarmInFlight_.empty();
+}
+
+std::unique_ptr<MqttPublisher> startPublisher(const MqttSettings& settings, show::SnapshotHub& hub,
+                                              MqttConnection::MessageHandler messages,
+                                              QString& error) {
+    error.clear();
+    if (settings.url.trimmed().isEmpty()) {
+        return nullptr;
+    }
+    MqttEndpoint endpoint;
+    if (!parseMqttUrl(settings.url, endpoint, error)) {
+        return nullptr;
+    }
+    PublisherOptions options;
+    options.settings = settings;
+    auto publisher = std::make_unique<MqttPublisher>(options, endpoint);
+    publisher->setMessageHandler(std::move(messages));
+    publisher->attach(hub);
+    publisher->start();
+    return publisher;
 }
 
 } // namespace tessaly::mqtt

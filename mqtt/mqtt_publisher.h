@@ -19,6 +19,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 
@@ -89,5 +90,11 @@ private:
     bool offlineSent_ = false;
     bool offlineDone_ = false;
 };
+
+// Checks the settings' url and starts a publisher on `hub`. Nothing, and `error` empty, for an
+// empty url (publishing off); nothing with `error` saying why for a url that is not MQTT's.
+std::unique_ptr<MqttPublisher> startPublisher(const MqttSettings& settings, show::SnapshotHub& hub,
+                                              MqttConnection::MessageHandler messages,
+                                              QString& error);
 
 } // namespace tessaly::mqtt
