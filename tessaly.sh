@@ -57,12 +57,12 @@ run_tests() {
 # explains what is suppressed. TESSALY_SKIP_SANITIZE=1 leaves them out of `test`.
 asan_dir=${TESSALY_ASAN_DIR:-$root/build-asan}
 tsan_dir=${TESSALY_TSAN_DIR:-$root/build-tsan}
-asan_layers=(protocol show journal comm sim cli reliability)
+asan_layers=(protocol show journal mqtt comm sim cli reliability)
 # The simulator's threads run under TSan inside the comm and reliability tests. The cli tests
 # start programs from a process whose simulator thread is running, and TSan does not support a
 # fork in a threaded process (it reports false races and kills the child); tessaly-cli itself is
 # clean under TSan when run against tessaly-sim by hand.
-tsan_layers=(journal comm reliability dialogs monitor)
+tsan_layers=(journal mqtt comm reliability dialogs monitor)
 
 layer_tests() {
     local layer file
