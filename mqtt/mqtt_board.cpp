@@ -82,8 +82,15 @@ BoardState MqttBoard::state() const {
 }
 
 void MqttBoard::connected() {
-    // A clean session: the retained status and states of every station come again.
-    subscribe(kAllStationsFilter, 1);
+    subscribe_ = true; // from work(), outside the library's callback
+}
+
+void MqttBoard::work() {
+    if (subscribe_ && isConnected()) {
+        subscribe_ = false;
+        // A clean session: the retained status and states of every station come again.
+        subscribe(kAllStationsFilter, 1);
+    }
 }
 
 void MqttBoard::message(const QString& topic, const QByteArray& payload, bool retained) {

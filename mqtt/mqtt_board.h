@@ -58,12 +58,14 @@ public:
 
 protected:
     void connected() override;
+    void work() override;
     void message(const QString& topic, const QByteArray& payload, bool retained) override;
 
 private:
     mutable std::mutex mutex_;
     BoardState state_;
     std::function<void(uint64_t)> listener_;
+    bool subscribe_ = false; // connection's thread only
 };
 
 } // namespace tessaly::mqtt

@@ -70,7 +70,8 @@ protected:
     // Any thread: runs work() on the connection's thread soon.
     void wake();
 
-    // Connection's thread only.
+    // Connection's thread only. The first four run inside the library's callbacks: they note
+    // what happened, and work(), which runs right after, acts on it.
     virtual void connected() {}
     virtual void disconnected() {}
     virtual void published(int mid) { (void)mid; }

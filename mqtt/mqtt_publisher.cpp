@@ -82,12 +82,8 @@ MqttPublisher::Stats MqttPublisher::stats() const {
 }
 
 void MqttPublisher::connected() {
-    publish(statusTopic(station_), kOnline, kQosStatus, true);
-    // The broker may have lost the retained states (restarted without persistence): send all.
-    sent_.clear();
-    stateInFlight_.clear();
-    publishStates();
-    publishAlarms();
+    // Published from work(), outside the library's callback.
+    announce_ = true;
 }
 
 void MqttPublisher::disconnected() {
@@ -146,6 +142,13 @@ void MqttPublisher::work() {
             }
         }
         current_ = std::move(now);
+    }
+    if (isConnected() && announce_) {
+        announce_ = false;
+        publish(statusTopic(station_), kOnline, kQosStatus, true);
+        // The broker may have lost the retained states (restarted without persistence).
+        sent_.clear();
+        stateInFlight_.clear();
     }
     if (isConnected()) {
         publishStates();

@@ -86,6 +86,7 @@ private:
     std::map<int, QByteArray> sent_;       // last handed to the library, per receiver
     std::map<int, int> stateInFlight_;     // receiver -> message id not yet written
     std::set<int> alarmInFlight_;          // message ids waiting for their PUBACK
+    bool announce_ = false;                // connected: "online" and every state go out
     int offlineMid_ = -1;
     bool offlineSent_ = false;
     bool offlineDone_ = false;
