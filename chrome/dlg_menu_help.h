@@ -4,12 +4,12 @@
 
 namespace tessaly {
 
-// The Help pop-up: About and Help.
+// The Help pop-up: About, Help and Remote View.
 class CDlgMenuHelp : public CDlgMenuBase {
     Q_OBJECT
 
 public:
-    enum Item { About, Help };
+    enum Item { About, Help, RemoteView };
 
     explicit CDlgMenuHelp(QWidget* owner);
 };

@@ -20,6 +20,7 @@ constexpr int kCmdMonitorMatrix = 3024;    // View
 constexpr int kCmdAboutAlt = 3031;         // same as About
 constexpr int kCmdAbout = 3032;            // Help
 constexpr int kCmdHelp = 3033;             // Help
+constexpr int kCmdRemoteView = 3034;       // Help: the board's address and its QR code
 constexpr int kCmdAlarmJournal = 3040;     // View, the bar's alarm count, a panel's alarm label
 constexpr int kCmdShowEndTime = 3041;      // View
 // A panel's pop-up menu, for the receiver it was opened on.

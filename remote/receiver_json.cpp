@@ -1,5 +1,6 @@
 #include "remote/receiver_json.h"
 
+#include "journal/alarm_journal.h"
 #include "show/alarm_types.h"
 #include "show/liveness.h"
 
@@ -93,6 +94,25 @@ QJsonObject receiverJson(const show::ReceiverSnapshot& r) {
         object.insert("last", QJsonValue::Null);
     }
     return object;
+}
+
+QJsonObject alarmJson(const show::AlarmRecord& a) {
+    const auto optionalNumber = [](const std::optional<double>& v) {
+        return v ? QJsonValue(*v) : QJsonValue(QJsonValue::Null);
+    };
+    return QJsonObject{
+        {"id", static_cast<qint64>(a.id)},
+        {"receiver", a.receiver},
+        {"name", QString::fromStdString(a.name)},
+        {"frequency", QString::fromStdString(a.freqText)},
+        {"kind", QLatin1String(show::alarmKindName(a.kind))},
+        {"severity", QLatin1String(show::severityName(a.severity))},
+        {"since", journalTimeText(a.startWallMs)},
+        {"acknowledged", a.acknowledged()},
+        {"flapping", a.flapping},
+        {"value", optionalNumber(a.startValue)},
+        {"worst", optionalNumber(a.worstValue)},
+    };
 }
 
 QJsonArray receiversJson(const show::ShowSnapshot& snapshot) {

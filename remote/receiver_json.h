@@ -26,6 +26,11 @@ QJsonObject receiverJson(const show::ReceiverSnapshot& receiver);
 // One object per receiver of the snapshot, in its order (empty while monitoring is stopped).
 QJsonArray receiversJson(const show::ShowSnapshot& snapshot);
 
+// One active alarm: {"id":7,"receiver":3,"name":"Vox 3","frequency":"606.500","kind":"rf-loss",
+//  "severity":"critical","since":"2026-12-09T21:04:05.123+01:00","acknowledged":false,
+//  "flapping":false,"value":-91.5,"worst":-95.0}
+QJsonObject alarmJson(const show::AlarmRecord& alarm);
+
 // "#rrggbb" of a 0x00RRGGBB colour.
 QString colourText(uint32_t rgb);
 

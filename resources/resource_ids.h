@@ -10,7 +10,7 @@ namespace tessaly {
 // ---- Menu bar and pop-up menus -------------------------------------------------------------
 constexpr int kPngMenuFile = 318;          // 164 x 214, pure red outside the shape
 constexpr int kPngMenuView = 319;          // 176 x 221, pure red outside the shape
-constexpr int kPngMenuHelp = 411;          // 100 x 106, pure red outside the shape
+constexpr int kPngMenuHelp = 411;          // 140 x 131, pure red outside the shape
 constexpr int kPngMenuSubHV = 407;         // 119 x 65, Horizontal / Vertical
 constexpr int kPngMenuSubSL = 408;         // 80 x 65, Small / Large
 constexpr int kPngMenuPanel = 432;         // 200 x 172, a panel's pop-up, red outside the shape

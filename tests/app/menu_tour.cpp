@@ -2,6 +2,7 @@
 //   xvfb-run -a -s "-screen 0 1280x800x24" menu_tour <output directory>
 #include "app/about_dlg.h"
 #include "app/main_frame.h"
+#include "app/remote_view_dlg.h"
 #include "app/splash_wnd.h"
 #include "app/version_info.h"
 #include "chrome/dlg_bar_menu.h"
@@ -19,6 +20,8 @@
 #include <QElapsedTimer>
 #include <QIcon>
 #include <QScreen>
+
+#include <tuple>
 
 using namespace tessaly;
 using namespace tessaly::test;
@@ -80,7 +83,7 @@ int main(int argc, char** argv) {
     shoot(QStringLiteral("menu-view-align.png"), barArea);
 
     clickAt(bar, {120, 15});
-    moveTo(bar->helpMenu(), {50, 55});
+    moveTo(bar->helpMenu(), {50, 110});
     shoot(QStringLiteral("menu-help.png"), barArea);
     bar->closeAllPopUps();
 
@@ -97,5 +100,17 @@ int main(int argc, char** argv) {
     about.show();
     about.move(200, 150);
     shoot(QStringLiteral("about.png"), about.frameGeometry().adjusted(-4, -4, 4, 4));
+    about.hide();
+
+    // Help, Remote View…: served on every address with a token, and off.
+    for (const auto& [name, listen, token] :
+         {std::tuple{"remote-view.png", "0.0.0.0:8080", "crew-7f3k9q"},
+          std::tuple{"remote-view-off.png", "", ""}}) {
+        CDlgRemoteView remote(QString::fromLatin1(listen), QString::fromLatin1(token),
+                              QStringLiteral("192.168.1.20"), &frame);
+        remote.show();
+        remote.move(200, 150);
+        shoot(QString::fromLatin1(name), remote.frameGeometry().adjusted(-4, -4, 4, 4));
+    }
     return 0;
 }

@@ -16,7 +16,7 @@ namespace {
 const std::map<int, QSize>& expectedSizes() {
     static const std::map<int, QSize> sizes = [] {
         std::map<int, QSize> s = {
-            {318, {164, 214}}, {319, {176, 221}}, {411, {100, 106}}, {407, {119, 65}},
+            {318, {164, 214}}, {319, {176, 221}}, {411, {140, 131}}, {407, {119, 65}},
             {408, {80, 65}},   {409, {5, 9}},     {359, {834, 484}}, {420, {60, 28}},
             {421, {60, 28}},   {422, {60, 28}},   {424, {60, 28}},   {425, {60, 28}},
             {427, {60, 28}},   {426, {52, 18}},   {342, {14, 14}},   {398, {14, 14}},
@@ -159,7 +159,8 @@ TEST(Artwork, PopUpMenusArePureRedOutsideAndHoldTheirTitleAndItems) {
           QRect(QPoint(6, 97), QPoint(165, 121))}},
         {kPngMenuHelp,
          true,
-         {QRect(QPoint(6, 47), QPoint(94, 71)), QRect(QPoint(6, 72), QPoint(94, 96))}},
+         {QRect(QPoint(6, 47), QPoint(133, 71)), QRect(QPoint(6, 72), QPoint(133, 96)),
+          QRect(QPoint(6, 97), QPoint(133, 121))}},
         {kPngMenuSubHV,
          false,
          {QRect(QPoint(6, 6), QPoint(120, 33)), QRect(QPoint(6, 34), QPoint(120, 61))}},

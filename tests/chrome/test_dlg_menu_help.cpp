@@ -8,15 +8,17 @@
 using namespace tessaly;
 using namespace tessaly::test;
 
-TEST(DlgMenuHelp, ItemsPostAboutAndHelp) {
+TEST(DlgMenuHelp, ItemsPostAboutHelpAndRemoteView) {
     MessageRecorder owner;
     auto* menu = new CDlgMenuHelp(&owner);
-    EXPECT_EQ(menu->size(), QSize(100, 106));
-    EXPECT_EQ(menu->hitTest({94, 71}), CDlgMenuHelp::About);
-    EXPECT_EQ(menu->hitTest({94, 72}), CDlgMenuHelp::Help);
-    EXPECT_EQ(menu->hitTest({95, 72}), -1);
+    EXPECT_EQ(menu->size(), QSize(140, 131));
+    EXPECT_EQ(menu->hitTest({133, 71}), CDlgMenuHelp::About);
+    EXPECT_EQ(menu->hitTest({133, 72}), CDlgMenuHelp::Help);
+    EXPECT_EQ(menu->hitTest({133, 97}), CDlgMenuHelp::RemoteView);
+    EXPECT_EQ(menu->hitTest({134, 72}), -1);
+    EXPECT_EQ(menu->hitTest({40, 122}), -1);
 
-    for (const QPoint at : {QPoint(40, 60), QPoint(40, 85)}) {
+    for (const QPoint at : {QPoint(40, 60), QPoint(40, 85), QPoint(40, 110)}) {
         menu->popUpAt({50, 50});
         clickAt(menu, at);
     }
@@ -25,5 +27,7 @@ TEST(DlgMenuHelp, ItemsPostAboutAndHelp) {
               (std::vector<RecordedMessage>{{kCmdAbout, 0, {}},
                                             {kCmdMenuClosed, CDlgMenuHelp::About, {}},
                                             {kCmdHelp, 0, {}},
-                                            {kCmdMenuClosed, CDlgMenuHelp::Help, {}}}));
+                                            {kCmdMenuClosed, CDlgMenuHelp::Help, {}},
+                                            {kCmdRemoteView, 0, {}},
+                                            {kCmdMenuClosed, CDlgMenuHelp::RemoteView, {}}}));
 }

@@ -257,7 +257,7 @@ void addChromeArt(PictureSet& pictures) {
     // gaps between the item groups.
     pictures[kPngMenuFile] = menuBackground({QSize(164, 214), 46, 34, {95, 129, 182}});
     pictures[kPngMenuView] = menuBackground({QSize(176, 221), 46, 36, {124}});
-    pictures[kPngMenuHelp] = menuBackground({QSize(100, 106), 46, 36, {}});
+    pictures[kPngMenuHelp] = menuBackground({QSize(140, 131), 46, 36, {}});
     pictures[kPngMenuSubHV] = menuBackground({QSize(119, 65), 0, 0, {}});
     pictures[kPngMenuSubSL] = menuBackground({QSize(80, 65), 0, 0, {}});
     pictures[kPngMenuPanel] = menuBackground({QSize(200, 172), 0, 0, {33, 138}});

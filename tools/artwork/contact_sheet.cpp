@@ -354,8 +354,9 @@ QImage contactSheet(const PictureSet& pictures) {
                                0),
                    QStringLiteral("319 View"), 2);
         flow.place(menuPreview(P, kPngMenuHelp, QStringLiteral("Help"),
-                               {{QRect(QPoint(6, 47), QPoint(94, 71)), "About"},
-                                {QRect(QPoint(6, 72), QPoint(94, 96)), "Help"}},
+                               {{QRect(QPoint(6, 47), QPoint(133, 71)), "About"},
+                                {QRect(QPoint(6, 72), QPoint(133, 96)), "Help"},
+                                {QRect(QPoint(6, 97), QPoint(133, 121)), "Remote View\u2026"}},
                                -1),
                    QStringLiteral("411 Help"), 2);
         flow.place(menuPreview(P, kPngMenuSubHV, QString(),

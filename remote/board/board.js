@@ -1,0 +1,464 @@
+// The remote board: reads /api/v1/receivers and /api/v1/alarms, then follows the WebSocket
+// /api/v1/stream (the full state once, then the changes). Values are drawn only while a
+// receiver is live and the link to the program is up; anything else shows what is known and how
+// old it is, never a stale number as if it were current.
+"use strict";
+
+(function () {
+  const token = new URLSearchParams(location.search).get("token");
+
+  const RF_MIN_DBM = -100;
+  const RF_MAX_DBM = -40;
+  const AF_MIN_DB = -40;
+  const AF_MAX_DB = 20;
+  const AF_PEAK_DB = 18; // where the panel's PEAK lamp lights
+  const PEAK_HOLD_MS = 1500;
+  const FETCH_TIMEOUT_MS = 4000;
+  const HEARTBEAT_MS = 5000; // a dropped network is noticed by a failed check, not by silence
+  const RETRY_FIRST_MS = 500;
+  const RETRY_MAX_MS = 5000;
+
+  // The panels' alarm labels, by alarm kind.
+  const LABELS = {
+    "offline": "OFFLINE",
+    "battery-low": "BATT LOW",
+    "battery-critical": "BATT 0",
+    "rf-loss": "RF LOST",
+    "clip": "CLIP",
+    "muted": "MUTED",
+    "frequency-conflict": "SAME FREQ",
+    "battery-forecast": "BATT < END",
+  };
+  const CRITICAL = new Set(["offline", "battery-critical", "rf-loss", "frequency-conflict"]);
+  // Shown first when a receiver has several alarms.
+  const ORDER = ["offline", "battery-critical", "rf-loss", "frequency-conflict", "battery-low",
+                 "clip", "battery-forecast", "muted"];
+  const OVERLAY = {"offline": "OFFLINE", "no-data": "NO DATA", "stopped": "STOPPED",
+                   "lost": "NO LINK"};
+
+  // Keyed by station and receiver number: a board fed by several stations may see the same
+  // receiver number more than once.
+  const receivers = new Map(); // key -> {data, at (ms, when received)}
+  const tiles = new Map();     // key -> tile
+  let alarms = {active: [], at: 0};
+  let monitoring = null; // unknown until the program says
+  let connected = false;
+  let lastHeardAt = 0;
+  let socket = null;
+  let attempt = 0;
+  let retryTimer = 0;
+  let retryAt = 0;
+  let heartbeatTimer = 0;
+  let renderQueued = false;
+
+  const board = document.getElementById("board");
+  const statusText = document.getElementById("status");
+  const notice = document.getElementById("notice");
+  const alarmCount = document.getElementById("alarm-count");
+  const clock = document.getElementById("clock");
+  const template = document.getElementById("tile-template");
+
+  // ---- the link to the program ----
+
+  function authHeaders() {
+    return token ? {"Authorization": "Bearer " + token} : {};
+  }
+
+  function fetchJson(path) {
+    const abort = new AbortController();
+    const timer = setTimeout(() => abort.abort(), FETCH_TIMEOUT_MS);
+    return fetch(path, {headers: authHeaders(), cache: "no-store", signal: abort.signal})
+      .then((reply) => {
+        if (!reply.ok) {
+          throw new Error(path + ": HTTP " + reply.status);
+        }
+        return reply.json();
+      })
+      .finally(() => clearTimeout(timer));
+  }
+
+  function streamUrl() {
+    const url = new URL("/api/v1/stream", location.href);
+    url.protocol = location.protocol === "https:" ? "wss:" : "ws:";
+    url.search = token ? "?token=" + encodeURIComponent(token) : "";
+    return url.href;
+  }
+
+  function connect() {
+    retryTimer = 0;
+    Promise.all([fetchJson("/api/v1/receivers"), fetchJson("/api/v1/alarms").catch(() => null)])
+      .then(([list, alarmReply]) => {
+        applyFull(list);
+        if (alarmReply) {
+          applyAlarms(alarmReply);
+        }
+        openStream();
+      })
+      .catch(linkLost);
+  }
+
+  function openStream() {
+    const ws = new WebSocket(streamUrl());
+    socket = ws;
+    ws.onopen = () => {
+      if (ws !== socket) {
+        return;
+      }
+      attempt = 0;
+      connected = true;
+      lastHeardAt = Date.now();
+      heartbeatTimer = setInterval(heartbeat, HEARTBEAT_MS);
+      queueRender();
+    };
+    ws.onmessage = (event) => {
+      if (ws !== socket) {
+        return;
+      }
+      let message;
+      try {
+        message = JSON.parse(event.data);
+      } catch (e) {
+        return; // one unreadable frame is skipped, the next full state or change follows
+      }
+      lastHeardAt = Date.now();
+      applyMessage(message);
+      queueRender();
+    };
+    ws.onclose = () => {
+      if (ws === socket) {
+        linkLost();
+      }
+    };
+  }
+
+  function heartbeat() {
+    fetchJson("/api/v1/alarms").then(applyAlarms).then(queueRender).catch(linkLost);
+  }
+
+  function linkLost() {
+    if (socket) {
+      const ws = socket;
+      socket = null;
+      ws.onclose = null;
+      ws.close();
+    }
+    clearInterval(heartbeatTimer);
+    connected = false;
+    queueRender();
+    if (!retryTimer) {
+      const delay = Math.min(RETRY_FIRST_MS * 2 ** attempt, RETRY_MAX_MS) * (0.8 + 0.4 * Math.random());
+      attempt += 1;
+      retryAt = Date.now() + delay;
+      retryTimer = setTimeout(connect, delay);
+    }
+  }
+
+  // ---- what the program sends ----
+
+  function keyOf(data) {
+    return (data.station || "") + "#" + data.receiver;
+  }
+
+  function setReceiver(data) {
+    if (data && typeof data.receiver === "number") {
+      receivers.set(keyOf(data), {data: data, at: performance.now()});
+    }
+  }
+
+  function applyFull(reply) {
+    let list = reply;
+    if (!Array.isArray(reply)) {
+      if (typeof reply.monitoring === "boolean") {
+        monitoring = reply.monitoring;
+      }
+      list = reply.receivers || [];
+    }
+    receivers.clear();
+    list.forEach(setReceiver);
+  }
+
+  function applyMessage(message) {
+    if (Array.isArray(message)) {
+      applyFull(message);
+      return;
+    }
+    if (typeof message.monitoring === "boolean") {
+      monitoring = message.monitoring;
+    }
+    const list = message.receivers || message.changes;
+    if (Array.isArray(list)) {
+      if (message.type === "full" || message.type === "state" || message.full === true) {
+        receivers.clear();
+      }
+      list.forEach(setReceiver);
+    }
+    if (Array.isArray(message.removed)) {
+      message.removed.forEach((r) => receivers.delete(typeof r === "number" ? keyOf({receiver: r}) : keyOf(r)));
+    }
+    if (message.alarms && typeof message.alarms === "object") {
+      applyAlarms(message.alarms);
+    }
+  }
+
+  function applyAlarms(reply) {
+    const active = Array.isArray(reply) ? reply : (reply && reply.active) || [];
+    alarms = {active: active, at: Date.now()};
+  }
+
+  // ---- drawing ----
+
+  function queueRender() {
+    if (!renderQueued) {
+      renderQueued = true;
+      requestAnimationFrame(render);
+    }
+  }
+
+  function clamp01(x) {
+    return Math.max(0, Math.min(1, x));
+  }
+
+  function ageText(ms) {
+    if (!(ms >= 0)) {
+      return "";
+    }
+    const s = Math.floor(ms / 1000);
+    if (s < 60) {
+      return s + " s";
+    }
+    if (s < 3600) {
+      return Math.floor(s / 60) + " min";
+    }
+    return Math.floor(s / 3600) + " h";
+  }
+
+  function numberText(value, unit) {
+    return typeof value === "number" ? Math.round(value) + " " + unit : "\u2014";
+  }
+
+  function colourText(colour) {
+    if (typeof colour === "number") {
+      return "#" + (colour & 0xffffff).toString(16).padStart(6, "0");
+    }
+    return typeof colour === "string" && /^#?[0-9a-fA-F]{6}$/.test(colour)
+      ? (colour[0] === "#" ? colour : "#" + colour) : "";
+  }
+
+  function antennaText(antenna) {
+    if (antenna === 0 || antenna === "0") {
+      return "A";
+    }
+    if (antenna === 1 || antenna === "1") {
+      return "B";
+    }
+    return typeof antenna === "string" && antenna ? antenna.toUpperCase() : "\u2013";
+  }
+
+  function makeTile(data) {
+    const number = data.receiver;
+    const el = template.content.firstElementChild.cloneNode(true);
+    el.dataset.receiver = String(number);
+    if (data.station) {
+      el.dataset.station = data.station;
+    }
+    const q = (selector) => el.querySelector(selector);
+    const tile = {
+      el: el,
+      swatch: q(".swatch"), num: q(".num"), name: q(".name"), freq: q(".freq"), cue: q(".cue"),
+      rfA: q(".rf-a .fill"), rfB: q(".rf-b .fill"), af: q(".af .fill"), afMeter: q(".meter.af"),
+      peak: q(".peak"), rfAValue: q(".rf-a-value"), rfBValue: q(".rf-b-value"),
+      afValue: q(".af-value"), battery: q(".battery"), cells: el.querySelectorAll(".cells i"),
+      batteryText: q(".battery-text"), antenna: q(".antenna"), comment: q(".comment"),
+      overlayText: q(".overlay-text"), overlayAge: q(".overlay-age"),
+      peakDb: null, peakAt: 0,
+    };
+    tile.num.textContent = (data.station ? data.station + " " : "") + String(number).padStart(2, "0");
+    return tile;
+  }
+
+  function setText(node, text) {
+    if (node.textContent !== text) {
+      node.textContent = text;
+    }
+  }
+
+  // The cue: the label the program's panel shows when the program sends it, otherwise the
+  // label of the most serious active alarm kind.
+  function cueOf(data) {
+    if (data.label && typeof data.label === "object") {
+      return {
+        text: data.label.text || "",
+        border: !!data.label.border,
+        flash: !!data.label.flash,
+        critical: data.label.severity === "critical",
+      };
+    }
+    const kinds = (Array.isArray(data.alarms) ? data.alarms : [])
+      .map((a) => (typeof a === "string" ? a : a && a.kind))
+      .filter((k) => k in LABELS)
+      .sort((a, b) => ORDER.indexOf(a) - ORDER.indexOf(b));
+    if (!kinds.length) {
+      return {text: "", border: false, flash: false, critical: false};
+    }
+    const kind = kinds[0];
+    const open = alarms.active.filter((a) => a.receiver === data.receiver && a.kind === kind &&
+                                             (a.station || "") === (data.station || ""));
+    const acknowledged = open.length > 0 && open.every((a) => a.acknowledged || a.ack || a.ack_time);
+    const flapping = open.some((a) => a.flapping);
+    return {
+      text: flapping ? "FLAPPING" : kind === "offline" && data.state === "no-data" ? "NO DATA" : LABELS[kind],
+      border: true,
+      flash: !acknowledged,
+      critical: CRITICAL.has(kind),
+    };
+  }
+
+  function drawTile(tile, entry, now) {
+    const data = entry.data;
+    const live = connected && data.state === "live";
+    const look = connected ? data.state || "no-data" : "lost";
+    const el = tile.el;
+    el.dataset.state = look;
+
+    setText(tile.name, data.name || "");
+    tile.name.title = data.name || "";
+    setText(tile.freq, data.frequency || "\u2014");
+    tile.swatch.style.background = colourText(data.colour);
+    const comment = (data.comment || "").split(/\r?\n/).filter(Boolean).join(" \u00b7 ");
+    setText(tile.comment, comment);
+    tile.comment.title = comment;
+
+    const cue = connected ? cueOf(data) : {text: "", border: false, flash: false, critical: false};
+    setText(tile.cue, cue.text);
+    el.classList.toggle("has-cue", cue.text !== "");
+    el.classList.toggle("alarm", cue.border);
+    el.classList.toggle("flash", cue.border && cue.flash);
+    el.classList.toggle("critical", cue.critical);
+    el.classList.toggle("info", cue.text !== "" && !cue.border);
+
+    const rfA = live ? data.rf_a_dbm : null;
+    const rfB = live ? data.rf_b_dbm : null;
+    const af = live ? data.af_db : null;
+    tile.rfA.style.width = (typeof rfA === "number" ? clamp01((rfA - RF_MIN_DBM) / (RF_MAX_DBM - RF_MIN_DBM)) * 100 : 0) + "%";
+    tile.rfB.style.width = (typeof rfB === "number" ? clamp01((rfB - RF_MIN_DBM) / (RF_MAX_DBM - RF_MIN_DBM)) * 100 : 0) + "%";
+    setText(tile.rfAValue, live ? numberText(rfA, "dBm") : "");
+    setText(tile.rfBValue, live ? numberText(rfB, "dBm") : "");
+
+    if (typeof af === "number") {
+      if (tile.peakDb === null || af >= tile.peakDb || now - tile.peakAt > PEAK_HOLD_MS) {
+        tile.peakDb = af;
+        tile.peakAt = now;
+      }
+    } else {
+      tile.peakDb = null;
+    }
+    tile.af.style.width = (typeof af === "number" ? clamp01((af - AF_MIN_DB) / (AF_MAX_DB - AF_MIN_DB)) * 100 : 0) + "%";
+    tile.afMeter.classList.toggle("hot", typeof af === "number" && af >= AF_PEAK_DB);
+    tile.peak.classList.toggle("shown", tile.peakDb !== null);
+    if (tile.peakDb !== null) {
+      tile.peak.style.left = clamp01((tile.peakDb - AF_MIN_DB) / (AF_MAX_DB - AF_MIN_DB)) * 100 + "%";
+    }
+    setText(tile.afValue, live ? numberText(af, "dB") : "");
+    tile.afValue.title = tile.peakDb !== null ? "Peak " + Math.round(tile.peakDb) + " dB" : "";
+
+    // The battery: live, or the last known level marked as old.
+    const last = data.last && typeof data.last === "object" ? data.last : null;
+    const level = live ? data.battery : connected && last ? last.battery : null;
+    const known = typeof level === "number" && level >= 0;
+    tile.cells.forEach((cell, i) => cell.classList.toggle("on", known && i < level));
+    tile.battery.classList.toggle("old", !live);
+    tile.battery.classList.toggle("low", known && level <= 1);
+    setText(tile.batteryText, known ? level + "/4" + (live ? "" : " ?") : "?");
+
+    setText(tile.antenna, live ? antennaText(data.antenna) : "\u2013");
+    el.classList.toggle("muted", live && (data.mute === true || data.mute === 1));
+
+    el.classList.toggle("stale", !live);
+    if (!live) {
+      setText(tile.overlayText, OVERLAY[look] || look.toUpperCase());
+      let age = null;
+      if (look === "lost") {
+        age = lastHeardAt ? Date.now() - lastHeardAt : null;
+      } else if (typeof data.age_ms === "number") {
+        age = data.age_ms + (now - entry.at);
+      }
+      setText(tile.overlayAge, age === null ? "" : ageText(age));
+    }
+  }
+
+  function drawBar(list) {
+    const stopped = monitoring === false ||
+      (list.length > 0 && list.every((entry) => entry.data.state === "stopped"));
+    let text;
+    let cls = "";
+    if (connected) {
+      text = stopped ? "Monitoring stopped" : "Live";
+      cls = stopped ? "" : "live";
+    } else if (retryTimer) {
+      const wait = Math.max(0, Math.ceil((retryAt - Date.now()) / 1000));
+      text = "Connection lost" + (wait > 0 ? " \u2014 retrying in " + wait + " s" : " \u2014 retrying");
+      cls = "lost";
+    } else {
+      text = lastHeardAt ? "Connection lost \u2014 retrying" : "Connecting\u2026";
+      cls = lastHeardAt ? "lost" : "";
+    }
+    setText(statusText, text);
+    statusText.className = "status " + cls;
+
+    let noticeText = "";
+    if (!connected && lastHeardAt) {
+      noticeText = "Connection lost: the values below are not live.";
+    } else if (connected && stopped) {
+      noticeText = "Monitoring stopped";
+    } else if (connected && list.length === 0) {
+      noticeText = "No receivers in use";
+    }
+    setText(notice, noticeText);
+    notice.hidden = noticeText === "";
+    notice.classList.toggle("lost", !connected);
+
+    const alarmed = connected ? list.filter((entry) => cueOf(entry.data).border).length : 0;
+    alarmCount.hidden = alarmed === 0;
+    setText(alarmCount, alarmed === 1 ? "1 receiver in alarm" : alarmed + " receivers in alarm");
+  }
+
+  function render() {
+    renderQueued = false;
+    const now = performance.now();
+    const list = Array.from(receivers.values()).sort((a, b) =>
+      (a.data.station || "").localeCompare(b.data.station || "") || a.data.receiver - b.data.receiver);
+    drawBar(list);
+
+    const wanted = new Set(list.map((entry) => keyOf(entry.data)));
+    for (const [key, tile] of tiles) {
+      if (!wanted.has(key)) {
+        tile.el.remove();
+        tiles.delete(key);
+      }
+    }
+    let previous = null;
+    for (const entry of list) {
+      const key = keyOf(entry.data);
+      let tile = tiles.get(key);
+      if (!tile) {
+        tile = makeTile(entry.data);
+        tiles.set(key, tile);
+      }
+      drawTile(tile, entry, now);
+      const place = previous ? previous.nextSibling : board.firstChild;
+      if (place !== tile.el) {
+        board.insertBefore(tile.el, place);
+      }
+      previous = tile.el;
+    }
+  }
+
+  function tick() {
+    setText(clock, new Date().toLocaleTimeString([], {hour12: false}));
+    queueRender(); // ages, peak hold and the retry count-down move on without new data
+  }
+
+  tick();
+  setInterval(tick, 1000);
+  connect();
+})();

@@ -1,0 +1,83 @@
+#include "remote/board_source.h"
+
+#include "journal/alarm_journal.h"
+#include "remote/receiver_json.h"
+
+#include <QMetaObject>
+
+namespace tessaly::remote {
+
+LocalBoardSource::LocalBoardSource(show::SnapshotHub& hub, QString station, QObject* parent)
+    : BoardSource(parent), hub_(hub), station_(std::move(station)),
+      inbox_(std::make_shared<Inbox>()), state_(std::make_shared<BoardState>()) {
+    inbox_->target = this;
+    std::weak_ptr<Inbox> weak = inbox_;
+    const auto deliver = [weak](const show::ShowSnapshotPtr& snapshot) {
+        const std::shared_ptr<Inbox> inbox = weak.lock();
+        if (!inbox || !snapshot) {
+            return;
+        }
+        std::lock_guard lock(inbox->mutex);
+        if (inbox->target == nullptr) {
+            return;
+        }
+        inbox->latest = snapshot;
+        inbox->events.insert(inbox->events.end(), snapshot->events.begin(), snapshot->events.end());
+        while (inbox->events.size() > kJournalEntries) {
+            inbox->events.pop_front(); // only the latest ever reach the list
+        }
+        if (!inbox->wakeQueued) {
+            inbox->wakeQueued = true;
+            auto* source = static_cast<LocalBoardSource*>(inbox->target);
+            QMetaObject::invokeMethod(source, &LocalBoardSource::takeInbox, Qt::QueuedConnection);
+        }
+    };
+    subscription_ = hub_.subscribe(deliver);
+    if (const show::ShowSnapshotPtr latest = hub_.latest()) {
+        deliver(latest);
+    }
+}
+
+LocalBoardSource::~LocalBoardSource() {
+    hub_.unsubscribe(subscription_);
+    std::lock_guard lock(inbox_->mutex);
+    inbox_->target = nullptr; // a publish still under way posts nothing more
+}
+
+void LocalBoardSource::takeInbox() {
+    show::ShowSnapshotPtr snapshot;
+    std::deque<show::AlarmEvent> events;
+    {
+        std::lock_guard lock(inbox_->mutex);
+        inbox_->wakeQueued = false;
+        snapshot = std::move(inbox_->latest);
+        events.swap(inbox_->events);
+    }
+    if (!snapshot) {
+        return;
+    }
+    for (const show::AlarmEvent& event : events) {
+        journal_.push_back(journalObject(event, station_));
+        if (journal_.size() > kJournalEntries) {
+            journal_.pop_front();
+        }
+    }
+    auto state = std::make_shared<BoardState>();
+    state->version = state_->version + 1;
+    BoardStation station;
+    station.station = station_;
+    station.monitoring = snapshot->monitoring;
+    station.refreshIntervalMs = snapshot->refreshIntervalMs;
+    station.receivers = receiversJson(*snapshot);
+    for (const show::AlarmRecord& alarm : snapshot->activeAlarms) {
+        station.activeAlarms.append(alarmJson(alarm));
+    }
+    for (const QJsonObject& entry : journal_) {
+        station.journal.append(entry);
+    }
+    state->stations.push_back(std::move(station));
+    state_ = std::move(state);
+    emit changed();
+}
+
+} // namespace tessaly::remote

@@ -1,0 +1,85 @@
+#pragma once
+
+// What the remote server serves, whatever feeds it: one station's board from this program's
+// own snapshots (LocalBoardSource), or several stations' boards gathered from a broker. The
+// server reads current() on its own thread whenever changed() says there is something new; a
+// source never makes the server wait and never keeps more than the latest state.
+
+#include "show/snapshot_hub.h"
+
+#include <QJsonArray>
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace tessaly::remote {
+
+struct BoardStation {
+    QString station; // empty for this program's own receivers
+    bool monitoring = false;
+    int refreshIntervalMs = 100;
+    QJsonArray receivers;    // remote::receiverJson objects, by receiver number
+    QJsonArray activeAlarms; // remote::alarmJson objects, newest first
+    QJsonArray journal;      // the latest journal entries (journalObject), oldest first
+};
+
+struct BoardState {
+    uint64_t version = 0; // counts up with every new state of the source
+    std::vector<BoardStation> stations;
+};
+using BoardStatePtr = std::shared_ptr<const BoardState>;
+
+class BoardSource : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+    // Never null; called on the thread the source lives on (the server's).
+    virtual BoardStatePtr current() const = 0;
+
+signals:
+    // A new state can be read. May be emitted on any thread; the server connects it queued.
+    void changed();
+};
+
+// This program's own board, from the snapshots published on `hub`. Create it on the server's
+// thread: the hub's listener only leaves the snapshot (and its events) in a small inbox and
+// posts one wake-up, so the snapshot taker never waits for the server and the JSON is written
+// on the server's thread.
+class LocalBoardSource : public BoardSource {
+    Q_OBJECT
+
+public:
+    static constexpr size_t kJournalEntries = 50;
+
+    explicit LocalBoardSource(show::SnapshotHub& hub, QString station = {},
+                              QObject* parent = nullptr);
+    ~LocalBoardSource() override;
+
+    BoardStatePtr current() const override { return state_; }
+
+private:
+    struct Inbox {
+        std::mutex mutex;
+        QObject* target = nullptr; // null once the source is gone
+        show::ShowSnapshotPtr latest;
+        std::deque<show::AlarmEvent> events; // not yet in the journal list, bounded
+        bool wakeQueued = false;
+    };
+
+    void takeInbox();
+
+    show::SnapshotHub& hub_;
+    int subscription_ = 0;
+    QString station_;
+    std::shared_ptr<Inbox> inbox_;
+    std::deque<QJsonObject> journal_;
+    BoardStatePtr state_;
+};
+
+} // namespace tessaly::remote
