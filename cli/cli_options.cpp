@@ -8,10 +8,10 @@ namespace tessaly::cli {
 
 namespace {
 
-const QStringList kCommands = {"monitor", "upload", "download", "scan", "coordinate"};
+const QStringList kCommands = {"monitor", "upload", "download", "scan", "coordinate", "board"};
 
 bool takesEnvironmentFile(const QString& command) {
-    return command != "scan";
+    return command != "scan" && command != "board";
 }
 
 } // namespace
@@ -65,6 +65,14 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
             }
         } else if (argument == "--station") {
             if (!value(options.station)) {
+                return false;
+            }
+        } else if (argument == "--serve") {
+            if (!value(options.serve)) {
+                return false;
+            }
+        } else if (argument == "--token") {
+            if (!value(options.token)) {
                 return false;
             }
         } else if (argument == "-o" || argument == "--output") {
@@ -127,8 +135,21 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
         error = "--station belongs to --mqtt";
         return false;
     }
-    if (!options.mqttUrl.isEmpty() && options.command != "monitor") {
-        error = "--mqtt belongs to monitor";
+    const bool board = options.command == "board";
+    if (!options.mqttUrl.isEmpty() && options.command != "monitor" && !board) {
+        error = "--mqtt belongs to monitor and board";
+        return false;
+    }
+    if (board && (options.mqttUrl.isEmpty() || options.serve.isEmpty())) {
+        error = "board needs --mqtt URL and --serve ADDRESS:PORT";
+        return false;
+    }
+    if (!board && (!options.serve.isEmpty() || !options.token.isEmpty())) {
+        error = "--serve and --token belong to board";
+        return false;
+    }
+    if (board && !options.station.isEmpty()) {
+        error = "--station belongs to monitor";
         return false;
     }
     if (options.json && options.command != "monitor" && !coordinate) {
@@ -179,6 +200,13 @@ QString usageText(const QString& command) {
                "lists the conflicts left after it; -o writes the file with the proposal.\n"
                "Exits 0 without conflicts, 1 with some.\n";
     }
+    if (command == "board") {
+        return "usage: tessaly-cli board --mqtt URL --serve ADDRESS:PORT [--token T]\n"
+               "Subscribes to every station's topics on the MQTT broker (tessaly/v1/+/#) and\n"
+               "serves the remote view's board page and API over all of them: tiles grouped by\n"
+               "station, a station that went offline shown so with all its receivers. Serving\n"
+               "on an address other than loopback needs --token. Runs until Ctrl-C.\n";
+    }
     if (command == "scan") {
         return "usage: tessaly-cli scan [--trace]\n"
                "Pings the local private subnets and lists the receivers in the neighbour table\n"
@@ -192,6 +220,7 @@ QString usageText(const QString& command) {
            "  download ENV.ini [-o OUT.ini]            read every receiver's settings\n"
            "  scan                                     find receivers on the LAN\n"
            "  coordinate ENV.ini [--json] [--assign [-o OUT.ini]]   frequency conflicts\n"
+           "  board --mqtt URL --serve ADDRESS:PORT [--token T]   every station's board\n"
            "Options: --trace (engine traces on stderr), --help, --version.\n" +
            QString::fromStdString(settingsHelpText()) +
            "Exit codes: 0 ok, 1 a receiver failed (coordinate: conflicts found), 2 usage\n"

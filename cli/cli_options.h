@@ -12,13 +12,15 @@ constexpr int kExitUsage = 2;
 constexpr int kExitFile = 3; // a file could not be read or written
 
 struct Options {
-    QString command; // monitor, upload, download, scan, coordinate
+    QString command; // monitor, upload, download, scan, coordinate, board
     QString environmentPath;
     QString outputPath;  // download -o
     QString journalPath; // monitor --journal
     int seconds = 0;     // monitor --seconds; 0 runs until interrupted
     QString mqttUrl;     // monitor --mqtt: publish to this broker
     QString station;     // monitor --station: the station's name on the broker
+    QString serve;       // board --serve ADDRESS:PORT
+    QString token;       // board --token
     bool json = false;
     bool apply = false;  // monitor --apply: send the file's names and frequencies at connect
     bool assign = false; // coordinate --assign

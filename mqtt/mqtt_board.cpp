@@ -2,6 +2,7 @@
 
 #include "mqtt/mqtt_topics.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 
 namespace tessaly::mqtt {
@@ -39,46 +40,44 @@ QJsonObject offlineReceiver(const QJsonObject& receiver) {
     return o;
 }
 
-QJsonArray BoardState::receivers() const {
-    QJsonArray all;
-    for (const auto& [name, station] : stations) {
-        for (const auto& [number, receiver] : station.receivers) {
-            QJsonObject o =
-                station.online || !station.statusKnown ? receiver : offlineReceiver(receiver);
-            o.insert("station", name);
-            all.append(o);
-        }
-    }
-    return all;
-}
-
-QJsonArray BoardState::stationList() const {
-    QJsonArray list;
-    for (const auto& [name, station] : stations) {
-        list.append(QJsonObject{{"station", name},
-                                {"status", !station.statusKnown ? "unknown"
-                                           : station.online     ? "online"
-                                                                : "offline"},
-                                {"receivers", int(station.receivers.size())}});
-    }
-    return list;
-}
-
-MqttBoard::MqttBoard(MqttSettings settings, MqttEndpoint endpoint)
-    : MqttConnection(boardConnection(settings, endpoint)) {}
+MqttBoard::MqttBoard(const MqttSettings& settings, const MqttEndpoint& endpoint,
+                     int refreshIntervalMs)
+    : MqttConnection(boardConnection(settings, endpoint)), refreshIntervalMs_(refreshIntervalMs) {}
 
 MqttBoard::~MqttBoard() {
     stop();
 }
 
-void MqttBoard::setChangeListener(std::function<void(uint64_t)> listener) {
+void MqttBoard::setChangeListener(std::function<void()> listener) {
     std::lock_guard lock(mutex_);
     listener_ = std::move(listener);
 }
 
-BoardState MqttBoard::state() const {
+remote::BoardStatePtr MqttBoard::board() const {
+    auto board = std::make_shared<remote::BoardState>();
     std::lock_guard lock(mutex_);
-    return state_;
+    board->version = version_;
+    for (const auto& [name, s] : stations_) {
+        remote::BoardStation station;
+        station.station = name;
+        station.status = s.status;
+        station.refreshIntervalMs = refreshIntervalMs_;
+        const bool offline = s.status == kOffline;
+        for (const auto& [number, receiver] : s.receivers) {
+            station.receivers.append(offline ? offlineReceiver(receiver) : receiver);
+            station.monitoring =
+                station.monitoring || receiver.value("state").toString() != "stopped";
+        }
+        station.monitoring = station.monitoring && !offline;
+        for (auto it = s.active.rbegin(); it != s.active.rend(); ++it) {
+            station.activeAlarms.append(it->second);
+        }
+        for (const QJsonObject& line : s.journal) {
+            station.journal.append(line);
+        }
+        board->stations.push_back(std::move(station));
+    }
+    return board;
 }
 
 void MqttBoard::connected() {
@@ -93,31 +92,63 @@ void MqttBoard::work() {
     }
 }
 
+void MqttBoard::alarmEvent(Station& station, const QJsonObject& line) {
+    station.journal.push_back(line);
+    while (station.journal.size() > kJournalEntries) {
+        station.journal.pop_front();
+    }
+    const QString event = line.value("event").toString();
+    const std::pair<int, QString> key{line.value("receiver").toInt(),
+                                      line.value("kind").toString()};
+    if (event == "start") {
+        station.active[key] = QJsonObject{
+            {"receiver", key.first},
+            {"name", line.value("name")},
+            {"frequency", line.value("frequency")},
+            {"kind", key.second},
+            {"severity", line.value("severity")},
+            {"since", line.value("time")},
+            {"acknowledged", false},
+            {"flapping", false},
+            {"value", line.value("value")},
+            {"worst", line.value("value")},
+        };
+    } else if (event == "clear") {
+        station.active.erase(key);
+    } else if (event == "ack" || event == "flapping") {
+        const auto it = station.active.find(key);
+        if (it != station.active.end()) {
+            it->second.insert(event == "ack" ? "acknowledged" : "flapping", true);
+        }
+    }
+}
+
 void MqttBoard::message(const QString& topic, const QByteArray& payload, bool retained) {
     (void)retained;
     const auto parts = parseTopic(topic);
     if (!parts) {
         return;
     }
-    std::function<void(uint64_t)> listener;
-    uint64_t version = 0;
+    std::function<void()> listener;
     {
         std::lock_guard lock(mutex_);
-        BoardStation& station = state_.stations[parts->station];
-        station.station = parts->station;
+        Station& station = stations_[parts->station];
         switch (parts->kind) {
         case TopicParts::Kind::Status:
-            station.statusKnown = payload == kOnline || payload == kOffline;
-            station.online = payload == kOnline;
+            if (payload != kOnline && payload != kOffline) {
+                return;
+            }
+            station.status = QString::fromUtf8(payload);
             break;
         case TopicParts::Kind::Receiver:
             if (payload.isEmpty()) {
                 station.receivers.erase(parts->receiver); // the station cleared it
             } else {
-                const QJsonObject o = QJsonDocument::fromJson(payload).object();
+                QJsonObject o = QJsonDocument::fromJson(payload).object();
                 if (o.isEmpty()) {
-                    return; // not an object: ignored, the last good one stays
+                    return; // not an object: the last good one stays
                 }
+                o.insert("receiver", parts->receiver); // the topic is what counts
                 station.receivers[parts->receiver] = o;
             }
             break;
@@ -126,19 +157,39 @@ void MqttBoard::message(const QString& topic, const QByteArray& payload, bool re
             if (o.isEmpty()) {
                 return;
             }
-            state_.alarms.push_back(o);
-            while (state_.alarms.size() > size_t(kAlarmsKept)) {
-                state_.alarms.pop_front();
-            }
+            alarmEvent(station, o);
             break;
         }
         }
-        version = ++state_.version;
+        ++version_;
         listener = listener_;
     }
     if (listener) {
-        listener(version);
+        listener();
     }
+}
+
+MqttBoardSource::MqttBoardSource(const MqttSettings& settings, const MqttEndpoint& endpoint,
+                                 int refreshIntervalMs, MqttConnection::MessageHandler messages,
+                                 QObject* parent)
+    : remote::BoardSource(parent), board_(settings, endpoint, refreshIntervalMs) {
+    board_.setMessageHandler(std::move(messages));
+    // One wake-up at a time: the server reads the whole board when it comes.
+    board_.setChangeListener([this] {
+        if (!wakePending_.exchange(true)) {
+            emit changed();
+        }
+    });
+    board_.start();
+}
+
+MqttBoardSource::~MqttBoardSource() {
+    board_.stop();
+}
+
+remote::BoardStatePtr MqttBoardSource::current() const {
+    wakePending_ = false;
+    return board_.board();
 }
 
 } // namespace tessaly::mqtt
