@@ -2,8 +2,10 @@
 // status, alarm events in order across a broker restart, a broker that is down at the start,
 // a subscriber that never reads, and a wrong password.
 
+#include "mqtt/mqtt_board.h"
 #include "mqtt/mqtt_publisher.h"
 #include "mqtt/mqtt_topics.h"
+#include "remote/board_stream.h"
 #include "tests/support/mosquitto_broker.h"
 
 #include <gtest/gtest.h>
@@ -77,10 +79,11 @@ std::vector<int> range(int from, int to) {
 
 class Station {
 public:
-    Station(const MosquittoBroker& broker, std::string password = {}, int queueLimit = 10000) {
+    Station(const MosquittoBroker& broker, std::string password = {}, int queueLimit = 10000,
+            QString name = kStation) {
         PublisherOptions options;
         options.settings.url = broker.url();
-        options.settings.station = kStation;
+        options.settings.station = name;
         if (!password.empty()) {
             options.settings.user = "station";
             options.settings.password = QString::fromStdString(password);
@@ -280,6 +283,61 @@ TEST(MqttPublisher, AWrongPasswordIsSaidOnceAndPublishingWorksWithTheRightOne) {
 
     Station right(broker, "right");
     EXPECT_TRUE(waitUntil([&] { return right.publisher->isConnected(); }));
+}
+
+TEST(MqttBoard, EveryStationUnderItsNameAndAStationGoneOfflineWithAllItsReceivers) {
+    MosquittoBroker broker;
+    ASSERT_TRUE(broker.start());
+    Station east(broker, {}, 100, "east");
+    Station west(broker, {}, 100, "west");
+    east.publishNs(snapshotOf(2, -600, {1}));
+    west.publishNs(snapshotOf(3, -700));
+
+    MqttEndpoint endpoint;
+    QString error;
+    ASSERT_TRUE(parseMqttUrl(broker.url(), endpoint, error));
+    MqttBoard board(MqttSettings{}, endpoint, 100);
+    board.start();
+    const auto receiversOf = [&](const QString& name) -> QJsonArray {
+        const auto now = board.board();
+        for (const auto& station : now->stations) {
+            if (station.station == name) {
+                return station.receivers;
+            }
+        }
+        return {};
+    };
+    ASSERT_TRUE(waitUntil([&] {
+        const auto now = board.board();
+        return receiversOf("east").size() == 2 && receiversOf("west").size() == 3 &&
+               !now->stations.empty() && !now->stations[0].activeAlarms.isEmpty();
+    }));
+    EXPECT_EQ(board.board()->stations[0].activeAlarms[0].toObject()["kind"], "rf-loss");
+    EXPECT_EQ(receiversOf("west")[2].toObject()["state"], "live");
+
+    // The frames name every receiver's station and list the stations with their status.
+    remote::BoardStream stream;
+    stream.next(board.board());
+    const QJsonObject full = QJsonDocument::fromJson(stream.fullFrame()).object();
+    EXPECT_EQ(full["receivers"].toArray().size(), 5);
+    EXPECT_EQ(full["receivers"].toArray()[4].toObject()["station"], "west");
+    EXPECT_EQ(full["stations"].toArray()[1].toObject()["status"], "online");
+
+    west.publisher->stop(); // its "offline", as the will would say it
+    ASSERT_TRUE(waitUntil([&] {
+        const QJsonArray west = receiversOf("west");
+        return !west.isEmpty() && west[0].toObject()["state"] == "offline";
+    }));
+    for (const auto& value : receiversOf("west")) {
+        const QJsonObject o = value.toObject();
+        EXPECT_EQ(o["state"], "offline");
+        EXPECT_TRUE(o["rf_a_dbm"].isNull());
+        EXPECT_EQ(o["last"].toObject()["rf_a_dbm"].toDouble(), -70.0);
+    }
+    EXPECT_EQ(receiversOf("east")[0].toObject()["state"], "live");
+    const QJsonObject change = QJsonDocument::fromJson(stream.next(board.board())).object();
+    EXPECT_EQ(change["stations"].toArray()[1].toObject()["status"], "offline");
+    EXPECT_EQ(change["receivers"].toArray().size(), 3);
 }
 
 } // namespace
