@@ -34,8 +34,6 @@ public:
     // initInstance, the event loop, exitInstance.
     int run();
 
-    CMainFrame* mainFrame() const { return frame_.get(); }
-
 private:
     void openCommandLineFile();
     void startMqttPublisher();

@@ -42,12 +42,24 @@ bool switchValue(int request, int current, int& result) {
     }
     return false;
 }
+class SystemFrameDesktop : public IFrameDesktop {
+public:
+    bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
+    void runAboutBox(QWidget* parent, const QString& fullVersion) override {
+        CAboutDlg about(fullVersion, parent);
+        about.exec();
+    }
+};
 } // namespace
 
-CMainFrame::CMainFrame(CCorvaneView* view, QWidget* parent)
+std::shared_ptr<IFrameDesktop> systemFrameDesktop() {
+    return std::make_shared<SystemFrameDesktop>();
+}
+
+CMainFrame::CMainFrame(CCorvaneView* view, QWidget* parent, std::shared_ptr<IFrameDesktop> desktop)
     : QMainWindow(parent), view_(view != nullptr ? view : new CCorvaneView),
       fullVersion_(fullVersionText()), shortVersion_(shortVersionText(fullVersion_)),
-      urlOpener_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+      desktop_(std::move(desktop)) {
     setWindowTitle(QString::fromLatin1(kMainCaption));
     bar_ = new CDlgBarMenu(this);
     bar_->setTarget(this);
@@ -286,16 +298,11 @@ void CMainFrame::openHelp() {
     const Settings& settings = programSettings();
     const QUrl target = helpTargetUrl(QString::fromStdString(settings.directory),
                                       QString::fromStdString(settings.helpUrl));
-    urlOpener_(target); // a help target that cannot be opened is not worth a message
+    desktop_->openUrl(target); // a help target that cannot be opened is not worth a message
 }
 
 void CMainFrame::runAboutBox() {
-    if (aboutRunner_) {
-        aboutRunner_();
-        return;
-    }
-    CAboutDlg about(fullVersion_, this);
-    about.exec();
+    desktop_->runAboutBox(this, fullVersion_);
 }
 
 void CMainFrame::activateFromOtherInstance() {

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QUrl>
 
-#include <functional>
+#include <memory>
 
 namespace tessaly {
 
@@ -23,6 +23,20 @@ constexpr const char* kSendAndStart = "Send and Start";
 constexpr const char* kStartWithoutSending = "Start without sending";
 constexpr const char* kCancelStart = "Cancel";
 
+// What the main window asks of the desktop: opening the help target and running the About box.
+// Tests give their own to see what would have opened.
+class IFrameDesktop {
+public:
+    virtual ~IFrameDesktop() = default;
+
+    // False when nothing could open `url`.
+    virtual bool openUrl(const QUrl& url) = 0;
+    virtual void runAboutBox(QWidget* parent, const QString& fullVersion) = 0;
+};
+
+// The real desktop: QDesktopServices and the About dialog.
+std::shared_ptr<IFrameDesktop> systemFrameDesktop();
+
 // The main window: the skinned menu bar on top, the monitor view below. It turns the menus'
 // commands into actions, mostly by forwarding them to the view.
 class CMainFrame : public QMainWindow {
@@ -30,10 +44,10 @@ class CMainFrame : public QMainWindow {
 
 public:
     // Takes the view (a plain CCorvaneView when none is given).
-    explicit CMainFrame(CCorvaneView* view = nullptr, QWidget* parent = nullptr);
+    explicit CMainFrame(CCorvaneView* view = nullptr, QWidget* parent = nullptr,
+                        std::shared_ptr<IFrameDesktop> desktop = systemFrameDesktop());
     ~CMainFrame() override;
 
-    CDlgBarMenu* barMenu() const { return bar_; }
     CCorvaneView* view() const { return view_; }
 
     // One command of the menus (code, value); unknown codes are ignored.
@@ -64,10 +78,6 @@ public:
     // "TESSALY", or "TESSALY - [name.ini]" once a file was opened or saved.
     void setCaptionFile(const QString& path);
 
-    // Replaceable for tests: how the help target is opened and how the About box is run.
-    void setUrlOpener(std::function<bool(const QUrl&)> opener) { urlOpener_ = std::move(opener); }
-    void setAboutRunner(std::function<void()> runner) { aboutRunner_ = std::move(runner); }
-
     const QString& fullVersion() const { return fullVersion_; }
     const QString& shortVersion() const { return shortVersion_; }
 
@@ -90,8 +100,7 @@ private:
     CCorvaneView* view_ = nullptr;
     QString fullVersion_;
     QString shortVersion_;
-    std::function<bool(const QUrl&)> urlOpener_;
-    std::function<void()> aboutRunner_;
+    std::shared_ptr<IFrameDesktop> desktop_;
 };
 
 } // namespace tessaly

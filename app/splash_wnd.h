@@ -37,7 +37,6 @@ public:
     void setWaiter(Waiter waiter) { waiter_ = std::move(waiter); }
 
     const QImage& picture() const { return picture_.image(); }
-    int64_t startTime() const { return startTime_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -123,6 +123,7 @@ void CBasicColorGrid::keyPressEvent(QKeyEvent* event) {
 CApColorDialog::CApColorDialog(uint32_t initialColor, QWidget* parent)
     : QDialog(parent), grid_(new CBasicColorGrid(this)), color_(initialColor & 0x00FFFFFF) {
     setWindowTitle(QString::fromLatin1(kCaption));
+    grid_->setObjectName(QStringLiteral("grid"));
     auto* label = new QLabel(QString::fromLatin1(kGridLabel), this);
     label->setBuddy(grid_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

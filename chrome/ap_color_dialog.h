@@ -53,7 +53,6 @@ public:
     explicit CApColorDialog(uint32_t initialColor, QWidget* parent = nullptr);
 
     uint32_t color() const { return color_; }
-    CBasicColorGrid* grid() const { return grid_; }
 
 private:
     CBasicColorGrid* grid_;

@@ -19,7 +19,6 @@ public:
 
     void addTraceLine(const QString& line);
 
-    int lineLimit() const { return lineLimit_; }
     int lineCount() const { return count(); }
     int longestLine() const { return longestLine_; }
     // Pixels the lines may extend to the right: longest line times the character width.

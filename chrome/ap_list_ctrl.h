@@ -18,7 +18,6 @@ public:
 
     // A check box in column 0 of every row added from now on.
     void setCheckBoxes(bool on) { checkBoxes_ = on; }
-    bool hasCheckBoxes() const { return checkBoxes_; }
 
     int itemCount() const { return rowCount(); }
     // Inserts a row at `row` (clamped to 0 ... itemCount()) with `text` in column 0; returns

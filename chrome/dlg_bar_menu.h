@@ -38,7 +38,6 @@ public:
     // follows.
     void setShowLocked(bool locked);
     bool showLocked() const { return showLocked_; }
-    const QImage& lockBadge() const { return lockBadge_; }
     static QPoint lockBadgePosition();
 
     // The RF unit and layout mode in use; the View menu's RF item follows the unit.

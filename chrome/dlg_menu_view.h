@@ -28,7 +28,6 @@ public:
 
     CDlgMenuSubHV* alignChannelsMenu() const;
     int subMenuActive() const { return subMenuActive_; }
-    int subSubMenuActive() const { return subSubMenuActive_; }
 
 protected:
     void onMouseMove(int hit) override;

@@ -23,17 +23,14 @@ struct KeyInDecision {
 // owning dialog sets them after construction.
 class KeyInSettings {
 public:
-    int filterMode() const { return filterMode_; }
     void setFilterMode(int mode) { filterMode_ = mode; }
 
     // The message posted to the dialog; 0 posts nothing. The only message in use is the
     // application message (kAppMessageNumber), which arrives as an AppMessage event with the
     // code as its code and the control id as its value.
-    int notifyMessage() const { return notifyMessage_; }
     void setNotifyMessage(int message) { notifyMessage_ = message; }
 
     // 1: Enter is reported (code 2, Shift+Enter 32770) and swallowed; otherwise it is passed on.
-    int enterNotifies() const { return enterNotifies_; }
     void setEnterNotifies(int flag) { enterNotifies_ = flag; }
 
     // 1: the whole text is selected when the edit gains the focus.
@@ -41,7 +38,6 @@ public:
     void setSelectAllOnFocus(int flag) { selectAllOnFocus_ = flag; }
 
     // The dialog's id of this control, the second argument of the notifications.
-    int controlId() const { return controlId_; }
     void setControlId(int id) { controlId_ = id; }
 
     // Where notifications go; by default the edit's window (its dialog).
@@ -98,7 +94,6 @@ public:
     explicit CKeyInMultiLine(QWidget* parent = nullptr);
 
     // At most this many characters (a line break counts as one); 0 means no limit.
-    int maxLength() const { return maxLength_; }
     void setMaxLength(int length);
 
     QString text() const { return toPlainText(); }

@@ -43,12 +43,10 @@ public:
 
     ReceiverTable& table() { return table_; }
     const ReceiverTable& table() const { return table_; }
-    ExchangeKind kind() const { return kind_; }
     bool busy() const { return busy_; }
     bool stopRequested() const { return stopRequested_; }
     // A download or get-information exchange succeeded: the caller should take the table over.
     bool dataChanged() const { return dataChanged_; }
-    int currentNumber() const { return current_; }
     // Why the last receiver that failed or answered differently failed: "%s\n%s" and the
     // mismatch texts. Empty while none did.
     const QString& lastFailureText() const { return lastFailureText_; }

@@ -48,35 +48,51 @@ bool runInputDialog(QWidget* parent, const std::shared_ptr<INeighbourFinder>& fi
     return true;
 }
 
-} // namespace
+class ConfigRecvDialogs : public IConfigRecvDialogs {
+public:
+    ConfigRecvDialogs(std::shared_ptr<INeighbourFinder> finder, EngineOptions options)
+        : finder_(std::move(finder)), options_(std::move(options)) {}
 
-CDlgConfigRecv::CDlgConfigRecv(QWidget* parent, std::shared_ptr<INeighbourFinder> finder,
-                               EngineOptions options)
-    : QDialog(parent), finder_(std::move(finder)), options_(std::move(options)) {
-    setWindowTitle(QStringLiteral("Receiver Configuration"));
-    inputRunner_ = [this](QWidget* owner, int mode, int number, const ReceiverTable& table,
-                          ReceiverRecord& record) {
-        return runInputDialog(owner, finder_, options_, mode, number, table, record);
-    };
-    searchRunner_ = [this](QWidget* owner, ReceiverTable& found) {
-        CDlgRefArp dialog(owner, finder_);
+    bool inputAddress(QWidget* parent, int mode, int number, const ReceiverTable& table,
+                      ReceiverRecord& record) override {
+        return runInputDialog(parent, finder_, options_, mode, number, table, record);
+    }
+    bool searchReceivers(QWidget* parent, ReceiverTable& found) override {
+        CDlgRefArp dialog(parent, finder_);
         if (dialog.exec() != QDialog::Accepted) {
             return false;
         }
         found.copyFrom(dialog.result());
         return true;
-    };
-    coordinateRunner_ = [](QWidget* owner, const ReceiverTable& table, int selectedNumber,
-                           PlanProposal& proposal) {
-        CDlgCoordinate dialog(owner, table, selectedNumber, coordinationThresholds(),
+    }
+    bool proposeChannels(QWidget* parent, const ReceiverTable& table, int selectedNumber,
+                         PlanProposal& proposal) override {
+        CDlgCoordinate dialog(parent, table, selectedNumber, coordinationThresholds(),
                               programSettings().defaultBand);
         if (dialog.exec() != QDialog::Accepted) {
             return false;
         }
         proposal = dialog.proposal();
         return true;
-    };
+    }
 
+private:
+    std::shared_ptr<INeighbourFinder> finder_;
+    EngineOptions options_;
+};
+
+} // namespace
+
+std::shared_ptr<IConfigRecvDialogs> configRecvDialogs(std::shared_ptr<INeighbourFinder> finder,
+                                                      EngineOptions options) {
+    return std::make_shared<ConfigRecvDialogs>(std::move(finder), std::move(options));
+}
+
+CDlgConfigRecv::CDlgConfigRecv(QWidget* parent, std::shared_ptr<INeighbourFinder> finder,
+                               EngineOptions options, std::shared_ptr<IConfigRecvDialogs> dialogs)
+    : QDialog(parent), finder_(std::move(finder)), options_(std::move(options)),
+      dialogs_(dialogs ? std::move(dialogs) : configRecvDialogs(finder_, options_)) {
+    setWindowTitle(QStringLiteral("Receiver Configuration"));
     CImagePngRes logo;
     if (logo.load(kBmpConfigLogo)) {
         logo_ = colourKeyedImage(logo.takeImage(), qRgb(255, 255, 255));
@@ -90,6 +106,7 @@ CDlgConfigRecv::CDlgConfigRecv(QWidget* parent, std::shared_ptr<INeighbourFinder
     failureLine_ = new QLabel(this);
     failureLine_->setWordWrap(true);
     conflictLine_ = new QLabel(this);
+    conflictLine_->setObjectName(QStringLiteral("conflictLine"));
     keepReadableWhenDisabled(*failureLine_);
 
     auto* side = new QVBoxLayout;
@@ -259,7 +276,8 @@ void CDlgConfigRecv::coordinate() {
     }
     const int row = selectedRow(*list_);
     PlanProposal proposal;
-    if (!coordinateRunner_(this, table_, row >= 0 && row < table_.count ? row + 1 : 0, proposal)) {
+    if (!dialogs_->proposeChannels(this, table_, row >= 0 && row < table_.count ? row + 1 : 0,
+                                   proposal)) {
         return;
     }
     for (const Assignment& assignment : proposal.assignment) {
@@ -284,7 +302,7 @@ void CDlgConfigRecv::insertReceiver() {
     ReceiverTable prepared(table_);
     ReceiverRecord record = freshRecord();
     insertRecord(prepared, position, record);
-    if (inputRunner_(this, kInputModeInsert, position + 1, prepared, record)) {
+    if (dialogs_->inputAddress(this, kInputModeInsert, position + 1, prepared, record)) {
         record.nameChanged = 1;
         record.freqChanged = 1;
         insertRecord(table_, position, record);
@@ -304,7 +322,7 @@ void CDlgConfigRecv::addReceiver() {
     ReceiverTable prepared(table_);
     prepared.count = count + 1;
     ReceiverRecord record = freshRecord();
-    if (!inputRunner_(this, kInputModeAdd, count + 1, prepared, record)) {
+    if (!dialogs_->inputAddress(this, kInputModeAdd, count + 1, prepared, record)) {
         return;
     }
     record.nameChanged = 1;
@@ -328,7 +346,7 @@ void CDlgConfigRecv::editReceiver() {
     ReceiverRecord& current = table_.records[static_cast<size_t>(row)];
     ReceiverRecord record;
     record.copyFrom(current);
-    if (!inputRunner_(this, kInputModeEdit, row + 1, table_, record)) {
+    if (!dialogs_->inputAddress(this, kInputModeEdit, row + 1, table_, record)) {
         return;
     }
     if (record.name != current.name) {
@@ -417,7 +435,7 @@ void CDlgConfigRecv::ipSearch() {
         return;
     }
     ReceiverTable found;
-    if (!searchRunner_(this, found) || found.count <= 0) {
+    if (!dialogs_->searchReceivers(this, found) || found.count <= 0) {
         return;
     }
     const Settings& settings = programSettings();

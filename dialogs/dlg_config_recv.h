@@ -10,7 +10,6 @@
 #include <QImage>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 
 class QLabel;
@@ -33,6 +32,27 @@ constexpr int kOperationIdle = 0;
 constexpr int kOperationUpload = 1;
 constexpr int kOperationDownload = 2; // also the get-information sequence after an IP Search
 
+// The dialogs the receiver list editor opens. Tests give their own to answer without dialogs.
+class IConfigRecvDialogs {
+public:
+    virtual ~IConfigRecvDialogs() = default;
+
+    // The Input IP Address dialog: mode, receiver number, the prepared table copy and the
+    // initial record; true with the record filled in on OK.
+    virtual bool inputAddress(QWidget* parent, int mode, int number, const ReceiverTable& table,
+                              ReceiverRecord& record) = 0;
+    // IP Search; true with the ticked entries on OK.
+    virtual bool searchReceivers(QWidget* parent, ReceiverTable& found) = 0;
+    // The proposed channels (for all receivers, or for the selected one when 0 < number); true
+    // with the proposal when the operator confirms it.
+    virtual bool proposeChannels(QWidget* parent, const ReceiverTable& table, int selectedNumber,
+                                 PlanProposal& proposal) = 0;
+};
+
+// The real dialogs, looking for receivers through `finder` and talking to them with `options`.
+std::shared_ptr<IConfigRecvDialogs> configRecvDialogs(std::shared_ptr<INeighbourFinder> finder,
+                                                      EngineOptions options);
+
 // Receiver Configuration: the receiver list editor. The caller copies a table into table(),
 // runs the dialog, and takes table() over after OK, or appliedTable() after Cancel when
 // applied() is set; changed() tells whether to set the modified flag. On opening the addresses
@@ -41,25 +61,12 @@ class CDlgConfigRecv : public QDialog {
     Q_OBJECT
 
 public:
-    // Runs the Input IP Address dialog: mode, receiver number, the prepared table copy and the
-    // initial record; true with the record filled in on OK.
-    using InputRunner = std::function<bool(QWidget* parent, int mode, int number,
-                                           const ReceiverTable& table, ReceiverRecord& record)>;
-    // Runs IP Search; true with the ticked entries on OK.
-    using SearchRunner = std::function<bool(QWidget* parent, ReceiverTable& found)>;
-    // Shows the proposed channels (for all receivers, or for the selected one when 0 < number);
-    // true with the proposal when the operator confirms it.
-    using CoordinateRunner = std::function<bool(QWidget* parent, const ReceiverTable& table,
-                                                int selectedNumber, PlanProposal& proposal)>;
-
+    // `dialogs` null: the real ones, on the same finder and options.
     explicit CDlgConfigRecv(QWidget* parent = nullptr,
                             std::shared_ptr<INeighbourFinder> finder = systemNeighbourFinder(),
-                            EngineOptions options = {});
+                            EngineOptions options = {},
+                            std::shared_ptr<IConfigRecvDialogs> dialogs = nullptr);
     ~CDlgConfigRecv() override;
-
-    void setInputRunner(InputRunner runner) { inputRunner_ = std::move(runner); }
-    void setSearchRunner(SearchRunner runner) { searchRunner_ = std::move(runner); }
-    void setCoordinateRunner(CoordinateRunner runner) { coordinateRunner_ = std::move(runner); }
 
     ReceiverTable& table() { return table_; }
     const ReceiverTable& appliedTable() const { return applied_; }
@@ -72,8 +79,6 @@ public:
     CApListCtrl* list() const { return list_; }
     QPushButton* button(int id) const;
     QLabel* failureLine() const { return failureLine_; }
-    // "3 conflicts: 1 same channel, 2 intermodulation" under the list.
-    QLabel* conflictLine() const { return conflictLine_; }
 
     // The editing commands, as their buttons run them.
     void insertReceiver();
@@ -118,9 +123,7 @@ private:
 
     std::shared_ptr<INeighbourFinder> finder_;
     EngineOptions options_;
-    InputRunner inputRunner_;
-    SearchRunner searchRunner_;
-    CoordinateRunner coordinateRunner_;
+    std::shared_ptr<IConfigRecvDialogs> dialogs_;
     ReceiverTable table_;
     ReceiverTable applied_;
     ReceiverTable original_; // the table as it was given
@@ -138,7 +141,7 @@ private:
     CApListCtrl* list_ = nullptr;
     QLabel* header_ = nullptr; // hidden: marks where the logo goes
     QLabel* failureLine_ = nullptr;
-    QLabel* conflictLine_ = nullptr;
+    QLabel* conflictLine_ = nullptr; // "3 conflicts: 1 same channel, 2 intermodulation"
     std::vector<std::pair<int, QPushButton*>> buttons_;
 };
 

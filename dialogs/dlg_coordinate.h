@@ -27,7 +27,6 @@ public:
     const PlanProposal& proposal() const { return proposal_; }
 
     CApListCtrl* list() const { return list_; }
-    QLabel* summary() const { return summary_; }
     QCheckBox* selectedOnly() const { return selectedOnly_; }
     QPushButton* okButton() const { return ok_; }
 

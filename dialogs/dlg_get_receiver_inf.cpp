@@ -23,7 +23,9 @@ constexpr QSize kListMinimumSize(820, 260);
 CDlgGetReceiverInf::CDlgGetReceiverInf(QWidget* parent, EngineOptions options)
     : QDialog(parent), options_(std::move(options)) {
     progressLine_ = new QLabel(this);
+    progressLine_->setObjectName(QStringLiteral("progressLine"));
     progressBar_ = new QProgressBar(this);
+    progressBar_->setObjectName(QStringLiteral("progressBar"));
     progressBar_->setTextVisible(false);
     list_ = new CApListCtrl(this);
     list_->setMinimumSize(kListMinimumSize);
@@ -31,11 +33,14 @@ CDlgGetReceiverInf::CDlgGetReceiverInf(QWidget* parent, EngineOptions options)
     failureLine_->setWordWrap(true);
     failureLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     stopButton_ = new QPushButton(QString::fromLatin1(kStopCaption), this);
+    stopButton_->setObjectName(QStringLiteral("stopButton"));
     stopButton_->setAutoDefault(false);
     sendButton_ = new QPushButton(QString::fromLatin1(kSendCaption), this);
+    sendButton_->setObjectName(QStringLiteral("sendButton"));
     sendButton_->setAutoDefault(false);
     sendButton_->hide();
     showUnchanged_ = new QCheckBox(QString::fromLatin1(kShowUnchangedCaption), this);
+    showUnchanged_->setObjectName(QStringLiteral("showUnchangedBox"));
     showUnchanged_->hide();
 
     auto* buttons = new QHBoxLayout;

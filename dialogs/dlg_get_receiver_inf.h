@@ -75,21 +75,15 @@ public:
     // Why the last receiver that failed or answered differently did so; empty while none did.
     const QString& lastFailureText() const { return lastFailureText_; }
 
-    QLabel* progressLine() const { return progressLine_; }
-    QProgressBar* progressBar() const { return progressBar_; }
     // The position the run has reached: n while receiver n is exchanged, n + 1 after its
     // result. The bar shows it, held to its range.
     int progressPosition() const { return progressPosition_; }
     CApListCtrl* list() const { return list_; }
-    QPushButton* stopButton() const { return stopButton_; }
     QLabel* failureLine() const { return failureLine_; }
-    QPushButton* sendButton() const { return sendButton_; }
-    QCheckBox* showUnchangedBox() const { return showUnchanged_; }
     // An upload's state: reviewing the difference, and whether anything was sent.
     bool reviewing() const;
     int sent() const { return sent_; }
     int mismatches() const { return mismatches_; }
-    CheckedUpload* checkedUpload() const { return upload_.get(); }
 
 public slots:
     void reject() override; // Esc and the close box: nothing

@@ -67,16 +67,22 @@ CDlgInputIP::CDlgInputIP(QWidget* parent, std::shared_ptr<INeighbourFinder> find
                          EngineOptions options)
     : QDialog(parent), finder_(std::move(finder)), options_(std::move(options)) {
     ipEdit_ = new QLineEdit(this);
+    ipEdit_->setObjectName(QStringLiteral("ipEdit"));
     nameEdit_ = new CKeyIn(this);
+    nameEdit_->setObjectName(QStringLiteral("nameEdit"));
     nameEdit_->setFilterMode(kFilterName);
     nameEdit_->setMaxLength(kNameMaxLength);
     nameEdit_->setNotifyMessage(kAppMessageNumber);
     nameEdit_->setControlId(kNameEditId);
     nameEdit_->setNotifyTarget(this);
     bandCombo_ = new CCombColor(this);
+    bandCombo_->setObjectName(QStringLiteral("bandCombo"));
     channelCombo_ = new CCombColor(this);
+    channelCombo_->setObjectName(QStringLiteral("channelCombo"));
     bandWidth_ = makeButton("Band Width", this);
+    bandWidth_->setObjectName(QStringLiteral("bandWidthButton"));
     bandRange_ = new QLabel(this);
+    bandRange_->setObjectName(QStringLiteral("bandRangeLabel"));
     ok_ = makeButton("OK", this);
     cancel_ = makeButton("Cancel", this);
 

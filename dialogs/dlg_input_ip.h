@@ -59,12 +59,6 @@ public:
     ReceiverRecord& record() { return record_; }
     const ReceiverRecord& record() const { return record_; }
 
-    QLineEdit* ipEdit() const { return ipEdit_; }
-    CKeyIn* nameEdit() const { return nameEdit_; }
-    CCombColor* bandCombo() const { return bandCombo_; }
-    CCombColor* channelCombo() const { return channelCombo_; }
-    QPushButton* bandWidthButton() const { return bandWidth_; }
-    QLabel* bandRangeLabel() const { return bandRange_; }
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
 

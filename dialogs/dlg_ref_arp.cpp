@@ -68,10 +68,14 @@ CDlgRefArp::CDlgRefArp(QWidget* parent, std::shared_ptr<INeighbourFinder> finder
     list_->fitColumnToTexts(kFoundMacColumn, {widestMacText(list_->font())});
     list_->setMinimumWidth(std::max(kListMinimumSize.width(), list_->widthShowingAllColumns()));
     status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("statusLine"));
     keepReadableWhenDisabled(*status_);
     selectAll_ = makeButton("Select All", this);
+    selectAll_->setObjectName(QStringLiteral("selectAllButton"));
     selectNone_ = makeButton("Select None", this);
+    selectNone_->setObjectName(QStringLiteral("selectNoneButton"));
     refresh_ = makeButton("Refresh", this);
+    refresh_->setObjectName(QStringLiteral("refreshButton"));
     ok_ = makeButton("OK", this);
     cancel_ = makeButton("Cancel", this);
 

@@ -32,12 +32,8 @@ public:
     const ReceiverTable& result() const { return result_; }
 
     CApListCtrl* list() const { return list_; }
-    QPushButton* selectAllButton() const { return selectAll_; }
-    QPushButton* selectNoneButton() const { return selectNone_; }
-    QPushButton* refreshButton() const { return refresh_; }
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
-    QLabel* statusLine() const { return status_; }
     bool ready() const { return ready_ != 0; }
 
 public slots:

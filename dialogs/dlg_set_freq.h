@@ -44,7 +44,6 @@ public:
     const ReceiverRecord& record() const { return table_.byNumber(receiverNumber_); }
     int receiverNumber() const { return receiverNumber_; }
     bool monitoring() const { return monitoring_ != 0; }
-    int openingKhz() const { return openingKhz_; }
     int band() const { return band_; }
     CCombColor* channelList() const { return list_; }
 

@@ -158,6 +158,7 @@ void CDlgSetRecvInf::buildControls() {
     {
         auto [box, row] = addBox(rx, rxColumn, "Key Lock Pin");
         pinEdit_ = new CKeyIn(box);
+        pinEdit_->setObjectName(QStringLiteral("pinEdit"));
         pinEdit_->setFilterMode(kFilterDigits);
         pinEdit_->setMaxLength(kPinMaxLength);
         pinEdit_->setNotifyMessage(kAppMessageNumber);

@@ -65,7 +65,6 @@ public:
     QComboBox* list(int controlId) const;
     QRadioButton* radio(int controlId) const;
     QPushButton* button(int controlId) const;
-    CKeyIn* pinEdit() const { return pinEdit_; }
 
 public slots:
     // OK: store, and close with OK when every entry was good.

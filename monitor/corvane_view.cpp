@@ -90,7 +90,8 @@ MonitorControlOptions controlOptions() {
 } // namespace
 
 CCorvaneView::CCorvaneView(QWidget* parent, MonitorEngineFactory engineFactory,
-                           PanelPngLoader imageLoader)
+                           PanelPngLoader imageLoader, std::shared_ptr<IPanelEditors> panelEditors,
+                           std::shared_ptr<IViewFileDialogs> fileDialogs)
     : QAbstractScrollArea(parent), renderer_(std::move(imageLoader)) {
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -116,9 +117,9 @@ CCorvaneView::CCorvaneView(QWidget* parent, MonitorEngineFactory engineFactory,
         programMonitorValues(), displayState(),
         engineFactory ? std::move(engineFactory) : defaultEngineFactory(), controlOptions());
     fileActions_ = std::make_unique<CViewFileActions>(*this, *control_, programReceiverTable(),
-                                                      displayState());
+                                                      displayState(), std::move(fileDialogs));
     panelActions_ = std::make_unique<CPanelActions>(*viewport(), *control_, programReceiverTable(),
-                                                    displayState());
+                                                    displayState(), std::move(panelEditors));
 
     tooltip_ = new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint);
     QFont tipFont(QStringLiteral("DejaVu Sans"));

@@ -40,9 +40,12 @@ class CCorvaneView : public QAbstractScrollArea, private IMonitorHost {
     Q_OBJECT
 
 public:
-    // `engineFactory` empty: monitor engine threads on the program-wide tables.
+    // `engineFactory` empty: monitor engine threads on the program-wide tables. The panel
+    // editors and the file commands' dialogs are the program's own unless others are given.
     explicit CCorvaneView(QWidget* parent = nullptr, MonitorEngineFactory engineFactory = {},
-                          PanelPngLoader imageLoader = loadPanelPng);
+                          PanelPngLoader imageLoader = loadPanelPng,
+                          std::shared_ptr<IPanelEditors> panelEditors = panelEditorDialogs(),
+                          std::shared_ptr<IViewFileDialogs> fileDialogs = viewFileDialogs());
     ~CCorvaneView() override;
 
     // The first update, run once after the main window is shown; the application shows the
@@ -54,8 +57,6 @@ public:
     bool openEnvironmentFile(const QString& path);
 
     CMonitorControl& control() { return *control_; }
-    // Open, save, receiver configuration, upload and download (3001 to 3009).
-    CViewFileActions& fileActions() { return *fileActions_; }
     // Panel clicks and the Monitor Matrix Setting command (3024).
     CPanelActions& panelActions() { return *panelActions_; }
     const CPanelRenderer& renderer() const { return renderer_; }

@@ -115,6 +115,7 @@ CDlgAlarmJournal::CDlgAlarmJournal(CShowWatch& watch, QWidget* parent)
     silence_ = new QPushButton(QStringLiteral("Silence"), this);
     unsilence_ = new QPushButton(QStringLiteral("Unsilence"), this);
     export_ = new QPushButton(QStringLiteral("Export CSV"), this);
+    export_->setObjectName(QStringLiteral("exportButton"));
     silenced_ = new QLabel(this);
 
     auto* buttons = new QHBoxLayout;

@@ -63,12 +63,6 @@ public:
     bool exportCsv(const QString& path, QString* error = nullptr) const;
 
     QTableWidget* table() const { return table_; }
-    QPushButton* acknowledgeButton() const { return acknowledge_; }
-    QPushButton* acknowledgeAllButton() const { return acknowledgeAll_; }
-    QPushButton* silenceButton() const { return silence_; }
-    QPushButton* unsilenceButton() const { return unsilence_; }
-    QPushButton* exportButton() const { return export_; }
-    QComboBox* silenceChoice() const { return silenceChoice_; }
     QString silencedText() const;
 
 private:

@@ -140,8 +140,6 @@ public:
     int threadCount() const { return engines_.count(); }
     const CMonitorEngineTable& engines() const { return engines_; }
     bool refreshTimerActive() const { return refreshTimer_.isActive(); }
-    bool restartTimerActive() const { return restartTimer_.isActive(); }
-    QSize screenSize() const { return screenSize_; }
     CPanelRenderer& renderer() { return renderer_; }
     // Liveness, alarms and the journal, fed from one snapshot at each refresh.
     CShowWatch& show() { return show_; }

@@ -154,16 +154,44 @@ int heightOf(const HitRect& area) {
 
 } // namespace
 
-PanelEditors panelEditorDialogs() {
-    PanelEditors editors;
-    editors.editName = runNameEditor;
-    editors.editComment = runCommentDialog;
-    editors.pickFrequency = runFrequencyPicker;
-    editors.pickColour = runColourDialog;
-    editors.editSettings = runSettingsDialog;
-    editors.showInformation = runInformationDisplay;
-    editors.setMatrix = runMatrixDialog;
-    return editors;
+namespace {
+
+class PanelEditorDialogs : public IPanelEditors {
+public:
+    std::optional<ReceiverRecord> editName(QWidget* parent, const PanelEditorPlacement& placement,
+                                           bool monitoring, int receiverNumber,
+                                           const ReceiverTable& copy) override {
+        return runNameEditor(parent, placement, monitoring, receiverNumber, copy);
+    }
+    std::optional<QString> editComment(QWidget* parent, int receiverNumber, const QString& comment,
+                                       const QString& name) override {
+        return runCommentDialog(parent, receiverNumber, comment, name);
+    }
+    std::optional<ReceiverRecord> pickFrequency(QWidget* parent, bool monitoring,
+                                                int receiverNumber, const ReceiverTable& copy,
+                                                const PanelEditorPlacement& placement) override {
+        return runFrequencyPicker(parent, monitoring, receiverNumber, copy, placement);
+    }
+    std::optional<uint32_t> pickColour(QWidget* parent, uint32_t initialColour) override {
+        return runColourDialog(parent, initialColour);
+    }
+    std::optional<ReceiverRecord> editSettings(QWidget* parent, bool monitoring, int receiverNumber,
+                                               const ReceiverTable& copy) override {
+        return runSettingsDialog(parent, monitoring, receiverNumber, copy);
+    }
+    void showInformation(QWidget* parent, int receiverNumber,
+                         const ReceiverRecord& record) override {
+        runInformationDisplay(parent, receiverNumber, record);
+    }
+    void setMatrix(QWidget* parent, DisplayState& display) override {
+        runMatrixDialog(parent, display);
+    }
+};
+
+} // namespace
+
+std::shared_ptr<IPanelEditors> panelEditorDialogs() {
+    return std::make_shared<PanelEditorDialogs>();
 }
 
 PanelClick panelClickAt(const CPanelRenderer& renderer, QPoint clientPoint, QPoint scrollPosition,
@@ -198,7 +226,7 @@ PanelClick panelClickAt(const CPanelRenderer& renderer, QPoint clientPoint, QPoi
 
 CPanelActions::CPanelActions(QWidget& viewport, CMonitorControl& control,
                              ReceiverTable& programTable, DisplayState& display,
-                             PanelEditors editors)
+                             std::shared_ptr<IPanelEditors> editors)
     : viewport_(viewport), control_(control), table_(programTable), display_(display),
       editors_(std::move(editors)) {}
 
@@ -253,7 +281,7 @@ bool CPanelActions::stillShown(int receiverNumber) const {
 }
 
 void CPanelActions::editName(int receiverNumber, QPoint scrollPosition) {
-    if (!editors_.editName) {
+    if (!editors_) {
         return;
     }
     const HitRect& area = control_.renderer().panel(receiverNumber).hit.name;
@@ -264,7 +292,7 @@ void CPanelActions::editName(int receiverNumber, QPoint scrollPosition) {
     placement.fontHeight = kNameEditorFontHeight;
     const ReceiverTable copy(table_);
     const std::optional<ReceiverRecord> result =
-        editors_.editName(&viewport_, placement, control_.monitoring(), receiverNumber, copy);
+        editors_->editName(&viewport_, placement, control_.monitoring(), receiverNumber, copy);
     if (!result || !stillShown(receiverNumber)) {
         return;
     }
@@ -282,7 +310,7 @@ void CPanelActions::editName(int receiverNumber, QPoint scrollPosition) {
 }
 
 void CPanelActions::editComment(int receiverNumber) {
-    if (!editors_.editComment) {
+    if (!editors_) {
         return;
     }
     const ReceiverRecord& record = table_.byNumber(receiverNumber);
@@ -294,7 +322,7 @@ void CPanelActions::editComment(int receiverNumber) {
         name = textFromBytes(record.name);
     }
     const std::optional<QString> edited =
-        editors_.editComment(&viewport_, receiverNumber, comment, name);
+        editors_->editComment(&viewport_, receiverNumber, comment, name);
     if (!edited || !stillShown(receiverNumber)) {
         return;
     }
@@ -308,7 +336,7 @@ void CPanelActions::editComment(int receiverNumber) {
 }
 
 void CPanelActions::pickFrequency(int receiverNumber, QPoint scrollPosition) {
-    if (!editors_.pickFrequency) {
+    if (!editors_) {
         return;
     }
     const HitRect& area = control_.renderer().panel(receiverNumber).hit.frequency;
@@ -328,7 +356,7 @@ void CPanelActions::pickFrequency(int receiverNumber, QPoint scrollPosition) {
     }
     const ReceiverTable copy(table_);
     const std::optional<ReceiverRecord> result =
-        editors_.pickFrequency(&viewport_, control_.monitoring(), receiverNumber, copy, placement);
+        editors_->pickFrequency(&viewport_, control_.monitoring(), receiverNumber, copy, placement);
     if (!result || !stillShown(receiverNumber)) {
         return;
     }
@@ -344,11 +372,11 @@ void CPanelActions::pickFrequency(int receiverNumber, QPoint scrollPosition) {
 }
 
 void CPanelActions::pickColour(int receiverNumber) {
-    if (!editors_.pickColour) {
+    if (!editors_) {
         return;
     }
     const std::optional<uint32_t> picked =
-        editors_.pickColour(&viewport_, table_.byNumber(receiverNumber).colors[0]);
+        editors_->pickColour(&viewport_, table_.byNumber(receiverNumber).colors[0]);
     if (!picked || !stillShown(receiverNumber)) {
         return;
     }
@@ -369,12 +397,12 @@ void CPanelActions::pickColour(int receiverNumber) {
 }
 
 void CPanelActions::editSettings(int receiverNumber) {
-    if (!editors_.editSettings) {
+    if (!editors_) {
         return;
     }
     const ReceiverTable copy(table_);
     const std::optional<ReceiverRecord> result =
-        editors_.editSettings(&viewport_, control_.monitoring(), receiverNumber, copy);
+        editors_->editSettings(&viewport_, control_.monitoring(), receiverNumber, copy);
     if (!result || !stillShown(receiverNumber)) {
         return;
     }
@@ -400,7 +428,7 @@ void CPanelActions::editSettings(int receiverNumber) {
 }
 
 void CPanelActions::showInformation(int receiverNumber) {
-    if (!editors_.showInformation) {
+    if (!editors_) {
         return;
     }
     ReceiverRecord record;
@@ -408,7 +436,7 @@ void CPanelActions::showInformation(int receiverNumber) {
         const auto lock = table_.lockTexts();
         record = table_.byNumber(receiverNumber);
     }
-    editors_.showInformation(&viewport_, receiverNumber, record);
+    editors_->showInformation(&viewport_, receiverNumber, record);
 }
 
 void CPanelActions::showEngineTrace(int receiverNumber) {
@@ -416,11 +444,11 @@ void CPanelActions::showEngineTrace(int receiverNumber) {
 }
 
 void CPanelActions::monitorMatrix() {
-    if (!editors_.setMatrix) {
+    if (!editors_) {
         return;
     }
     const std::array<int, kLayoutModeCount> before = fillCounts(display_);
-    editors_.setMatrix(&viewport_, display_);
+    editors_->setMatrix(&viewport_, display_);
     const std::array<int, kLayoutModeCount> after = fillCounts(display_);
     if (before == after) {
         return;

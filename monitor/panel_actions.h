@@ -7,7 +7,7 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <optional>
 
 class QWidget;
@@ -40,37 +40,39 @@ struct PanelEditorPlacement {
 };
 
 // The dialogs a panel click or the Monitor Matrix command opens. Each runs modally and returns
-// what the operator accepted, or nothing. Tests replace them to answer without dialogs.
-struct PanelEditors {
+// what the operator accepted, or nothing. Tests give their own to answer without dialogs.
+class IPanelEditors {
+public:
+    virtual ~IPanelEditors() = default;
+
     // The record of `receiverNumber` from the editor's table copy: new name, name-changed flag.
-    std::function<std::optional<ReceiverRecord>(
-        QWidget* parent, const PanelEditorPlacement& placement, bool monitoring, int receiverNumber,
-        const ReceiverTable& copy)>
-        editName;
+    virtual std::optional<ReceiverRecord> editName(QWidget* parent,
+                                                   const PanelEditorPlacement& placement,
+                                                   bool monitoring, int receiverNumber,
+                                                   const ReceiverTable& copy) = 0;
     // The edited comment, lines separated by "\r\n".
-    std::function<std::optional<QString>(QWidget* parent, int receiverNumber,
-                                         const QString& comment, const QString& name)>
-        editComment;
+    virtual std::optional<QString> editComment(QWidget* parent, int receiverNumber,
+                                               const QString& comment, const QString& name) = 0;
     // The record with the chosen frequency text and the frequency-changed flag.
-    std::function<std::optional<ReceiverRecord>(QWidget* parent, bool monitoring,
-                                                int receiverNumber, const ReceiverTable& copy,
-                                                const PanelEditorPlacement& placement)>
-        pickFrequency;
+    virtual std::optional<ReceiverRecord> pickFrequency(QWidget* parent, bool monitoring,
+                                                        int receiverNumber,
+                                                        const ReceiverTable& copy,
+                                                        const PanelEditorPlacement& placement) = 0;
     // The picked colour (0x00BBGGRR).
-    std::function<std::optional<uint32_t>(QWidget* parent, uint32_t initialColour)> pickColour;
+    virtual std::optional<uint32_t> pickColour(QWidget* parent, uint32_t initialColour) = 0;
     // The record with the edited RX/TX settings and their changed flag, when anything changed.
-    std::function<std::optional<ReceiverRecord>(QWidget* parent, bool monitoring,
-                                                int receiverNumber, const ReceiverTable& copy)>
-        editSettings;
+    virtual std::optional<ReceiverRecord> editSettings(QWidget* parent, bool monitoring,
+                                                       int receiverNumber,
+                                                       const ReceiverTable& copy) = 0;
     // Read-only: nothing comes back.
-    std::function<void(QWidget* parent, int receiverNumber, const ReceiverRecord& record)>
-        showInformation;
+    virtual void showInformation(QWidget* parent, int receiverNumber,
+                                 const ReceiverRecord& record) = 0;
     // Rewrites the display state's matrix pairs on OK.
-    std::function<void(QWidget* parent, DisplayState& display)> setMatrix;
+    virtual void setMatrix(QWidget* parent, DisplayState& display) = 0;
 };
 
 // The real dialogs.
-PanelEditors panelEditorDialogs();
+std::shared_ptr<IPanelEditors> panelEditorDialogs();
 
 // The areas of a panel that a click acts on.
 enum class PanelArea { None, Name, Memo, Frequency, ColourTab, Meters, Battery };
@@ -95,10 +97,9 @@ public:
     // `viewport` is the window the panels are painted in: the editors' parent, and the window
     // whose client coordinates clicks arrive in.
     CPanelActions(QWidget& viewport, CMonitorControl& control, ReceiverTable& programTable,
-                  DisplayState& display, PanelEditors editors = panelEditorDialogs());
+                  DisplayState& display,
+                  std::shared_ptr<IPanelEditors> editors = panelEditorDialogs());
 
-    void setEditors(PanelEditors editors) { editors_ = std::move(editors); }
-    PanelEditors& editors() { return editors_; }
     // comm/debug: a click on a battery icon shows that receiver's engine trace.
     void setDebug(bool debug) { debug_ = debug; }
 
@@ -127,7 +128,7 @@ private:
     CMonitorControl& control_;
     ReceiverTable& table_;
     DisplayState& display_;
-    PanelEditors editors_;
+    std::shared_ptr<IPanelEditors> editors_;
     bool debug_ = false;
 };
 

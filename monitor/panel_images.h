@@ -43,7 +43,6 @@ public:
 
     // Colour-keyed form of a slot, made on request and kept until the next load or refresh.
     const QImage& keyed(int slot, QRgb key);
-    void forgetKeyed(int slot) { keyed_[static_cast<size_t>(slot)] = QImage(); }
 
 private:
     PanelPngLoader loader_;

@@ -124,7 +124,6 @@ public:
     PanelValueCache& cache(int receiverNumber) {
         return panels_[static_cast<size_t>(receiverNumber - 1)].cache;
     }
-    const PanelFonts& fonts() const { return fonts_; }
     QColor textColour() const { return textColour_; }
 
 private:

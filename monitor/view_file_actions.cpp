@@ -58,12 +58,32 @@ ProgressOutcome runProgressDialog(QWidget* parent, int mode, const ReceiverTable
     return outcome;
 }
 
+class ViewFileDialogs : public IViewFileDialogs {
+public:
+    ConfigDialogOutcome runConfigDialog(QWidget* parent, const ReceiverTable& table) override {
+        return runConfigRecvDialog(parent, table);
+    }
+    ProgressOutcome runProgressDialog(QWidget* parent, int mode,
+                                      const ReceiverTable& table) override {
+        return tessaly::runProgressDialog(parent, mode, table);
+    }
+    void activateMainWindow(QWidget& view) override {
+        QWidget* main = view.window();
+        main->raise();
+        main->activateWindow();
+    }
+};
+
 bool confirmed(QWidget* parent, const char* question) {
     return userPrompts().messageBox(parent, QString::fromLatin1(question), PromptButtons::OkCancel,
                                     PromptIcon::Information) == PromptAnswer::Ok;
 }
 
 } // namespace
+
+std::shared_ptr<IViewFileDialogs> viewFileDialogs() {
+    return std::make_shared<ViewFileDialogs>();
+}
 
 void preparePendingChanges(ReceiverTable& scratch, const ReceiverTable& current) {
     const int currentCount = current.count;
@@ -87,15 +107,10 @@ void preparePendingChanges(ReceiverTable& scratch, const ReceiverTable& current)
 }
 
 CViewFileActions::CViewFileActions(QWidget& view, CMonitorControl& control,
-                                   ReceiverTable& programTable, DisplayState& display)
+                                   ReceiverTable& programTable, DisplayState& display,
+                                   std::shared_ptr<IViewFileDialogs> dialogs)
     : view_(view), control_(control), programTable_(programTable), display_(display),
-      configRunner_(runConfigRecvDialog), progressRunner_(runProgressDialog) {
-    activateMainWindow_ = [this] {
-        QWidget* main = view_.window();
-        main->raise();
-        main->activateWindow();
-    };
-}
+      dialogs_(std::move(dialogs)) {}
 
 void CViewFileActions::initialUpdate(const std::string& defaultFreqText) {
     scratch_.fillDefaultFrequency(defaultFreqText);
@@ -156,8 +171,8 @@ bool CViewFileActions::openEnvironment(const QString& path) {
     preparePendingChanges(scratch_, programTable_);
     runConfigDialog(true);
 
-    if (openRequests_ == 0 && activateMainWindow_) {
-        activateMainWindow_();
+    if (openRequests_ == 0) {
+        dialogs_->activateMainWindow(view_);
     }
     ++openRequests_;
     refreshMenus();
@@ -192,7 +207,7 @@ void CViewFileActions::receiverConfiguration() {
 }
 
 void CViewFileActions::runConfigDialog(bool fromEnvironmentFile) {
-    const ConfigDialogOutcome outcome = configRunner_(&view_, scratch_);
+    const ConfigDialogOutcome outcome = dialogs_->runConfigDialog(&view_, scratch_);
     if (!outcome.takeOver) {
         return;
     }
@@ -206,14 +221,15 @@ void CViewFileActions::upload() {
     if (!confirmed(&view_, kUploadConfirmText)) {
         return;
     }
-    progressRunner_(&view_, kGetInfModeUpload, programTable_);
+    dialogs_->runProgressDialog(&view_, kGetInfModeUpload, programTable_);
 }
 
 void CViewFileActions::download() {
     if (!confirmed(&view_, kDownloadConfirmText)) {
         return;
     }
-    const ProgressOutcome outcome = progressRunner_(&view_, kGetInfModeDownload, programTable_);
+    const ProgressOutcome outcome =
+        dialogs_->runProgressDialog(&view_, kGetInfModeDownload, programTable_);
     // Whatever came of it, the panels start afresh from the table.
     ReceiverTable next;
     if (outcome.takeOver) {

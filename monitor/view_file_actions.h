@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -35,6 +35,24 @@ struct ProgressOutcome {
     ReceiverTable table;
 };
 
+// The dialogs the file and configuration commands run, and how the main window comes to the
+// front. Tests give their own to answer without dialogs.
+class IViewFileDialogs {
+public:
+    virtual ~IViewFileDialogs() = default;
+
+    // The Receiver Configuration dialog on a copy of `table`.
+    virtual ConfigDialogOutcome runConfigDialog(QWidget* parent, const ReceiverTable& table) = 0;
+    // The upload or download progress dialog (kGetInfModeUpload, kGetInfModeDownload).
+    virtual ProgressOutcome runProgressDialog(QWidget* parent, int mode,
+                                              const ReceiverTable& table) = 0;
+    // Raises and activates the window that holds `view`.
+    virtual void activateMainWindow(QWidget& view) = 0;
+};
+
+// The real dialogs.
+std::shared_ptr<IViewFileDialogs> viewFileDialogs();
+
 // The names and frequencies of `scratch` that differ from `current` become pending changes, so
 // that the engines send them when they connect; records beyond the current count get both.
 // The flags the current table already had pending stay pending.
@@ -43,25 +61,12 @@ void preparePendingChanges(ReceiverTable& scratch, const ReceiverTable& current)
 // The monitor view's file and configuration commands: open and save an environment file, the
 // Receiver Configuration dialog, upload and download. Every command works on a copy of the
 // program-wide table and hands what it takes back to the monitor control, which replaces the
-// receiver table. Dialogs are run through replaceable runners so that tests can answer them.
+// receiver table.
 class CViewFileActions {
 public:
-    using ConfigDialogRunner =
-        std::function<ConfigDialogOutcome(QWidget* parent, const ReceiverTable& table)>;
-    using ProgressDialogRunner =
-        std::function<ProgressOutcome(QWidget* parent, int mode, const ReceiverTable& table)>;
-
     CViewFileActions(QWidget& view, CMonitorControl& control, ReceiverTable& programTable,
-                     DisplayState& display);
-
-    void setConfigDialogRunner(ConfigDialogRunner runner) { configRunner_ = std::move(runner); }
-    void setProgressDialogRunner(ProgressDialogRunner runner) {
-        progressRunner_ = std::move(runner);
-    }
-    // How the main window is brought to the front after the first open.
-    void setMainWindowActivator(std::function<void()> activator) {
-        activateMainWindow_ = std::move(activator);
-    }
+                     DisplayState& display,
+                     std::shared_ptr<IViewFileDialogs> dialogs = viewFileDialogs());
 
     // The view's first update: every scratch record gets the default frequency.
     void initialUpdate(const std::string& defaultFreqText);
@@ -79,7 +84,6 @@ public:
     void download();
 
     int openRequests() const { return openRequests_; }
-    const ReceiverTable& scratch() const { return scratch_; }
 
 private:
     void runConfigDialog(bool fromEnvironmentFile);
@@ -91,9 +95,7 @@ private:
     DisplayState& display_;
     ReceiverTable scratch_;
     int openRequests_ = 0;
-    ConfigDialogRunner configRunner_;
-    ProgressDialogRunner progressRunner_;
-    std::function<void()> activateMainWindow_;
+    std::shared_ptr<IViewFileDialogs> dialogs_;
 };
 
 } // namespace tessaly

@@ -32,7 +32,6 @@ public:
     // Kills the receiver: no listener, every connection dropped. start() brings it back.
     void stop();
     bool start(QString* error = nullptr);
-    bool isStopped() const { return stopped_; }
 
     // Drops every connection and refuses new ones for the reboot time.
     void reboot();

@@ -14,76 +14,18 @@
 #include "protocol/receiver_table.h"
 #include "protocol/settings.h"
 #include "protocol/show_lock.h"
-#include "tests/chrome/message_recorder.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/scripted_prompts.h"
 #include "tests/support/temp_dir.h"
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <deque>
 #include <gtest/gtest.h>
 
 using namespace tessaly;
-using namespace tessaly::test;
+using namespace tessaly::testing;
 
 namespace {
-
-// Answers prompts from a script and remembers what was asked.
-class ScriptedPrompts : public CUserPrompts {
-public:
-    std::deque<PromptAnswer> answers;
-    std::deque<QString> paths; // empty text: the file dialog was cancelled
-    QStringList shown;         // message texts and dialog titles, in order
-    QStringList filters;
-
-    PromptAnswer messageBox(QWidget*, const QString& text, PromptButtons buttons,
-                            PromptIcon icon) override {
-        shown << text;
-        lastButtons = buttons;
-        lastIcon = icon;
-        return take(answers, PromptAnswer::Cancel);
-    }
-    QString openFileName(QWidget*, const QString& title, const QString& filter) override {
-        shown << title;
-        filters << filter;
-        return take(paths, QString());
-    }
-    QString saveFileName(QWidget*, const QString& title, const QString& suffix,
-                         const QString& filter) override {
-        shown << title;
-        filters << filter;
-        lastSuffix = suffix;
-        return take(paths, QString());
-    }
-
-    int choice(QWidget*, const ChoiceRequest& request) override {
-        choiceRequests.push_back(request);
-        return take(choices, request.escapeButton);
-    }
-    std::optional<QString> textInput(QWidget*, const QString& title, const QString&,
-                                     bool secret) override {
-        shown << title;
-        lastSecret = secret;
-        return take(texts, std::optional<QString>());
-    }
-
-    std::deque<int> choices; // none left: the escape button
-    std::vector<ChoiceRequest> choiceRequests;
-    std::deque<std::optional<QString>> texts; // none left: cancelled
-    bool lastSecret = false;
-    PromptButtons lastButtons = PromptButtons::Ok;
-    PromptIcon lastIcon = PromptIcon::Information;
-    QString lastSuffix;
-
-private:
-    template <typename T> static T take(std::deque<T>& queue, T fallback) {
-        if (queue.empty()) {
-            return fallback;
-        }
-        T front = queue.front();
-        queue.pop_front();
-        return front;
-    }
-};
 
 bool dispatching = false; // true while the frame handles a command
 
@@ -114,17 +56,27 @@ protected:
     }
 };
 
+// Notes what the frame would have opened on the desktop.
+struct RecordingDesktop : IFrameDesktop {
+    std::vector<QUrl> openedUrls;
+    int aboutRuns = 0;
+
+    bool openUrl(const QUrl& url) override {
+        openedUrls.push_back(url);
+        return true;
+    }
+    void runAboutBox(QWidget*, const QString&) override { ++aboutRuns; }
+};
+
 class MainFrameTest : public ::testing::Test {
 protected:
     ScriptedPrompts prompts;
     tessaly::testing::TempDir lockDir;
     RecordingView* view = new RecordingView;
-    CMainFrame frame{view};
-    std::vector<QUrl> openedUrls;
-    int aboutRuns = 0;
+    std::shared_ptr<RecordingDesktop> desktop = std::make_shared<RecordingDesktop>();
+    CMainFrame frame{view, nullptr, desktop};
 
     MainFrameTest() {
-        setUserPrompts(&prompts);
         programFlags().modified = 0;
         programFlags().monitoring = 0;
         programReceiverTable().count = 0;
@@ -134,11 +86,6 @@ protected:
         showLock().unlock();
         programSettings().lockPin.clear();
         displayState() = DisplayState{};
-        frame.setUrlOpener([this](const QUrl& url) {
-            openedUrls.push_back(url);
-            return true;
-        });
-        frame.setAboutRunner([this] { ++aboutRuns; });
         frame.show();
         deliverPosted();
         view->calls.clear();
@@ -147,7 +94,6 @@ protected:
         showLock().unlock();
         showLock().setStatePath({});
         programFlags().modified = 0;
-        setUserPrompts(nullptr);
     }
 
     void command(int code, int value = 0) {
@@ -239,7 +185,8 @@ TEST_F(MainFrameTest, DisplayCommandsAreStoredAndPosted) {
 }
 
 TEST_F(MainFrameTest, RfUnitToggleAlternatesUnitAndMenuText) {
-    const QString& label = frame.barMenu()->viewMenu()->items()[CDlgMenuView::RfMonitor].label;
+    const QString& label =
+        frame.findChild<CDlgBarMenu*>()->viewMenu()->items()[CDlgMenuView::RfMonitor].label;
     EXPECT_EQ(label, QStringLiteral("RF Monitor mW"));
     command(kCmdRfUnit, kSwitchToggle);
     EXPECT_EQ(displayState().rfUnit, kRfUnitMw);
@@ -260,13 +207,13 @@ TEST_F(MainFrameTest, RfUnitToggleAlternatesUnitAndMenuText) {
 TEST_F(MainFrameTest, MonitoringSwitchUpdatesFlagViewAndMenus) {
     programReceiverTable().count = 2;
     command(kEvRefreshMenus);
-    const auto& fileItems = frame.barMenu()->fileMenu()->items();
+    const auto& fileItems = frame.findChild<CDlgBarMenu*>()->fileMenu()->items();
     EXPECT_EQ(fileItems[CDlgMenuFile::Upload].enabled, 1);
 
     command(kCmdMonitorStartStop, kSwitchToggle);
     EXPECT_EQ(programFlags().monitoring, 1);
     EXPECT_EQ(fileItems[CDlgMenuFile::Upload].enabled, 0);
-    EXPECT_TRUE(frame.barMenu()->lampOn());
+    EXPECT_TRUE(frame.findChild<CDlgBarMenu*>()->lampOn());
     command(kCmdMonitorStartStop, kSwitchOff);
     EXPECT_EQ(programFlags().monitoring, 0);
     EXPECT_EQ(fileItems[CDlgMenuFile::Upload].enabled, 1);
@@ -281,7 +228,7 @@ TEST_F(MainFrameTest, MonitoringSwitchUpdatesFlagViewAndMenus) {
 TEST_F(MainFrameTest, AboutHelpAndUnknownCodes) {
     command(kCmdAbout);
     command(kCmdAboutAlt);
-    EXPECT_EQ(aboutRuns, 2);
+    EXPECT_EQ(desktop->aboutRuns, 2);
     for (const int code : {3004, 3010, 3025, 3034, 2006}) {
         command(code, 1);
     }
@@ -301,8 +248,8 @@ TEST_F(MainFrameTest, HelpIsFoundFromTheStartDirectoryWhereverWeAreNow) {
     const QString after = QDir::currentPath();
     QDir::setCurrent(before);
 
-    ASSERT_EQ(openedUrls.size(), 1u);
-    EXPECT_EQ(openedUrls[0], QUrl::fromLocalFile(startDir.path() + "/docs/Tessaly_e.chm"));
+    ASSERT_EQ(desktop->openedUrls.size(), 1u);
+    EXPECT_EQ(desktop->openedUrls[0], QUrl::fromLocalFile(startDir.path() + "/docs/Tessaly_e.chm"));
     EXPECT_EQ(after, QDir(elsewhere.path()).canonicalPath());
 }
 
@@ -447,8 +394,9 @@ INSTANTIATE_TEST_SUITE_P(
                       GuardedCommand{kCmdExit, 0, "Exit"}));
 
 TEST_F(LockedShow, ClosingTheWindowIsRefusedAndTheBarShowsTheLock) {
-    EXPECT_TRUE(frame.barMenu()->showLocked());
-    EXPECT_EQ(frame.barMenu()->viewMenu()->items()[CDlgMenuView::ShowLock].label, "Unlock Show...");
+    EXPECT_TRUE(frame.findChild<CDlgBarMenu*>()->showLocked());
+    EXPECT_EQ(frame.findChild<CDlgBarMenu*>()->viewMenu()->items()[CDlgMenuView::ShowLock].label,
+              "Unlock Show...");
     requestClose();
     EXPECT_TRUE(frame.isVisible());
     command(kCmdRfUnit, kSwitchToggle); // the display still answers
@@ -466,7 +414,7 @@ TEST_F(LockedShow, LockTakenWhileMonitoringSurvivesARestartUntilReleased) {
     prompts.answers = {PromptAnswer::Ok};
     command(kCmdShowLock);
     EXPECT_FALSE(showLock().locked());
-    EXPECT_FALSE(frame.barMenu()->showLocked());
+    EXPECT_FALSE(frame.findChild<CDlgBarMenu*>()->showLocked());
     EXPECT_FALSE(ShowLock(path).restore());
 
     command(kCmdMonitorStartStop, kSwitchOff);

@@ -136,7 +136,7 @@ TEST_F(ShowWatchTest, StaleValuesShowTheNoDataLookWithoutBlinkingAndLiveAgainWhe
 }
 
 TEST_F(ShowWatchTest, AlarmCountFollowsAlarmsAndAcknowledgementsFromThePanelPopUp) {
-    CDlgBarMenu& bar = *frame->barMenu();
+    CDlgBarMenu& bar = *frame->findChild<CDlgBarMenu*>();
     EXPECT_EQ(bar.alarmCount(), 0);
     control("1 battery 0");
     ASSERT_TRUE(waitUntil([&] { return bar.alarmCount() > 0; }, 2000));
@@ -173,7 +173,7 @@ TEST_F(ShowWatchTest, AlarmCountFollowsAlarmsAndAcknowledgementsFromThePanelPopU
     ScriptedPrompts prompts;
     const std::string csv = state.file("alarms.csv");
     prompts.paths.push_back(QString::fromStdString(csv));
-    journal->exportButton()->click();
+    journal->findChild<QPushButton*>("exportButton")->click();
     QFile file(QString::fromStdString(csv));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().split('\n');
@@ -227,7 +227,7 @@ TEST_F(ShowWatchTest, SilenceFromThePopUpShowsSilencedAndEndsWhenItsTimeIsUp) {
     sendAppMessage(&view(), kCmdPanelSilence, 15);
     ASSERT_TRUE(waitUntil([&] { return panel(3).label == "SILENCED"; }, 1000));
     EXPECT_FALSE(panel(3).borderShown);
-    EXPECT_EQ(frame->barMenu()->alarmCount(), 0);
+    EXPECT_EQ(frame->findChild<CDlgBarMenu*>()->alarmCount(), 0);
     EXPECT_TRUE(watch().model().receiver(3).silenced);
 
     wallOffsetMs = 14 * 60 * 1000;
@@ -237,7 +237,7 @@ TEST_F(ShowWatchTest, SilenceFromThePopUpShowsSilencedAndEndsWhenItsTimeIsUp) {
     wallOffsetMs = 16 * 60 * 1000;
     ASSERT_TRUE(waitUntil([&] { return panel(3).label == "BATT LOW"; }, 1000));
     EXPECT_FALSE(watch().model().receiver(3).silenced);
-    EXPECT_EQ(frame->barMenu()->alarmCount(), 1);
+    EXPECT_EQ(frame->findChild<CDlgBarMenu*>()->alarmCount(), 1);
 
     // Until unsilenced lasts until the operator says so.
     sendAppMessage(&view(), kCmdPanelSilence, 0);

@@ -26,7 +26,7 @@ private slots:
     // The operator clicks a swatch and OK: exec() accepts and color() is 0x00BBGGRR.
     void clickedSwatchIsReturnedOnOk() {
         CApColorDialog dialog(0x00123456);
-        CBasicColorGrid* grid = dialog.grid();
+        CBasicColorGrid* grid = dialog.findChild<CBasicColorGrid*>("grid");
         QCOMPARE(grid->currentIndex(), -1);
         QTimer::singleShot(0, &dialog, [&] {
             QTest::mouseClick(grid, Qt::LeftButton, {}, grid->cellRect(kPinkIndex).center());
@@ -40,7 +40,7 @@ private slots:
 
     void initialColourIsPreselectedAndKeptWithoutAPick() {
         CApColorDialog onGrid(kPinkRef);
-        QCOMPARE(onGrid.grid()->currentIndex(), kPinkIndex);
+        QCOMPARE(onGrid.findChild<CBasicColorGrid*>("grid")->currentIndex(), kPinkIndex);
         QCOMPARE(onGrid.color(), kPinkRef);
 
         CApColorDialog offGrid(0x00FF8000); // a default panel colour, not a basic one
@@ -53,7 +53,7 @@ private slots:
 
     void arrowKeysMoveThroughTheGridAndCancelRejects() {
         CApColorDialog dialog(CBasicColorGrid::basicColor(0));
-        CBasicColorGrid* grid = dialog.grid();
+        CBasicColorGrid* grid = dialog.findChild<CBasicColorGrid*>("grid");
         QTimer::singleShot(0, &dialog, [&] {
             QTest::keyClick(grid, Qt::Key_Right); // next column: index 6
             QTest::keyClick(grid, Qt::Key_Down);  // 7

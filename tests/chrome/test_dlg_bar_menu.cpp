@@ -4,13 +4,14 @@
 #include "chrome/dlg_menu_view.h"
 #include "chrome/menu_commands.h"
 #include "protocol/receiver_table.h"
-#include "tests/chrome/menu_input.h"
-#include "tests/chrome/message_recorder.h"
+#include "tests/support/menu_input.h"
+#include "tests/support/message_recorder.h"
 
+#include <QWidget>
 #include <gtest/gtest.h>
 
 using namespace tessaly;
-using namespace tessaly::test;
+using namespace tessaly::testing;
 
 namespace {
 
@@ -21,7 +22,7 @@ constexpr QPoint kButton(140, 50);
 
 class BarMenuTest : public ::testing::Test {
 protected:
-    MessageRecorder frame;
+    MessageRecorder<QWidget> frame;
     CDlgBarMenu* bar = new CDlgBarMenu(&frame);
 
     BarMenuTest() {
@@ -85,12 +86,12 @@ TEST_F(BarMenuTest, ButtonShowsOneOfThreeStates) {
 TEST_F(BarMenuTest, ButtonTogglesMonitoringOnlyWithReceivers) {
     clickAt(bar, kButton);
     deliverPosted();
-    EXPECT_TRUE(frame.messages.empty());
+    EXPECT_TRUE(frame.messages().empty());
 
     programReceiverTable().count = 1;
     clickAt(bar, kButton);
     deliverPosted();
-    EXPECT_EQ(frame.messages,
+    EXPECT_EQ(frame.messages(),
               (std::vector<RecordedMessage>{{kCmdMonitorStartStop, kSwitchToggle, {}}}));
 }
 
@@ -118,7 +119,7 @@ TEST_F(BarMenuTest, RelaysEveryCodeButMenuClosed) {
     deliverPosted();
     EXPECT_EQ(frame.codes(),
               (std::vector<int>{kCmdOpenEnvironment, kCmdExit, kCmdLayoutMode, kCmdAbout}));
-    EXPECT_EQ(frame.messages[2].value, 2);
+    EXPECT_EQ(frame.messages()[2].value, 2);
     EXPECT_EQ(bar->openIndex(), -1);
     EXPECT_EQ(bar->hoverIndex(), -1);
 }

@@ -1,18 +1,19 @@
 #include "chrome/dlg_menu_file.h"
 #include "chrome/menu_commands.h"
-#include "tests/chrome/menu_input.h"
-#include "tests/chrome/message_recorder.h"
+#include "tests/support/menu_input.h"
+#include "tests/support/message_recorder.h"
 
+#include <QWidget>
 #include <gtest/gtest.h>
 
 using namespace tessaly;
-using namespace tessaly::test;
+using namespace tessaly::testing;
 
 namespace {
 
 class FileMenuTest : public ::testing::Test {
 protected:
-    MessageRecorder owner;
+    MessageRecorder<QWidget> owner;
     CDlgMenuFile* menu = new CDlgMenuFile(&owner);
 
     void open() {
@@ -65,9 +66,9 @@ TEST_F(FileMenuTest, ClickPostsTheCommandThenTheClose) {
     open();
     clickAt(menu, {50, 157});
     deliverPosted();
-    ASSERT_EQ(owner.messages.size(), 2u);
-    EXPECT_EQ(owner.messages[0], (RecordedMessage{kCmdUpload, 0, {}}));
-    EXPECT_EQ(owner.messages[1], (RecordedMessage{kCmdMenuClosed, CDlgMenuFile::Upload, {}}));
+    ASSERT_EQ(owner.messages().size(), 2u);
+    EXPECT_EQ(owner.messages()[0], (RecordedMessage{kCmdUpload, 0, {}}));
+    EXPECT_EQ(owner.messages()[1], (RecordedMessage{kCmdMenuClosed, CDlgMenuFile::Upload, {}}));
     EXPECT_FALSE(menu->isVisible());
     EXPECT_FALSE(menu->isShownFlag());
 }
@@ -79,7 +80,7 @@ TEST_F(FileMenuTest, DisabledItemIsNeitherHighlightedNorChosen) {
     EXPECT_EQ(menu->hoverIndex(), -1);
     clickAt(menu, {50, 140});
     deliverPosted();
-    EXPECT_TRUE(owner.messages.empty());
+    EXPECT_TRUE(owner.messages().empty());
     EXPECT_TRUE(menu->isVisible());
     // Save stays available while monitoring.
     clickAt(menu, {50, 80});
@@ -93,7 +94,7 @@ TEST_F(FileMenuTest, EscapeHidesWithoutTellingTheBar) {
     deliverPosted();
     EXPECT_FALSE(menu->isVisible());
     EXPECT_FALSE(menu->isShownFlag());
-    EXPECT_TRUE(owner.messages.empty());
+    EXPECT_TRUE(owner.messages().empty());
 }
 
 TEST_F(FileMenuTest, LosingActivationClosesAndTellsTheBar) {
@@ -107,7 +108,7 @@ TEST_F(FileMenuTest, LosingActivationClosesAndTellsTheBar) {
         GTEST_SKIP() << "this platform does not move activation";
     }
     EXPECT_FALSE(menu->isVisible());
-    EXPECT_EQ(owner.messages,
+    EXPECT_EQ(owner.messages(),
               (std::vector<RecordedMessage>{{kCmdMenuClosed, CDlgMenuFile::SaveEnvironment, {}}}));
     EXPECT_EQ(menu->hoverIndex(), -1);
 }

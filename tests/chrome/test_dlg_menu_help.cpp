@@ -1,15 +1,16 @@
 #include "chrome/dlg_menu_help.h"
 #include "chrome/menu_commands.h"
-#include "tests/chrome/menu_input.h"
-#include "tests/chrome/message_recorder.h"
+#include "tests/support/menu_input.h"
+#include "tests/support/message_recorder.h"
 
+#include <QWidget>
 #include <gtest/gtest.h>
 
 using namespace tessaly;
-using namespace tessaly::test;
+using namespace tessaly::testing;
 
 TEST(DlgMenuHelp, ItemsPostAboutHelpAndRemoteView) {
-    MessageRecorder owner;
+    MessageRecorder<QWidget> owner;
     auto* menu = new CDlgMenuHelp(&owner);
     EXPECT_EQ(menu->size(), QSize(140, 131));
     EXPECT_EQ(menu->hitTest({133, 71}), CDlgMenuHelp::About);
@@ -23,7 +24,7 @@ TEST(DlgMenuHelp, ItemsPostAboutHelpAndRemoteView) {
         clickAt(menu, at);
     }
     deliverPosted();
-    EXPECT_EQ(owner.messages,
+    EXPECT_EQ(owner.messages(),
               (std::vector<RecordedMessage>{{kCmdAbout, 0, {}},
                                             {kCmdMenuClosed, CDlgMenuHelp::About, {}},
                                             {kCmdHelp, 0, {}},

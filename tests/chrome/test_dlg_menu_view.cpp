@@ -2,15 +2,16 @@
 #include "chrome/dlg_menu_sub_sl.h"
 #include "chrome/dlg_menu_view.h"
 #include "chrome/menu_commands.h"
-#include "tests/chrome/menu_input.h"
-#include "tests/chrome/message_recorder.h"
+#include "tests/support/menu_input.h"
+#include "tests/support/message_recorder.h"
 
 #include <QElapsedTimer>
 #include <QThread>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 using namespace tessaly;
-using namespace tessaly::test;
+using namespace tessaly::testing;
 
 namespace {
 
@@ -23,7 +24,7 @@ constexpr QPoint kLarge(30, 45);
 
 class ViewMenuTest : public ::testing::Test {
 protected:
-    MessageRecorder owner;
+    MessageRecorder<QWidget> owner;
     CDlgMenuView* menu = new CDlgMenuView(&owner);
 
     CDlgMenuSubHV* hv() const { return menu->alignChannelsMenu(); }
@@ -46,7 +47,7 @@ protected:
 
     std::vector<RecordedMessage> commandsOnly() const {
         std::vector<RecordedMessage> result;
-        for (const auto& message : owner.messages) {
+        for (const auto& message : owner.messages()) {
             if (message.code != kCmdMenuClosed) {
                 result.push_back(message);
             }
@@ -112,7 +113,7 @@ TEST_F(ViewMenuTest, EachLayoutChoiceReachesTheBarAndClosesTheCascade) {
     };
     for (const Case c : {Case{kHorizontal, kSmall, 3}, Case{kHorizontal, kLarge, 1},
                          Case{kVertical, kSmall, 2}, Case{kVertical, kLarge, 0}}) {
-        owner.messages.clear();
+        owner.clear();
         open();
         moveTo(menu, kAlignChannels);
         moveTo(hv(), c.orientation);
@@ -140,7 +141,7 @@ TEST_F(ViewMenuTest, CascadeLeftForNowhereClosesAfterTheCheck) {
     postAppMessage(menu, kCmdSubMenuActive, 0);
     ASSERT_TRUE(waitFor([&] { return !menu->isVisible(); }));
     EXPECT_FALSE(hv()->isVisible());
-    EXPECT_EQ(owner.messages, (std::vector<RecordedMessage>{{kCmdMenuClosed, 0, {}}}));
+    EXPECT_EQ(owner.messages(), (std::vector<RecordedMessage>{{kCmdMenuClosed, 0, {}}}));
     EXPECT_EQ(menu->hoverIndex(), -1);
 }
 
@@ -154,7 +155,7 @@ TEST_F(ViewMenuTest, CascadeStaysWhileFocusMovesWithinIt) {
     QThread::msleep(CDlgMenuView::kCascadeCheckMs + 50);
     deliverPosted();
     EXPECT_TRUE(menu->isVisible());
-    EXPECT_TRUE(owner.messages.empty());
+    EXPECT_TRUE(owner.messages().empty());
 
     // Pointer resting on another item: the check leaves the menu to the other rules.
     postAppMessage(menu, kCmdSubSubMenuActive, 0);

@@ -1,7 +1,7 @@
 #include "comm/comm_thread_config.h"
-#include "comm_test_support.h"
 #include "protocol/command_builder.h"
 #include "sim/simulator.h"
+#include "tests/support/message_recorder.h"
 
 #include <QHostAddress>
 #include <QTcpServer>
@@ -77,7 +77,7 @@ protected:
     std::vector<std::string> linesAtReceiver() { return simulator.receivedLines(1); }
 
     ReceiverTable table;
-    MessageRecorder requester;
+    MessageRecorder<> requester;
     sim::Simulator simulator;
     std::unique_ptr<CCommThreadConfig> engine;
 };

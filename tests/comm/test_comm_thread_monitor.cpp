@@ -1,7 +1,7 @@
 #include "comm/comm_thread_monitor.h"
-#include "comm_test_support.h"
 #include "protocol/command_builder.h"
 #include "sim/simulator.h"
+#include "tests/support/message_recorder.h"
 
 #include <gtest/gtest.h>
 

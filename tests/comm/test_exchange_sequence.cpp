@@ -2,8 +2,8 @@
 
 #include "comm/exchange_sequence.h"
 #include "protocol/command_builder.h"
-#include "sim/simulator.h"
-#include "tests/comm/comm_test_support.h"
+#include "tests/support/simulated_receivers.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -23,23 +23,8 @@ struct Progress {
 class ExchangeSequenceTest : public ::testing::Test {
 protected:
     void startSimulator(int count) {
-        sim::SimulatorOptions options;
-        options.count = count;
-        options.port = sim::findFreeLoopbackPort(QHostAddress("127.0.0.1"), count);
-        ASSERT_NE(options.port, 0);
         QString error;
-        ASSERT_TRUE(simulator_.start(options, &error)) << error.toStdString();
-        table_.count = count;
-        table_.portNumber = simulator_.port();
-        table_.answerTimeoutMs = 500;
-        for (int n = 1; n <= count; ++n) {
-            ReceiverRecord& record = table_.byNumber(n);
-            record.ip = "127.0.0." + std::to_string(n);
-            record.name = "OLD" + std::to_string(n);
-            record.setFrequencyText("710.125");
-            record.nameChanged = 1;
-            record.freqChanged = 1;
-        }
+        ASSERT_TRUE(receivers_.start(count, &error)) << error.toStdString();
     }
 
     static EngineOptions fastOptions() {
@@ -62,8 +47,9 @@ protected:
         });
     }
 
-    sim::Simulator simulator_;
-    ReceiverTable table_;
+    tessaly::testing::SimulatedReceivers receivers_;
+    sim::Simulator& simulator_ = receivers_.simulator;
+    ReceiverTable& table_ = receivers_.table;
 };
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "comm/sock_cli.h"
 #include "comm/system_error_text.h"
-#include "comm_test_support.h"
+#include "tests/support/message_recorder.h"
 
 #include <QHostAddress>
 #include <QTcpServer>
@@ -28,7 +28,7 @@ int closedPort() {
 // A listening server and the connection it accepted from a CSockCli.
 struct ConnectedPair {
     QTcpServer server;
-    MessageRecorder recorder;
+    MessageRecorder<> recorder;
     CSockCli socket{&recorder};
     QTcpSocket* peer = nullptr;
 
@@ -50,7 +50,7 @@ struct ConnectedPair {
 } // namespace
 
 TEST(SockCliConnect, RefusedConnectGivesTheOsCodeAndItsEnglishText) {
-    MessageRecorder recorder;
+    MessageRecorder<> recorder;
     CSockCli socket(&recorder);
     const int result = socket.connectTo(closedPort(), "127.0.0.1");
     EXPECT_EQ(result, ECONNREFUSED);
@@ -62,7 +62,7 @@ TEST(SockCliConnect, RefusedConnectGivesTheOsCodeAndItsEnglishText) {
 }
 
 TEST(SockCliConnect, AddressThatIsNoAddressFailsAsAConnectError) {
-    MessageRecorder recorder;
+    MessageRecorder<> recorder;
     CSockCli socket(&recorder);
     EXPECT_EQ(socket.connectTo(5025, "receiver.example"), EINVAL);
     EXPECT_TRUE(socket.connectionErrorText().startsWith("Connect Error[22] "));
@@ -137,7 +137,7 @@ TEST(SockCliEvents, ConnectionResetGivesOne213WithTheOsCodeAndNo211) {
 }
 
 TEST(SockCliSend, SendingWithoutAConnectionFailsWithSendError) {
-    MessageRecorder recorder;
+    MessageRecorder<> recorder;
     CSockCli socket(&recorder);
     EXPECT_EQ(socket.send(5, "abc\r\n"), kSendFailed);
     EXPECT_EQ(socket.lastSendError(), ENOTCONN);

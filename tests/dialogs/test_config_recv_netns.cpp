@@ -298,9 +298,9 @@ private:
 void typeIntoInputDialog(const QString& ip, const QString& name) {
     whenModal<CDlgInputIP>([](CDlgInputIP&) { return true; },
                            [ip, name](CDlgInputIP& dialog) {
-                               dialog.ipEdit()->setText(ip);
+                               dialog.findChild<QLineEdit*>("ipEdit")->setText(ip);
                                if (!name.isNull()) {
-                                   dialog.nameEdit()->setText(name);
+                                   dialog.findChild<CKeyIn*>("nameEdit")->setText(name);
                                }
                                dialog.okButton()->click();
                                if (dialog.isVisible()) {
@@ -425,7 +425,7 @@ TEST_F(ConfigRecvNetns, AddPingsTheNewAddressForItsMacAddressThenEditAndDeleteCh
     // A second receiver at an address in use is refused inside the Input IP Address dialog.
     whenModal<CDlgInputIP>([](CDlgInputIP&) { return true; },
                            [](CDlgInputIP& input) {
-                               input.ipEdit()->setText(kReceivers[0].ip);
+                               input.findChild<QLineEdit*>("ipEdit")->setText(kReceivers[0].ip);
                                input.okButton()->click();
                                EXPECT_TRUE(input.isVisible());
                                input.reject();
@@ -465,13 +465,13 @@ TEST_F(ConfigRecvNetns, IpSearchListsOurReceiversMovesKnownOnesAndAsksNewOnesFor
                                   listed << search.list()->itemText(row, 1) + " " +
                                                 search.list()->itemText(row, 2);
                               }
-                              listed << search.statusLine()->text();
-                              search.selectAllButton()->click();
+                              listed << search.findChild<QLabel*>("statusLine")->text();
+                              search.findChild<QPushButton*>("selectAllButton")->click();
                               search.okButton()->click();
                           });
     const SearchingSeen searching([] {
         auto* search = qobject_cast<CDlgRefArp*>(QApplication::activeModalWidget());
-        return search != nullptr ? search->statusLine() : nullptr;
+        return search != nullptr ? search->findChild<QLabel*>("statusLine") : nullptr;
     });
     dialog.button(kIdIpSearch)->click();
     const bool movedBack = moveReceiverTwo(kMovedAddress, kReceivers[1].ip);

@@ -51,11 +51,13 @@ protected:
 };
 
 TEST_F(CoordinationMarks, ReceiverListMarksEveryAffectedRowAndSumsUp) {
-    CDlgConfigRecv dialog{nullptr, lan, loopbackEngineOptions()};
+    auto dialogs = std::make_shared<ScriptedConfigDialogs>();
+    CDlgConfigRecv dialog{nullptr, lan, loopbackEngineOptions(), dialogs};
     fillClashingPlan(dialog.table());
     dialog.open();
     ASSERT_TRUE(waitUntil([&] { return dialog.ready(); }));
-    EXPECT_EQ(dialog.conflictLine()->text(), "5 conflicts: 1 same channel, 4 intermodulation");
+    EXPECT_EQ(dialog.findChild<QLabel*>("conflictLine")->text(),
+              "5 conflicts: 1 same channel, 4 intermodulation");
     const CApListCtrl* list = dialog.list();
     for (int row = 0; row < 4; ++row) {
         EXPECT_EQ(list->item(row, kColumnName)->background().color(), QColor(kConflictRowTint));
@@ -68,16 +70,15 @@ TEST_F(CoordinationMarks, ReceiverListMarksEveryAffectedRowAndSumsUp) {
 
     // Coordinate...: the confirmed proposal becomes pending changes and the marks go.
     int offeredSelection = -1;
-    dialog.setCoordinateRunner(
-        [&](QWidget*, const ReceiverTable& table, int selected, PlanProposal& proposal) {
-            offeredSelection = selected;
-            proposal = proposePlan(planReceiversOf(table, kBandJpn), coordinationThresholds());
-            return true;
-        });
+    dialogs->coordinate = [&](const ReceiverTable& table, int selected, PlanProposal& proposal) {
+        offeredSelection = selected;
+        proposal = proposePlan(planReceiversOf(table, kBandJpn), coordinationThresholds());
+        return true;
+    };
     selectRow(*dialog.list(), 2);
     dialog.button(kIdCoordinate)->click();
     EXPECT_EQ(offeredSelection, 3);
-    EXPECT_EQ(dialog.conflictLine()->text(), "No conflicts");
+    EXPECT_EQ(dialog.findChild<QLabel*>("conflictLine")->text(), "No conflicts");
     EXPECT_EQ(dialog.changed(), 1);
     int moved = 0;
     for (int n = 1; n <= 5; ++n) {
@@ -133,7 +134,7 @@ TEST_F(CoordinationMarks, InputAddressAsksBeforeMovingAFrequencyOutsideTheBand) 
         dialog.record().setFrequencyText("715.000");
         dialog.open();
         prompts.answers = {answer};
-        dialog.ipEdit()->setText("10.0.0.9");
+        dialog.findChild<QLineEdit*>("ipEdit")->setText("10.0.0.9");
         dialog.okButton()->click();
         EXPECT_TRUE(prompts.shown.last().startsWith("715.000 MHz is outside the band JPN.\n"
                                                     "Move the receiver to 710.125 MHz?"));

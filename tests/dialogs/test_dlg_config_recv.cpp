@@ -28,8 +28,8 @@ struct InputCall {
 class ConfigRecvTest : public ::testing::Test {
 protected:
     ConfigRecvTest() {
-        dialog.setInputRunner([this](QWidget*, int mode, int number, const ReceiverTable& table,
-                                     ReceiverRecord& record) {
+        dialogs->input = [this](int mode, int number, const ReceiverTable& table,
+                                ReceiverRecord& record) {
             inputCalls.push_back({mode, number, table.count});
             initialRecord.copyFrom(record);
             if (!inputAccepts) {
@@ -42,7 +42,7 @@ protected:
                 record.ip = typedIp;
             }
             return true;
-        });
+        };
     }
 
     void fill(int count) {
@@ -63,7 +63,8 @@ protected:
 
     ScriptedPrompts prompts;
     std::shared_ptr<FakeNeighbourFinder> lan = std::make_shared<FakeNeighbourFinder>();
-    CDlgConfigRecv dialog{nullptr, lan, loopbackEngineOptions()};
+    std::shared_ptr<ScriptedConfigDialogs> dialogs = std::make_shared<ScriptedConfigDialogs>();
+    CDlgConfigRecv dialog{nullptr, lan, loopbackEngineOptions(), dialogs};
     std::vector<InputCall> inputCalls;
     ReceiverRecord initialRecord;
     bool inputAccepts = true;
@@ -282,14 +283,14 @@ TEST_F(ConfigRecvTest, IpSearchMergesAndAsksTheAppendedReceiversForTheirSettings
     dialog.table().count = 1;
     dialog.table().byNumber(1).mac = "0A-54-53-00-00-01";
     lan->setEntries({neighbour("127.0.0.1", "0A-54-53-00-00-01")});
-    dialog.setSearchRunner([](QWidget*, ReceiverTable& found) {
+    dialogs->search = [](ReceiverTable& found) {
         found.count = 2;
         found.byNumber(1).ip = "127.0.0.1";
         found.byNumber(1).mac = "0A-54-53-00-00-01";
         found.byNumber(2).ip = "127.0.0.2";
         found.byNumber(2).mac = "0A-54-53-00-00-02";
         return true;
-    });
+    };
     openDialog();
     dialog.button(kIdIpSearch)->click();
     EXPECT_EQ(dialog.operationKind(), kOperationDownload);
@@ -338,7 +339,7 @@ TEST_F(ConfigRecvTest, UploadRunsTheCheckedUploadAndTakesItsStatusesBack) {
         auto* progress = qobject_cast<CDlgGetReceiverInf*>(QApplication::activeModalWidget());
         if (progress != nullptr && progress->reviewing()) {
             sentFromProgress = true;
-            progress->sendButton()->click();
+            progress->findChild<QPushButton*>("sendButton")->click();
         }
     });
     poll.start(20);

@@ -42,7 +42,7 @@ TEST_F(GetReceiverInfTest, DownloadWithoutFailureClosesByItselfAndDebugShowsTheT
     run(dialog, kGetInfModeDownload);
     ASSERT_TRUE(waitUntil([&] { return closed(dialog); }, kRunLimitMs));
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.progressLine()->text(), "Download Finished.");
+    EXPECT_EQ(dialog.findChild<QLabel*>("progressLine")->text(), "Download Finished.");
     EXPECT_TRUE(dialog.lastFailureText().isEmpty());
     EXPECT_EQ(dialog.dataChanged(), 1);
 
@@ -60,16 +60,16 @@ TEST_F(GetReceiverInfTest, DownloadMarksTheSilentReceiverAndWaitsForClose) {
     CDlgGetReceiverInf dialog(nullptr, loopbackEngineOptions());
     run(dialog, kGetInfModeDownload);
     EXPECT_EQ(dialog.windowTitle(), "Download");
-    EXPECT_EQ(dialog.progressLine()->text(), "Getting ready for Download...");
-    EXPECT_FALSE(dialog.stopButton()->isEnabled());
+    EXPECT_EQ(dialog.findChild<QLabel*>("progressLine")->text(), "Getting ready for Download...");
+    EXPECT_FALSE(dialog.findChild<QPushButton*>("stopButton")->isEnabled());
     ASSERT_TRUE(
         waitUntil([&] { return dialog.busy() == 0 && dialog.dataChanged() == 1; }, kRunLimitMs));
 
     // The failure keeps the dialog open with its reason until the operator closes it.
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(dialog.progressLine()->text(), "Download Finished.");
-    EXPECT_EQ(dialog.stopButton()->text(), "Close");
-    dialog.stopButton()->click();
+    EXPECT_EQ(dialog.findChild<QLabel*>("progressLine")->text(), "Download Finished.");
+    EXPECT_EQ(dialog.findChild<QPushButton*>("stopButton")->text(), "Close");
+    dialog.findChild<QPushButton*>("stopButton")->click();
     ASSERT_TRUE(closed(dialog));
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     CApListCtrl& list = *dialog.list();
@@ -103,13 +103,15 @@ TEST_F(GetReceiverInfTest, UploadShowsTheDifferenceSendsOnSendAndVerifiesEveryRo
     run(dialog, kGetInfModeUpload);
     EXPECT_EQ(dialog.windowTitle(), "Upload");
     ASSERT_TRUE(waitUntil([&] { return dialog.reviewing(); }, kRunLimitMs));
-    EXPECT_EQ(dialog.progressLine()->text(), "2 of 2 receivers change. Press Send to upload.");
+    EXPECT_EQ(dialog.findChild<QLabel*>("progressLine")->text(),
+              "2 of 2 receivers change. Press Send to upload.");
     EXPECT_EQ(dialog.list()->itemText(1, kColumnName), "RX2 -> OLD2");
     EXPECT_EQ(receivers.simulator.state(2).name, "RX2") << "nothing sent before Send";
 
-    dialog.sendButton()->click();
-    ASSERT_TRUE(waitUntil([&] { return dialog.progressLine()->text() == "Upload Finished."; },
-                          kRunLimitMs));
+    dialog.findChild<QPushButton*>("sendButton")->click();
+    ASSERT_TRUE(waitUntil(
+        [&] { return dialog.findChild<QLabel*>("progressLine")->text() == "Upload Finished."; },
+        kRunLimitMs));
     EXPECT_TRUE(dialog.isVisible()); // the name mismatch is worth reading
     EXPECT_EQ(dialog.mismatches(), 1);
     EXPECT_TRUE(dialog.list()
@@ -117,7 +119,7 @@ TEST_F(GetReceiverInfTest, UploadShowsTheDifferenceSendsOnSendAndVerifiesEveryRo
                     .startsWith("Mismatch: receiver reports \"LEAD VOCAL XXX"))
         << dialog.list()->itemText(0, kColumnStatus).toStdString();
     EXPECT_EQ(dialog.list()->itemText(1, kColumnStatus), "Verified");
-    dialog.stopButton()->click();
+    dialog.findChild<QPushButton*>("stopButton")->click();
     ASSERT_TRUE(closed(dialog));
 
     EXPECT_EQ(dialog.table().byNumber(1).name, longName);
@@ -138,10 +140,10 @@ TEST_F(GetReceiverInfTest, UploadHidesUnchangedRowsAndCatchesAnIgnoringReceiver)
     EXPECT_EQ(dialog.list()->itemText(0, kColumnStatus), "Unchanged");
     EXPECT_TRUE(dialog.list()->isRowHidden(0));
     EXPECT_FALSE(dialog.list()->isRowHidden(1));
-    dialog.showUnchangedBox()->setChecked(true);
+    dialog.findChild<QCheckBox*>("showUnchangedBox")->setChecked(true);
     EXPECT_FALSE(dialog.list()->isRowHidden(0));
 
-    dialog.sendButton()->click();
+    dialog.findChild<QPushButton*>("sendButton")->click();
     ASSERT_TRUE(waitUntil([&] { return dialog.busy() == 0; }, kRunLimitMs));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.list()->itemText(0, kColumnStatus), "Verified");
@@ -156,8 +158,8 @@ TEST_F(GetReceiverInfTest, UploadCancelledAtTheDifferenceSendsNothing) {
     CDlgGetReceiverInf dialog(nullptr, loopbackEngineOptions());
     run(dialog, kGetInfModeUpload);
     ASSERT_TRUE(waitUntil([&] { return dialog.reviewing(); }, kRunLimitMs));
-    EXPECT_EQ(dialog.stopButton()->text(), "Cancel");
-    dialog.stopButton()->click();
+    EXPECT_EQ(dialog.findChild<QPushButton*>("stopButton")->text(), "Cancel");
+    dialog.findChild<QPushButton*>("stopButton")->click();
     ASSERT_TRUE(closed(dialog));
     EXPECT_EQ(dialog.sent(), 0);
     for (int n = 1; n <= 2; ++n) {
@@ -175,26 +177,28 @@ TEST_F(GetReceiverInfTest, StopDuringTheThirdOfTenFinishesItThenWaitsForClose) {
     run(dialog, kGetInfModeDownload);
     ASSERT_TRUE(waitUntil(
         [&] {
-            return dialog.progressLine()->text() == "Operation now in progress 127.0.0.3 [3/10]";
+            return dialog.findChild<QLabel*>("progressLine")->text() ==
+                   "Operation now in progress 127.0.0.3 [3/10]";
         },
         kRunLimitMs));
     EXPECT_EQ(dialog.progressPosition(), 3);
-    EXPECT_EQ(dialog.progressBar()->value(), 3);
-    EXPECT_EQ(dialog.progressBar()->minimum(), 1);
-    EXPECT_EQ(dialog.progressBar()->maximum(), 10);
+    EXPECT_EQ(dialog.findChild<QProgressBar*>("progressBar")->value(), 3);
+    EXPECT_EQ(dialog.findChild<QProgressBar*>("progressBar")->minimum(), 1);
+    EXPECT_EQ(dialog.findChild<QProgressBar*>("progressBar")->maximum(), 10);
 
-    dialog.stopButton()->click();
-    EXPECT_EQ(dialog.progressLine()->text(), "Currently processing stop, Please wait a moment.");
-    EXPECT_FALSE(dialog.stopButton()->isEnabled());
+    dialog.findChild<QPushButton*>("stopButton")->click();
+    EXPECT_EQ(dialog.findChild<QLabel*>("progressLine")->text(),
+              "Currently processing stop, Please wait a moment.");
+    EXPECT_FALSE(dialog.findChild<QPushButton*>("stopButton")->isEnabled());
     dialog.reject(); // Esc during a run
     EXPECT_TRUE(dialog.isVisible());
     ASSERT_TRUE(waitUntil([&] { return dialog.busy() == 0; }, kRunLimitMs));
 
-    EXPECT_EQ(dialog.progressLine()->text(), "Download Stopped.");
+    EXPECT_EQ(dialog.findChild<QLabel*>("progressLine")->text(), "Download Stopped.");
     EXPECT_EQ(dialog.progressPosition(), 4);
-    EXPECT_EQ(dialog.progressBar()->value(), 4);
-    EXPECT_EQ(dialog.stopButton()->text(), "Close");
-    EXPECT_TRUE(dialog.stopButton()->isEnabled());
+    EXPECT_EQ(dialog.findChild<QProgressBar*>("progressBar")->value(), 4);
+    EXPECT_EQ(dialog.findChild<QPushButton*>("stopButton")->text(), "Close");
+    EXPECT_TRUE(dialog.findChild<QPushButton*>("stopButton")->isEnabled());
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.list()->itemText(2, kColumnStatus), "Synchronize");
     EXPECT_EQ(dialog.list()->itemText(3, kColumnStatus), "");
@@ -203,7 +207,7 @@ TEST_F(GetReceiverInfTest, StopDuringTheThirdOfTenFinishesItThenWaitsForClose) {
     dialog.reject();                    // the close box after the run: still nothing
     EXPECT_TRUE(dialog.isVisible());
 
-    dialog.stopButton()->click();
+    dialog.findChild<QPushButton*>("stopButton")->click();
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }

@@ -36,7 +36,7 @@ protected:
         if (!dialog.isVisible()) {
             dialog.open();
         }
-        dialog.ipEdit()->setText(ip);
+        dialog.findChild<QLineEdit*>("ipEdit")->setText(ip);
         dialog.okButton()->click();
     }
 
@@ -63,12 +63,15 @@ TEST(IpOctetsTest, UnusableAddressesAreTold) {
 TEST_F(InputIpTest, OpensOnTheRecordsChannelWithUsedChannelsMarked) {
     dialog.open();
     EXPECT_EQ(dialog.windowTitle(), "Receiver Setting");
-    EXPECT_EQ(dialog.bandCombo()->currentText(), "JPN");
-    EXPECT_EQ(dialog.channelCombo()->currentText(), "710.375");
-    EXPECT_EQ(dialog.channelCombo()->itemColor(0), kUsedChannelColor);     // receiver 1's
-    EXPECT_EQ(dialog.channelCombo()->itemColor(2), kConflictChannelColor); // 125 kHz from 2's
-    EXPECT_EQ(dialog.channelCombo()->itemColor(6), kFreeChannelColor);
-    EXPECT_EQ(dialog.bandWidthButton()->isVisibleTo(&dialog), programSettings().dispBand != 0);
+    EXPECT_EQ(dialog.findChild<CCombColor*>("bandCombo")->currentText(), "JPN");
+    EXPECT_EQ(dialog.findChild<CCombColor*>("channelCombo")->currentText(), "710.375");
+    EXPECT_EQ(dialog.findChild<CCombColor*>("channelCombo")->itemColor(0),
+              kUsedChannelColor); // receiver 1's
+    EXPECT_EQ(dialog.findChild<CCombColor*>("channelCombo")->itemColor(2),
+              kConflictChannelColor); // 125 kHz from 2's
+    EXPECT_EQ(dialog.findChild<CCombColor*>("channelCombo")->itemColor(6), kFreeChannelColor);
+    EXPECT_EQ(dialog.findChild<QPushButton*>("bandWidthButton")->isVisibleTo(&dialog),
+              programSettings().dispBand != 0);
 }
 
 TEST_F(InputIpTest, AddressesAreCheckedInOrder) {
@@ -92,8 +95,8 @@ TEST_F(InputIpTest, AddressesAreCheckedInOrder) {
 TEST_F(InputIpTest, AcceptsWithTheMacAddressFoundOrNone) {
     lan->setEntries({neighbour("10.0.0.7", "0A-54-53-00-00-07")});
     dialog.open();
-    dialog.nameEdit()->setText("Guitar");
-    dialog.channelCombo()->setCurrentIndex(4);
+    dialog.findChild<CKeyIn*>("nameEdit")->setText("Guitar");
+    dialog.findChild<CCombColor*>("channelCombo")->setCurrentIndex(4);
     submit("10.0.0.7");
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -124,17 +127,17 @@ TEST_F(InputIpTest, BandWidthAsksTheReceiverThroughItsOwnEngine) {
     table.answerTimeoutMs = 500;
     table.byNumber(3).ip = "127.0.0.1"; // the stored address is asked, not the typed one
     dialog.open();
-    dialog.ipEdit()->setText("10.9.9.9");
-    dialog.bandWidthButton()->click();
+    dialog.findChild<QLineEdit*>("ipEdit")->setText("10.9.9.9");
+    dialog.findChild<QPushButton*>("bandWidthButton")->click();
     EXPECT_FALSE(dialog.okButton()->isEnabled());
     dialog.reject();
     EXPECT_TRUE(dialog.isVisible());
     ASSERT_TRUE(waitUntil([&] { return dialog.okButton()->isEnabled(); }, 10000));
-    EXPECT_EQ(dialog.bandRangeLabel()->text(),
+    EXPECT_EQ(dialog.findChild<QLabel*>("bandRangeLabel")->text(),
               QString::fromStdString(bandRangeText(receivers.simulator.state(1).band)));
 
     receivers.simulator.setFault(1, sim::makeFault(sim::FaultKind::Silent));
-    dialog.bandWidthButton()->click();
+    dialog.findChild<QPushButton*>("bandWidthButton")->click();
     ASSERT_TRUE(waitUntil([&] { return dialog.okButton()->isEnabled(); }, 10000));
     ASSERT_EQ(prompts.shown.size(), 1);
     EXPECT_TRUE(prompts.shown[0].startsWith("Answer Timeout")) << prompts.shown[0].toStdString();

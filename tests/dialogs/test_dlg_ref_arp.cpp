@@ -27,7 +27,7 @@ protected:
     void openDialog() {
         dialog.open();
         ASSERT_FALSE(dialog.okButton()->isEnabled());
-        ASSERT_FALSE(dialog.refreshButton()->isEnabled());
+        ASSERT_FALSE(dialog.findChild<QPushButton*>("refreshButton")->isEnabled());
         dialog.reject(); // Cancel is not offered yet
         ASSERT_TRUE(dialog.isVisible());
         ASSERT_TRUE(waitUntil([&] { return dialog.ready(); }));
@@ -69,18 +69,18 @@ TEST_F(RefArpTest, ListsTheNeighboursAfterASweepAndReturnsTheTickedOnes) {
 TEST_F(RefArpTest, SelectAllReturnsAtMostSixtyAndRefreshClearsTheTicks) {
     lan->setEntries(receiversOnLan(75));
     openDialog();
-    dialog.selectAllButton()->click();
+    dialog.findChild<QPushButton*>("selectAllButton")->click();
     EXPECT_TRUE(dialog.list()->check(74));
-    dialog.selectNoneButton()->click();
+    dialog.findChild<QPushButton*>("selectNoneButton")->click();
     EXPECT_FALSE(dialog.list()->check(0));
 
-    dialog.selectAllButton()->click();
-    dialog.refreshButton()->click();
+    dialog.findChild<QPushButton*>("selectAllButton")->click();
+    dialog.findChild<QPushButton*>("refreshButton")->click();
     EXPECT_EQ(lan->sweeps, 2);
     ASSERT_EQ(dialog.list()->itemCount(), 75);
     EXPECT_FALSE(dialog.list()->check(0));
 
-    dialog.selectAllButton()->click();
+    dialog.findChild<QPushButton*>("selectAllButton")->click();
     dialog.okButton()->click();
     ASSERT_EQ(dialog.result().count, 60);
     EXPECT_EQ(dialog.result().byNumber(60).ip, "192.168.1.60");
@@ -96,19 +96,19 @@ TEST_F(RefArpTest, ListsByAddressSaysHowManyAndShowsAddressesWhole) {
         listed << dialog.list()->itemText(row, 0) + " " + dialog.list()->itemText(row, 1);
     }
     EXPECT_EQ(listed, (QStringList{"1 10.0.0.200", "2 192.168.1.9", "3 192.168.1.10"}));
-    EXPECT_EQ(dialog.statusLine()->text(), "3 receivers found.");
+    EXPECT_EQ(dialog.findChild<QLabel*>("statusLine")->text(), "3 receivers found.");
     expectColumnsShowWhole(*dialog.list());
 
     lan->setEntries({});
-    dialog.refreshButton()->click();
-    EXPECT_EQ(dialog.statusLine()->text(), "No receiver found.");
+    dialog.findChild<QPushButton*>("refreshButton")->click();
+    EXPECT_EQ(dialog.findChild<QLabel*>("statusLine")->text(), "No receiver found.");
 }
 
 TEST_F(RefArpTest, AnUnreadableNeighbourTableGivesAnEmptyList) {
     lan->setEntries(receiversOnLan(3), 1);
     openDialog();
     EXPECT_EQ(dialog.list()->itemCount(), 0);
-    EXPECT_EQ(dialog.statusLine()->text(), kNeighbourTableUnreadableText);
+    EXPECT_EQ(dialog.findChild<QLabel*>("statusLine")->text(), kNeighbourTableUnreadableText);
     dialog.okButton()->click();
     EXPECT_EQ(prompts.shown, QStringList{"not selected."});
     dialog.cancelButton()->click();

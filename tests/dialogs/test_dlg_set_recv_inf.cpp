@@ -91,7 +91,8 @@ QString shownValues(const CDlgSetRecvInf& dialog) {
     checked({kSetRecvLineId, kSetRecvMicId});
     checked({kSetRecvAntennaOffId, kSetRecvAntennaOnId});
     checked({kSetRecvRxLockOffId, kSetRecvRxLockOnId});
-    texts << dialog.pinEdit()->text() << dialog.list(kSetRecvSquelchListId)->currentText();
+    texts << dialog.findChild<CKeyIn*>("pinEdit")->text()
+          << dialog.list(kSetRecvSquelchListId)->currentText();
     checked({kSetRecvRfLowId, kSetRecvRfMiddleId, kSetRecvRfHighId});
     texts << dialog.list(kSetRecvMicGainListId)->currentText();
     checked({kSetRecvTxLockOffId, kSetRecvTxLockOnId});
@@ -205,11 +206,11 @@ TEST_F(SetRecvInfTest, AnEmptyPinAfterApplyLeavesTheEarlierFieldsOfTheFailedAtte
     choose(dialog->list(kSetRecvVolumeListId), "-4");
     dialog->radio(kSetRecvRxLockOnId)->setChecked(true);
     choose(dialog->list(kSetRecvMicGainListId), "2");
-    dialog->pinEdit()->clear();
+    dialog->findChild<CKeyIn*>("pinEdit")->clear();
     dialog->button(kSetRecvOkId)->click();
     EXPECT_EQ(prompts.shown, QStringList{"RX Key Lock Pin value is out of range."});
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(QApplication::focusWidget(), dialog->pinEdit());
+    EXPECT_EQ(QApplication::focusWidget(), dialog->findChild<CKeyIn*>("pinEdit"));
 
     dialog->button(kSetRecvCancelId)->click();
     EXPECT_TRUE(dialog->accepted());
@@ -219,7 +220,7 @@ TEST_F(SetRecvInfTest, AnEmptyPinAfterApplyLeavesTheEarlierFieldsOfTheFailedAtte
 
 TEST_F(SetRecvInfTest, PastedPinTextIsStoredByItsLeadingDigits) {
     const auto dialog = openDialog();
-    CKeyIn* pin = dialog->pinEdit();
+    CKeyIn* pin = dialog->findChild<CKeyIn*>("pinEdit");
     pin->clear();
     QTest::keyClicks(pin, QStringLiteral("a9")); // typing is filtered
     EXPECT_EQ(pin->text(), "9");
@@ -238,7 +239,7 @@ TEST_F(SetRecvInfTest, PastedPinTextIsStoredByItsLeadingDigits) {
 
 TEST_F(SetRecvInfTest, PinNotificationsMoveTheFocusOrCancel) {
     const auto dialog = openDialog();
-    CKeyIn* pin = dialog->pinEdit();
+    CKeyIn* pin = dialog->findChild<CKeyIn*>("pinEdit");
     pin->setFocus();
     QTest::keyClick(pin, Qt::Key_Tab);
     waitUntil([&] { return !pin->hasFocus(); }, 1000);

@@ -78,13 +78,27 @@ void stageValues(ReceiverTable& table, MonitorValueTable& values, int count) {
     }
 }
 
+// The Receiver Configuration dialog accepts the file's table as it is; no other dialog runs.
+struct TableAsRead : IViewFileDialogs {
+    ConfigDialogOutcome runConfigDialog(QWidget*, const ReceiverTable& read) override {
+        ConfigDialogOutcome outcome;
+        outcome.takeOver = true;
+        outcome.table.copyFrom(read);
+        return outcome;
+    }
+    ProgressOutcome runProgressDialog(QWidget*, int, const ReceiverTable&) override { return {}; }
+    void activateMainWindow(QWidget&) override {}
+};
+
 class CorvaneViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
         displayState() = DisplayState{};
         programReceiverTable().reset();
         programMonitorValues().reset();
-        view = std::make_unique<CCorvaneView>(nullptr, idleEngines());
+        view =
+            std::make_unique<CCorvaneView>(nullptr, idleEngines(), loadPanelPng,
+                                           panelEditorDialogs(), std::make_shared<TableAsRead>());
         view->resize(1280, 720);
         view->onInitialUpdate();
     }
@@ -154,12 +168,6 @@ TEST_F(CorvaneViewTest, AnotherLayoutModeOrFileStartsAtTheFirstPanel) {
         std::ofstream file(path);
         file << "[monitor]\nmode=1\n[receiver]\ncnt=40\n";
     }
-    view->fileActions().setConfigDialogRunner([](QWidget*, const ReceiverTable& read) {
-        ConfigDialogOutcome outcome;
-        outcome.takeOver = true;
-        outcome.table.copyFrom(read);
-        return outcome;
-    });
     const std::function<void()> changes[] = {
         [this] { view->control().handleCommand(kCmdLayoutMode, kLayoutSmallHorizontal); },
         [this, &path] { view->openEnvironmentFile(QString::fromStdString(path)); },
@@ -230,13 +238,6 @@ TEST_F(CorvaneViewTest, CommandLineFileIsTakenOverWithPendingChanges) {
     programReceiverTable().byNumber(1).nameChanged = 0;
     programReceiverTable().byNumber(1).freqChanged = 0;
 
-    // The Receiver Configuration dialog accepts the file's table as it is.
-    view->fileActions().setConfigDialogRunner([](QWidget*, const ReceiverTable& read) {
-        ConfigDialogOutcome outcome;
-        outcome.takeOver = true;
-        outcome.table.copyFrom(read);
-        return outcome;
-    });
     view->openEnvironmentFile(QString::fromStdString(path));
     const ReceiverTable& table = programReceiverTable();
     EXPECT_EQ(table.count, 2);

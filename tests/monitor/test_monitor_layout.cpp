@@ -152,53 +152,94 @@ TEST(MonitorLayout, HitAreasOfTheOtherModes) {
     EXPECT_EQ(wide.meters, (HitRect{169, 12, 392 + 14, 49 + 24}));
 }
 
-TEST(MonitorLayout, FittingHorizontalModes) {
-    PlatformMetrics m = metrics();
-    // Twelve large horizontal panels: taller than the screen, so a vertical scroll bar is added
-    // and the height is limited to the work area.
-    QSize content = contentSize(kLayoutLargeHorizontal, {1, 12}, 12, kLargeHorizontal, {984, 24});
-    EXPECT_EQ(fittingWindowSize(kLayoutLargeHorizontal, {1, 12}, 12, kLargeHorizontal, {984, 24},
-                                content, m),
-              QSize(984 + 22 + 17, 1040));
+// The window that fits a mode's panels, on a 1920 x 1040 work area at 96 dpi.
+struct FittingCase {
+    const char* name;
+    int mode;
+    MatrixExtent extent;
+    int receivers;
+    QSize panel;
+    QSize strip;
+    QSize window;
+};
 
-    // Four small horizontal panels fit: 4 x 83 plus caption, frames and 74.
-    content = contentSize(kLayoutSmallHorizontal, {1, 4}, 4, kSmallHorizontal, {});
+class FittingWindow : public ::testing::TestWithParam<FittingCase> {};
+
+TEST_P(FittingWindow, HoldsThePanelsWithinTheWorkArea) {
+    const FittingCase& c = GetParam();
+    const QSize content = contentSize(c.mode, c.extent, c.receivers, c.panel, c.strip);
     EXPECT_EQ(
-        fittingWindowSize(kLayoutSmallHorizontal, {1, 4}, 4, kSmallHorizontal, {}, content, m),
-        QSize(492 + 22, 4 * 83 + 23 + 8 + 74));
+        fittingWindowSize(c.mode, c.extent, c.receivers, c.panel, c.strip, content, metrics()),
+        c.window);
+}
 
-    // A larger caption at 120 dpi adds 23 * 1.25 - 23, truncated: 5.
+const QSize kStrip(28, 659);
+
+INSTANTIATE_TEST_SUITE_P(
+    MonitorLayout, FittingWindow,
+    ::testing::Values(
+        // Taller than the screen: a vertical scroll bar, the height limited to the work area.
+        FittingCase{"TwelveLargeHorizontal",
+                    kLayoutLargeHorizontal,
+                    {1, 12},
+                    12,
+                    kLargeHorizontal,
+                    {984, 24},
+                    QSize(984 + 22 + 17, 1040)},
+        // 4 x 83 plus caption, frames and 74.
+        FittingCase{"FourSmallHorizontal",
+                    kLayoutSmallHorizontal,
+                    {1, 4},
+                    4,
+                    kSmallHorizontal,
+                    {},
+                    QSize(492 + 22, 4 * 83 + 23 + 8 + 74)},
+        // One panel, and never lower than 190.
+        FittingCase{"NoSmallHorizontal",
+                    kLayoutSmallHorizontal,
+                    {0, 0},
+                    0,
+                    kSmallHorizontal,
+                    {},
+                    QSize(492 + 22, 190)},
+        FittingCase{"TwentyLargeVertical",
+                    kLayoutLargeVertical,
+                    {7, 3},
+                    20,
+                    kLargeVertical,
+                    kStrip,
+                    QSize(7 * 94 + 28 + 17 + 8 + 4, 1040)},
+        // One panel plus the strip, by the panel height plus 114.
+        FittingCase{"NoLargeVertical",
+                    kLayoutLargeVertical,
+                    {0, 0},
+                    0,
+                    kLargeVertical,
+                    kStrip,
+                    QSize(220, 659 + 114)},
+        // 3 columns of 2 rows: narrower than 220 is widened.
+        FittingCase{"TwoSmallVertical",
+                    kLayoutSmallVertical,
+                    {2, 1},
+                    2,
+                    kSmallVertical,
+                    {},
+                    QSize(220, 223 + 114)},
+        FittingCase{"SixtySmallVertical",
+                    kLayoutSmallVertical,
+                    {20, 3},
+                    60,
+                    kSmallVertical,
+                    {},
+                    QSize(1880 + 8 + 4, 3 * 223 + 114)}),
+    [](const ::testing::TestParamInfo<FittingCase>& info) { return info.param.name; });
+
+// A larger caption at 120 dpi adds 23 * 1.25 - 23, truncated: 5.
+TEST(MonitorLayout, FittingFollowsTheCaptionAtAnotherDpi) {
+    PlatformMetrics m = metrics();
     m.dpiY = 120;
+    const QSize content = contentSize(kLayoutSmallHorizontal, {1, 4}, 4, kSmallHorizontal, {});
     EXPECT_EQ(fittingWindowSize(kLayoutSmallHorizontal, {1, 4}, 4, kSmallHorizontal, {}, content, m)
                   .height(),
               4 * 83 + 5 + 23 + 8 + 74);
-
-    // No receivers: one panel, and never lower than 190.
-    m.dpiY = 96;
-    content = contentSize(kLayoutSmallHorizontal, {0, 0}, 0, kSmallHorizontal, {});
-    EXPECT_EQ(
-        fittingWindowSize(kLayoutSmallHorizontal, {0, 0}, 0, kSmallHorizontal, {}, content, m),
-        QSize(492 + 22, 190));
-}
-
-TEST(MonitorLayout, FittingVerticalModes) {
-    const PlatformMetrics m = metrics();
-    const QSize strip(28, 659);
-    QSize content = contentSize(kLayoutLargeVertical, {7, 3}, 20, kLargeVertical, strip);
-    EXPECT_EQ(
-        fittingWindowSize(kLayoutLargeVertical, {7, 3}, 20, kLargeVertical, strip, content, m),
-        QSize(7 * 94 + 28 + 17 + 8 + 4, 1040));
-
-    // No receivers: one panel plus the strip, by the panel height plus 114.
-    content = contentSize(kLayoutLargeVertical, {0, 0}, 0, kLargeVertical, strip);
-    EXPECT_EQ(fittingWindowSize(kLayoutLargeVertical, {0, 0}, 0, kLargeVertical, strip, content, m),
-              QSize(220, 659 + 114));
-
-    // Small Vertical, 3 columns of 2 rows: narrower than 220 is widened.
-    content = contentSize(kLayoutSmallVertical, {2, 1}, 2, kSmallVertical, {});
-    EXPECT_EQ(fittingWindowSize(kLayoutSmallVertical, {2, 1}, 2, kSmallVertical, {}, content, m),
-              QSize(220, 223 + 114));
-    content = contentSize(kLayoutSmallVertical, {20, 3}, 60, kSmallVertical, {});
-    EXPECT_EQ(fittingWindowSize(kLayoutSmallVertical, {20, 3}, 60, kSmallVertical, {}, content, m),
-              QSize(1880 + 8 + 4, 3 * 223 + 114));
 }

@@ -59,58 +59,62 @@ private:
 };
 
 // Editors that note what opened for which receiver, and give the prepared answers.
-struct FakeEditors {
+struct FakeEditors : IPanelEditors {
     std::vector<std::pair<PanelArea, int>> opened; // the meter area: settings or information
     bool informationShown = false;
     PanelEditorPlacement placement;
     uint32_t initialColour = 0;
-    QString commentSeen;
+    QString commentSeen, nameSeen;
     std::optional<ReceiverRecord> nameAnswer, frequencyAnswer, settingsAnswer;
     std::optional<QString> commentAnswer;
+    bool commentKept = false; // the memo is closed with OK unchanged
     std::optional<uint32_t> colourAnswer;
     std::function<void(DisplayState&)> matrixAnswer;
+    std::function<void()> whileNameEditorOpen;
 
     PanelArea last() const { return opened.empty() ? PanelArea::None : opened.back().first; }
     int lastFor() const { return opened.empty() ? 0 : opened.back().second; }
 
-    PanelEditors editors() {
-        PanelEditors e;
-        e.editName = [this](QWidget*, const PanelEditorPlacement& at, bool, int number,
-                            const ReceiverTable&) {
-            opened.emplace_back(PanelArea::Name, number);
-            placement = at;
-            return nameAnswer;
-        };
-        e.editComment = [this](QWidget*, int number, const QString& comment, const QString&) {
-            opened.emplace_back(PanelArea::Memo, number);
-            commentSeen = comment;
-            return commentAnswer;
-        };
-        e.pickFrequency = [this](QWidget*, bool, int number, const ReceiverTable&,
-                                 const PanelEditorPlacement& at) {
-            opened.emplace_back(PanelArea::Frequency, number);
-            placement = at;
-            return frequencyAnswer;
-        };
-        e.pickColour = [this](QWidget*, uint32_t initial) {
-            opened.emplace_back(PanelArea::ColourTab, 0);
-            initialColour = initial;
-            return colourAnswer;
-        };
-        e.editSettings = [this](QWidget*, bool, int number, const ReceiverTable&) {
-            opened.emplace_back(PanelArea::Meters, number);
-            return settingsAnswer;
-        };
-        e.showInformation = [this](QWidget*, int number, const ReceiverRecord&) {
-            opened.emplace_back(PanelArea::Meters, number);
-            informationShown = true;
-        };
-        e.setMatrix = [this](QWidget*, DisplayState& display) {
-            if (matrixAnswer) {
-                matrixAnswer(display);
-            }
-        };
-        return e;
+    std::optional<ReceiverRecord> editName(QWidget*, const PanelEditorPlacement& at, bool,
+                                           int number, const ReceiverTable&) override {
+        opened.emplace_back(PanelArea::Name, number);
+        placement = at;
+        if (whileNameEditorOpen) {
+            whileNameEditorOpen();
+        }
+        return nameAnswer;
+    }
+    std::optional<QString> editComment(QWidget*, int number, const QString& comment,
+                                       const QString& name) override {
+        opened.emplace_back(PanelArea::Memo, number);
+        commentSeen = comment;
+        nameSeen = name;
+        return commentKept ? std::optional<QString>(comment) : commentAnswer;
+    }
+    std::optional<ReceiverRecord> pickFrequency(QWidget*, bool, int number, const ReceiverTable&,
+                                                const PanelEditorPlacement& at) override {
+        opened.emplace_back(PanelArea::Frequency, number);
+        placement = at;
+        return frequencyAnswer;
+    }
+    std::optional<uint32_t> pickColour(QWidget*, uint32_t initial) override {
+        opened.emplace_back(PanelArea::ColourTab, 0);
+        initialColour = initial;
+        return colourAnswer;
+    }
+    std::optional<ReceiverRecord> editSettings(QWidget*, bool, int number,
+                                               const ReceiverTable&) override {
+        opened.emplace_back(PanelArea::Meters, number);
+        return settingsAnswer;
+    }
+    void showInformation(QWidget*, int number, const ReceiverRecord&) override {
+        opened.emplace_back(PanelArea::Meters, number);
+        informationShown = true;
+    }
+    void setMatrix(QWidget*, DisplayState& display) override {
+        if (matrixAnswer) {
+            matrixAnswer(display);
+        }
     }
 };
 
@@ -186,12 +190,16 @@ protected:
         programReceiverTable().reset();
         programMonitorValues().reset();
         programFlags().modified = 0;
-        view = std::make_unique<CCorvaneView>(nullptr, [this](int number) {
-            return std::make_unique<RecordingEngine>(posted, number);
-        });
+        makeView(fake);
+    }
+    void makeView(std::shared_ptr<IPanelEditors> editors) {
+        view.reset();
+        view = std::make_unique<CCorvaneView>(
+            nullptr,
+            [this](int number) { return std::make_unique<RecordingEngine>(posted, number); },
+            loadPanelPng, std::move(editors));
         view->resize(1280, 720);
         view->onInitialUpdate();
-        view->panelActions().setEditors(fake.editors());
     }
     void TearDown() override {
         view.reset();
@@ -207,8 +215,7 @@ protected:
         }
         programFlags().modified = 0;
         posted.clear();
-        fake = FakeEditors{};
-        view->panelActions().setEditors(fake.editors());
+        *fake = FakeEditors{};
     }
 
     void click(QPoint client) {
@@ -240,7 +247,7 @@ protected:
     }
 
     PostedEvents posted;
-    FakeEditors fake;
+    std::shared_ptr<FakeEditors> fake = std::make_shared<FakeEditors>();
     std::unique_ptr<CCorvaneView> view;
 };
 
@@ -256,12 +263,12 @@ TEST_F(PanelActionsTest, EachStateOpensItsEditorsInEveryMode) {
             ASSERT_TRUE(clickArea(2, area));
         }
         using Opened = std::vector<std::pair<PanelArea, int>>;
-        EXPECT_EQ(fake.opened, (Opened{{PanelArea::Name, 2},
-                                       {PanelArea::Memo, 2},
-                                       {PanelArea::Frequency, 2},
-                                       {PanelArea::ColourTab, 0},
-                                       {PanelArea::Meters, 2}}));
-        EXPECT_FALSE(fake.informationShown); // the settings dialog, not the information
+        EXPECT_EQ(fake->opened, (Opened{{PanelArea::Name, 2},
+                                        {PanelArea::Memo, 2},
+                                        {PanelArea::Frequency, 2},
+                                        {PanelArea::ColourTab, 0},
+                                        {PanelArea::Meters, 2}}));
+        EXPECT_FALSE(fake->informationShown); // the settings dialog, not the information
         EXPECT_EQ(posted, (PostedEvents{{2, kEvMonitorShowTrace}}));
 
         // Monitoring: the name and frequency do nothing (where no other area covers them: the
@@ -272,12 +279,12 @@ TEST_F(PanelActionsTest, EachStateOpensItsEditorsInEveryMode) {
         EXPECT_TRUE(clickArea(3, PanelArea::Name) || !isVerticalMode(mode));
         clickArea(3, PanelArea::Frequency);
         ASSERT_TRUE(clickArea(3, PanelArea::Battery));
-        EXPECT_TRUE(fake.opened.empty());
+        EXPECT_TRUE(fake->opened.empty());
         for (PanelArea area : {PanelArea::Memo, PanelArea::ColourTab, PanelArea::Meters}) {
             ASSERT_TRUE(clickArea(3, area));
-            EXPECT_EQ(fake.last(), area);
+            EXPECT_EQ(fake->last(), area);
         }
-        EXPECT_TRUE(fake.informationShown);
+        EXPECT_TRUE(fake->informationShown);
         view->panelActions().setDebug(true);
         ASSERT_TRUE(clickArea(3, PanelArea::Battery));
         EXPECT_EQ(posted, (PostedEvents{{3, kEvMonitorShowTrace}}));
@@ -303,12 +310,12 @@ TEST_F(PanelActionsTest, TheShowLockRefusesEveryEditorButNotTheInformation) {
                            PanelArea::ColourTab, PanelArea::Meters}) {
         ASSERT_TRUE(clickArea(2, area));
     }
-    EXPECT_TRUE(fake.opened.empty());
+    EXPECT_TRUE(fake->opened.empty());
     EXPECT_EQ(prompts.notices, 5);
 
     showMode(kLayoutLargeVertical, 3, true);
     ASSERT_TRUE(clickArea(3, PanelArea::Meters));
-    EXPECT_TRUE(fake.informationShown);
+    EXPECT_TRUE(fake->informationShown);
     EXPECT_EQ(prompts.notices, 5);
     showLock().unlock();
     setUserPrompts(nullptr);
@@ -318,23 +325,23 @@ TEST_F(PanelActionsTest, EdgesNegativePointsAndAnEmptyTable) {
     showMode(kLayoutLargeHorizontal, 3, false);
     const HitRect memo = view->renderer().panel(2).hit.memo;
     click({memo.right, (memo.top + memo.bottom) / 2});
-    EXPECT_EQ(fake.opened.back(), std::make_pair(PanelArea::Memo, 2));
-    EXPECT_EQ(fake.commentSeen, QStringLiteral("spare pack"));
+    EXPECT_EQ(fake->opened.back(), std::make_pair(PanelArea::Memo, 2));
+    EXPECT_EQ(fake->commentSeen, QStringLiteral("spare pack"));
 
     // Unscrolled Large Vertical: the strip's width plus the name's x is the name's first column.
     showMode(kLayoutLargeVertical, 3, false);
     click({28 + 4, 588});
-    EXPECT_EQ(fake.opened.back(), std::make_pair(PanelArea::Name, 1));
+    EXPECT_EQ(fake->opened.back(), std::make_pair(PanelArea::Name, 1));
     click({-1, 588});
     // Scrolled, the content point of a negative client point would lie in a panel.
     EXPECT_EQ(panelClickAt(view->renderer(), {-5, 588}, {100, 0}, false, false).receiverNumber, 0);
     EXPECT_EQ(panelClickAt(view->renderer(), {32, -1}, {0, 589}, false, false).receiverNumber, 0);
-    EXPECT_EQ(fake.opened.size(), 1u);
+    EXPECT_EQ(fake->opened.size(), 1u);
 
     showMode(kLayoutLargeVertical, 0, false);
     click({28 + 4, 588});
     click({28 + 40, 300});
-    EXPECT_TRUE(fake.opened.empty());
+    EXPECT_TRUE(fake->opened.empty());
 }
 
 TEST_F(PanelActionsTest, EditorsAreAnchoredOnScreenOverTheScrolledArea) {
@@ -344,33 +351,34 @@ TEST_F(PanelActionsTest, EditorsAreAnchoredOnScreenOverTheScrolledArea) {
     ASSERT_EQ(scroll, QPoint(0, 3 * 96));
     const HitRect name = view->renderer().panel(5).hit.name;
     click(QPoint(name.left + 10, name.top + 5) - scroll);
-    EXPECT_EQ(fake.opened.back(), std::make_pair(PanelArea::Name, 5));
-    EXPECT_EQ(fake.placement.anchor,
+    EXPECT_EQ(fake->opened.back(), std::make_pair(PanelArea::Name, 5));
+    EXPECT_EQ(fake->placement.anchor,
               view->viewport()->mapToGlobal(QPoint(name.left, name.top) - scroll));
     EXPECT_EQ(
-        std::make_tuple(fake.placement.width, fake.placement.height, fake.placement.fontHeight),
+        std::make_tuple(fake->placement.width, fake->placement.height, fake->placement.fontHeight),
         std::make_tuple(112, 20, 12));
 
     const HitRect freq = view->renderer().panel(6).hit.frequency;
     ASSERT_TRUE(clickArea(6, PanelArea::Frequency));
-    EXPECT_EQ(fake.placement.anchor,
+    EXPECT_EQ(fake->placement.anchor,
               view->viewport()->mapToGlobal(QPoint(freq.left, freq.top) - scroll));
-    EXPECT_EQ(std::make_tuple(fake.placement.width, fake.placement.height,
-                              fake.placement.fontHeight, fake.placement.variant),
+    EXPECT_EQ(std::make_tuple(fake->placement.width, fake->placement.height,
+                              fake->placement.fontHeight, fake->placement.variant),
               std::make_tuple(110, 20, 13, 0));
 
     // Vertical panels: the name editor is never lower than 18; the frequency area covers the
     // "MHz" line (12 + 11 high) and the picker reaches 8 further left, 32 wider, 8 lower.
     showMode(kLayoutLargeVertical, 2, false);
     ASSERT_TRUE(clickArea(2, PanelArea::Name));
-    EXPECT_EQ(std::make_tuple(fake.placement.width, fake.placement.height),
+    EXPECT_EQ(std::make_tuple(fake->placement.width, fake->placement.height),
               std::make_tuple(88, 18));
     const HitRect tall = view->renderer().panel(2).hit.frequency;
     ASSERT_TRUE(clickArea(2, PanelArea::Frequency));
-    EXPECT_EQ(fake.placement.anchor, view->viewport()->mapToGlobal(QPoint(tall.left - 8, tall.top) -
-                                                                   view->scrollPosition()));
-    EXPECT_EQ(std::make_tuple(fake.placement.width, fake.placement.height,
-                              fake.placement.fontHeight, fake.placement.variant),
+    EXPECT_EQ(
+        fake->placement.anchor,
+        view->viewport()->mapToGlobal(QPoint(tall.left - 8, tall.top) - view->scrollPosition()));
+    EXPECT_EQ(std::make_tuple(fake->placement.width, fake->placement.height,
+                              fake->placement.fontHeight, fake->placement.variant),
               std::make_tuple(52 + 32, 12 + 11 - 8, 12, 1));
 }
 
@@ -384,7 +392,7 @@ TEST_F(PanelActionsTest, AcceptedResultsAreTakenIntoTheProgramTableWithTheirFlag
                            PanelArea::ColourTab, PanelArea::Meters}) {
         ASSERT_TRUE(clickArea(1, area));
     }
-    EXPECT_EQ(fake.opened.size(), 5u);
+    EXPECT_EQ(fake->opened.size(), 5u);
     EXPECT_EQ(programFlags().modified, 0);
     EXPECT_EQ(table.byNumber(1).name, "MIC1");
     EXPECT_EQ(table.byNumber(1).colors, colours);
@@ -407,7 +415,7 @@ TEST_F(PanelActionsTest, AcceptedResultsAreTakenIntoTheProgramTableWithTheirFlag
     answer.batteryKind = 1;
     answer.rxtxChanged = 1;
     // Each editor takes only its own fields from the same answer.
-    fake.nameAnswer = answer;
+    fake->nameAnswer = answer;
     ASSERT_TRUE(clickArea(1, PanelArea::Name));
     EXPECT_EQ(table.byNumber(1).name, "LEAD");
     EXPECT_EQ(table.byNumber(1).nameChanged, 1);
@@ -416,7 +424,7 @@ TEST_F(PanelActionsTest, AcceptedResultsAreTakenIntoTheProgramTableWithTheirFlag
     EXPECT_EQ(programFlags().modified, 1);
     EXPECT_EQ(view->renderer().panel(1).cache.name, "LEAD"); // redrawn at once
 
-    fake.frequencyAnswer = answer;
+    fake->frequencyAnswer = answer;
     ASSERT_TRUE(clickArea(2, PanelArea::Frequency));
     EXPECT_EQ(table.byNumber(2).freqText, "711.500");
     EXPECT_EQ(table.byNumber(2).freqKhz, 711500);
@@ -424,7 +432,7 @@ TEST_F(PanelActionsTest, AcceptedResultsAreTakenIntoTheProgramTableWithTheirFlag
     EXPECT_EQ(table.byNumber(2).name, "MIC2");
     EXPECT_EQ(view->renderer().panel(2).cache.freqKhz, 711500);
 
-    fake.settingsAnswer = answer;
+    fake->settingsAnswer = answer;
     ASSERT_TRUE(clickArea(3, PanelArea::Meters));
     const ReceiverRecord& record = table.byNumber(3);
     EXPECT_EQ(std::vector<int>({record.afVolume, record.lineMic, record.antennaSwitch,
@@ -435,15 +443,15 @@ TEST_F(PanelActionsTest, AcceptedResultsAreTakenIntoTheProgramTableWithTheirFlag
     EXPECT_EQ(record.name, "MIC3");
 
     const QImage before = view->renderer().contentImage();
-    fake.commentAnswer = QStringLiteral("new pack\r\nat 9");
+    fake->commentAnswer = QStringLiteral("new pack\r\nat 9");
     ASSERT_TRUE(clickArea(3, PanelArea::Memo));
     EXPECT_EQ(table.byNumber(3).comment, "new pack\r\nat 9");
     EXPECT_NE(view->renderer().contentImage(), before); // the memo icon now shows a comment
 
     programFlags().modified = 0;
-    fake.colourAnswer = 0x0040C0FEu;
+    fake->colourAnswer = 0x0040C0FEu;
     ASSERT_TRUE(clickArea(1, PanelArea::ColourTab));
-    EXPECT_EQ(fake.initialColour, colours[0]);
+    EXPECT_EQ(fake->initialColour, colours[0]);
     EXPECT_EQ(table.byNumber(1).colors,
               (std::array<uint32_t, 4>{0x0040C0FEu, colours[1], colours[2], 0x0020607Fu}));
     EXPECT_EQ(programFlags().modified, 1);
@@ -454,7 +462,7 @@ TEST_F(PanelActionsTest, ColourChangeWhileStoppedLeavesTheOtherPanelsAsTheyWere)
     showMode(kLayoutLargeHorizontal, 2, false);
     const QRect secondPanel(view->renderer().panel(2).origin, view->renderer().panelSize());
     const QImage before = view->renderer().contentImage().copy(secondPanel);
-    fake.colourAnswer = 0x000000FFu;
+    fake->colourAnswer = 0x000000FFu;
     ASSERT_TRUE(clickArea(1, PanelArea::ColourTab));
     EXPECT_EQ(programReceiverTable().byNumber(1).colors[0], 0x000000FFu);
     EXPECT_EQ(view->renderer().contentImage().copy(secondPanel), before);
@@ -467,32 +475,18 @@ TEST_F(PanelActionsTest, CommentInASingleByteCodePageSurvivesTheMemo) {
     programReceiverTable().byNumber(2).comment = "B\xFChne\r\nlinks";
     programReceiverTable().byNumber(2).name = "S\xE4nger";
     const QString comment = QStringLiteral("B\u00FChne\r\nlinks");
-    QString nameSeen;
-    PanelEditors editors = fake.editors();
-    editors.editComment = [&](QWidget*, int, const QString& shown, const QString& name) {
-        fake.commentSeen = shown;
-        nameSeen = name;
-        return std::optional<QString>(shown);
-    };
-    view->panelActions().setEditors(editors);
+    fake->commentKept = true;
     ASSERT_TRUE(clickArea(2, PanelArea::Memo));
-    EXPECT_EQ(fake.commentSeen, comment);
-    EXPECT_EQ(nameSeen, QStringLiteral("S\u00E4nger"));
+    EXPECT_EQ(fake->commentSeen, comment);
+    EXPECT_EQ(fake->nameSeen, QStringLiteral("S\u00E4nger"));
     EXPECT_EQ(programReceiverTable().byNumber(2).comment, comment.toStdString());
 }
 
 TEST_F(PanelActionsTest, ResultForAReceiverThatWentAwayMeanwhileIsDropped) {
     showMode(kLayoutLargeHorizontal, 3, false);
-    fake.nameAnswer = ReceiverRecord{};
-    fake.nameAnswer->name = "GONE";
-    PanelEditors editors = fake.editors();
-    editors.editName = [this, inner = editors.editName](QWidget* parent,
-                                                        const PanelEditorPlacement& at, bool live,
-                                                        int number, const ReceiverTable& copy) {
-        view->control().takeOverTable(stageTable(1), false); // while the editor was open
-        return inner(parent, at, live, number, copy);
-    };
-    view->panelActions().setEditors(editors);
+    fake->nameAnswer = ReceiverRecord{};
+    fake->nameAnswer->name = "GONE";
+    fake->whileNameEditorOpen = [this] { view->control().takeOverTable(stageTable(1), false); };
     ASSERT_TRUE(clickArea(3, PanelArea::Name));
     EXPECT_NE(programReceiverTable().byNumber(3).name, "GONE");
     EXPECT_EQ(programFlags().modified, 0);
@@ -511,7 +505,7 @@ TEST_F(PanelActionsTest, MatrixChangeOfTheCurrentModeRebuildsAndFitsTheWindowAtO
     view->control().rememberWindowRect();
     view->control().setAllFitFlags(kRestoreWindow);
 
-    fake.matrixAnswer = [](DisplayState& display) {
+    fake->matrixAnswer = [](DisplayState& display) {
         display.matrix[kLayoutLargeHorizontal] = {40, 2};
         display.matrix[kLayoutSmallHorizontal] = {20, 3};
         display.matrix[kLayoutSmallVertical] = {5, 20}; // the derived number only
@@ -533,7 +527,7 @@ TEST_F(PanelActionsTest, MatrixChangeElsewhereOrNoneLeavesTheLayout) {
     view->panelActions().monitorMatrix(); // cancelled
     EXPECT_EQ(programFlags().modified, 0);
 
-    fake.matrixAnswer = [](DisplayState& display) {
+    fake->matrixAnswer = [](DisplayState& display) {
         display.matrix[kLayoutLargeVertical] = {9, 7};
     };
     view->panelActions().monitorMatrix();
@@ -562,8 +556,8 @@ template <class Dialog> void answerNextDialog(std::function<void(Dialog*)> answe
 } // namespace
 
 TEST_F(PanelActionsTest, TheProgramsDialogsAnswerBehindTheSeam) {
+    makeView(panelEditorDialogs());
     showMode(kLayoutLargeHorizontal, 3, true);
-    view->panelActions().setEditors(panelEditorDialogs());
 
     answerNextDialog<CDlgSetComment>([](CDlgSetComment* dialog) {
         dialog->edit()->setPlainText(QStringLiteral("pack 4"));
@@ -631,18 +625,18 @@ TEST(PanelActionsAgainstSimulator, EditsWhileStoppedReachTheReceiverWhenMonitori
     ASSERT_FALSE(control.monitoring());
 
     const int32_t newKhz = channels[5] != simulator.state(2).freqKhz ? channels[5] : channels[6];
-    FakeEditors fake;
+    auto fake = std::make_shared<FakeEditors>();
     ReceiverRecord named;
     named.name = "LEAD";
     named.nameChanged = 1;
-    fake.nameAnswer = named;
+    fake->nameAnswer = named;
     ReceiverRecord tuned;
     tuned.freqText = khzToText(newKhz);
     tuned.freqChanged = 1;
-    fake.frequencyAnswer = tuned;
+    fake->frequencyAnswer = tuned;
 
     QWidget viewport;
-    CPanelActions actions(viewport, control, table, display, fake.editors());
+    CPanelActions actions(viewport, control, table, display, fake);
     for (PanelArea area : {PanelArea::Name, PanelArea::Frequency}) {
         const std::optional<QPoint> point =
             pointIn(renderer.panel(2).hit, area, areasTriedBefore(area, false));
@@ -661,14 +655,14 @@ TEST(PanelActionsAgainstSimulator, EditsWhileStoppedReachTheReceiverWhenMonitori
     EXPECT_NE(simulator.state(1).name, "LEAD");
 
     // While the engines poll: the information display gets a copy, a comment goes in.
-    fake.commentAnswer = QStringLiteral("polled");
+    fake->commentAnswer = QStringLiteral("polled");
     for (PanelArea area : {PanelArea::Meters, PanelArea::Memo}) {
         const std::optional<QPoint> point =
             pointIn(renderer.panel(1).hit, area, areasTriedBefore(area, true));
         ASSERT_TRUE(point.has_value());
         actions.leftButtonDown(*point, {0, 0});
     }
-    EXPECT_TRUE(fake.informationShown);
+    EXPECT_TRUE(fake->informationShown);
     EXPECT_EQ(table.byNumber(1).comment, "polled");
     control.handleCommand(kCmdMonitorStartStop, kMonitoringStop);
     control.shutDown();

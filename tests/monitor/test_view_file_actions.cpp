@@ -10,49 +10,17 @@
 #include "protocol/environment_file.h"
 #include "protocol/program_flags.h"
 #include "tests/monitor/synthetic_panel_images.h"
+#include "tests/support/scripted_prompts.h"
 #include "tests/support/temp_dir.h"
 
 #include <QCoreApplication>
 #include <QWidget>
-#include <deque>
 #include <gtest/gtest.h>
 
 using namespace tessaly;
+using tessaly::testing::ScriptedPrompts;
 
 namespace {
-
-class ScriptedPrompts : public CUserPrompts {
-public:
-    ScriptedPrompts() { setUserPrompts(this); }
-    ~ScriptedPrompts() override { setUserPrompts(nullptr); }
-
-    std::deque<PromptAnswer> answers;
-    std::deque<QString> savePaths;
-    QStringList shown;
-
-    PromptAnswer messageBox(QWidget*, const QString& text, PromptButtons, PromptIcon) override {
-        shown << text;
-        if (answers.empty()) {
-            return PromptAnswer::Cancel;
-        }
-        const PromptAnswer answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    QString openFileName(QWidget*, const QString& title, const QString&) override {
-        shown << title;
-        return {};
-    }
-    QString saveFileName(QWidget*, const QString& title, const QString&, const QString&) override {
-        shown << title;
-        if (savePaths.empty()) {
-            return {};
-        }
-        const QString path = savePaths.front();
-        savePaths.pop_front();
-        return path;
-    }
-};
 
 class NoEngine : public IMonitorEngine {
 public:
@@ -105,6 +73,31 @@ ReceiverTable tableOf(int count, const std::string& prefix) {
     return table;
 }
 
+// The configuration dialog takes over what it is shown (or not, as told); the progress dialog
+// answers as the test says.
+struct FakeFileDialogs : IViewFileDialogs {
+    int activations = 0;
+    int configRuns = 0;
+    bool configAccepts = true;
+    bool configChanges = false;
+    ReceiverTable shownTable;
+    std::function<ProgressOutcome(int mode, const ReceiverTable& source)> progress;
+
+    ConfigDialogOutcome runConfigDialog(QWidget*, const ReceiverTable& table) override {
+        ++configRuns;
+        shownTable.copyFrom(table);
+        ConfigDialogOutcome outcome;
+        outcome.takeOver = configAccepts;
+        outcome.changed = configChanges;
+        outcome.table.copyFrom(table);
+        return outcome;
+    }
+    ProgressOutcome runProgressDialog(QWidget*, int mode, const ReceiverTable& table) override {
+        return progress ? progress(mode, table) : ProgressOutcome{};
+    }
+    void activateMainWindow(QWidget&) override { ++activations; }
+};
+
 class ViewFileActionsTest : public ::testing::Test {
 protected:
     ViewFileActionsTest() {
@@ -112,16 +105,6 @@ protected:
         control.initialUpdate(QSize(1920, 1080));
         main.setGeometry(120, 80, 900, 700);
         actions.initialUpdate("710.125");
-        actions.setMainWindowActivator([this] { ++activations; });
-        actions.setConfigDialogRunner([this](QWidget*, const ReceiverTable& table) {
-            ++configRuns;
-            shownTable.copyFrom(table);
-            ConfigDialogOutcome outcome;
-            outcome.takeOver = configAccepts;
-            outcome.changed = configChanges;
-            outcome.table.copyFrom(table);
-            return outcome;
-        });
     }
     ~ViewFileActionsTest() override { programFlags().modified = 0; }
 
@@ -143,12 +126,8 @@ protected:
                             values,   display, [](int) { return std::make_unique<NoEngine>(); }};
     MainWindow main;
     QWidget* view = new QWidget(&main);
-    CViewFileActions actions{*view, control, table, display};
-    int activations = 0;
-    int configRuns = 0;
-    bool configAccepts = true;
-    bool configChanges = false;
-    ReceiverTable shownTable;
+    std::shared_ptr<FakeFileDialogs> dialogs = std::make_shared<FakeFileDialogs>();
+    CViewFileActions actions{*view, control, table, display, dialogs};
 };
 
 } // namespace
@@ -161,25 +140,25 @@ TEST_F(ViewFileActionsTest, OpeningMarksWhatDiffersFromTheTableInUse) {
     const std::string path = writeFile("three.ini", file);
 
     EXPECT_TRUE(actions.openEnvironment(QString::fromStdString(path)));
-    ASSERT_EQ(configRuns, 1);
-    EXPECT_EQ(shownTable.count, 3);
-    EXPECT_EQ(shownTable.byNumber(1).nameChanged, 0);
-    EXPECT_EQ(shownTable.byNumber(1).freqChanged, 1);
-    EXPECT_EQ(shownTable.byNumber(2).nameChanged, 1);
-    EXPECT_EQ(shownTable.byNumber(2).freqChanged, 0);
-    EXPECT_EQ(shownTable.byNumber(3).nameChanged, 1);
-    EXPECT_EQ(shownTable.byNumber(3).freqChanged, 1);
+    ASSERT_EQ(dialogs->configRuns, 1);
+    EXPECT_EQ(dialogs->shownTable.count, 3);
+    EXPECT_EQ(dialogs->shownTable.byNumber(1).nameChanged, 0);
+    EXPECT_EQ(dialogs->shownTable.byNumber(1).freqChanged, 1);
+    EXPECT_EQ(dialogs->shownTable.byNumber(2).nameChanged, 1);
+    EXPECT_EQ(dialogs->shownTable.byNumber(2).freqChanged, 0);
+    EXPECT_EQ(dialogs->shownTable.byNumber(3).nameChanged, 1);
+    EXPECT_EQ(dialogs->shownTable.byNumber(3).freqChanged, 1);
     EXPECT_EQ(table.count, 3);
     EXPECT_EQ(table.byNumber(2).name, "VOCAL");
     EXPECT_EQ(control.fitFlag(kLayoutLargeVertical), kFitWindow);
     EXPECT_EQ(programFlags().modified, 0);
     deliver();
     EXPECT_EQ(main.menuRefreshes, 1);
-    EXPECT_EQ(activations, 1);
+    EXPECT_EQ(dialogs->activations, 1);
 
     // Only the first open of the run brings the main window forward.
     EXPECT_TRUE(actions.openEnvironment(QString::fromStdString(path)));
-    EXPECT_EQ(activations, 1);
+    EXPECT_EQ(dialogs->activations, 1);
     EXPECT_EQ(actions.openRequests(), 2);
 }
 
@@ -199,18 +178,18 @@ TEST_F(ViewFileActionsTest, UnsavedChangesAreNeverLostToAnOpen) {
 
     // Yes, then a save that fails: said so, nothing is opened.
     prompts.answers = {PromptAnswer::Yes, PromptAnswer::Ok};
-    prompts.savePaths = {QString::fromStdString(dir.file("missing/dir/x.ini"))};
+    prompts.paths = {QString::fromStdString(dir.file("missing/dir/x.ini"))};
     EXPECT_FALSE(actions.openEnvironment(QString::fromStdString(path)));
     EXPECT_EQ(prompts.shown.last(), "Error Saveing File.");
 
-    EXPECT_EQ(configRuns, 0);
+    EXPECT_EQ(dialogs->configRuns, 0);
     EXPECT_EQ(table.count, 2);
     EXPECT_EQ(table.byNumber(1).name, "KEEP1");
     EXPECT_EQ(programFlags().modified, 1);
 
     // Yes and a good save: the changes are in the file, then the other file opens.
     prompts.answers = {PromptAnswer::Yes};
-    prompts.savePaths = {QString::fromStdString(dir.file("saved.ini"))};
+    prompts.paths = {QString::fromStdString(dir.file("saved.ini"))};
     EXPECT_TRUE(actions.openEnvironment(QString::fromStdString(path)));
     EXPECT_NE(dir.read("saved.ini").find("KEEP2"), std::string::npos);
     EXPECT_EQ(table.count, 4);
@@ -247,13 +226,13 @@ TEST_F(ViewFileActionsTest, SavingKeepsTheWindowRectangleOfTheModeAndTheRfUnit) 
 
 TEST_F(ViewFileActionsTest, ReceiverConfigurationTakesBackOnlyWhatTheDialogAccepted) {
     control.takeOverTable(tableOf(2, "RX"), false);
-    configAccepts = false;
+    dialogs->configAccepts = false;
     actions.receiverConfiguration();
-    EXPECT_EQ(shownTable.byNumber(2).name, "RX2");
+    EXPECT_EQ(dialogs->shownTable.byNumber(2).name, "RX2");
     EXPECT_EQ(programFlags().modified, 0);
 
-    configAccepts = true;
-    configChanges = true;
+    dialogs->configAccepts = true;
+    dialogs->configChanges = true;
     actions.receiverConfiguration();
     EXPECT_EQ(programFlags().modified, 1);
     deliver();
@@ -264,14 +243,14 @@ TEST_F(ViewFileActionsTest, UploadAndDownloadAskFirstAndOnlyADownloadIsTakenOver
     control.takeOverTable(tableOf(2, "RX"), false);
     std::vector<int> modes;
     bool takeOver = false;
-    actions.setProgressDialogRunner([&](QWidget*, int mode, const ReceiverTable& source) {
+    dialogs->progress = [&](int mode, const ReceiverTable& source) {
         modes.push_back(mode);
         ProgressOutcome outcome;
         outcome.table.copyFrom(source);
         outcome.table.byNumber(1).name = "FROM RX";
         outcome.takeOver = takeOver;
         return outcome;
-    });
+    };
 
     prompts.answers = {PromptAnswer::Cancel, PromptAnswer::Cancel};
     actions.upload();

@@ -5,7 +5,7 @@
 #include "comm/comm_thread_monitor.h"
 #include "protocol/command_builder.h"
 #include "sim/simulator.h"
-#include "tests/comm/comm_test_support.h"
+#include "tests/support/message_recorder.h"
 
 #include <QTcpSocket>
 
@@ -322,7 +322,7 @@ TEST_P(MonitorFaultMatrix, FaultyReceiverGetsItsOutcomeAndTheOthersPollOn) {
 
 TEST_P(ConfigFaultMatrix, ExchangeEndsWithItsResultAndTheEngineServesTheNextReceiver) {
     const FaultCase& c = faultCases()[GetParam()];
-    MessageRecorder requester;
+    MessageRecorder<> requester;
     CCommThreadConfig engine(&table, &requester, engineOptions());
     engine.start();
     ASSERT_TRUE(requester.waitFor(kEvConfigReady, 1, kWaitMs));

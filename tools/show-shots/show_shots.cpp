@@ -160,7 +160,8 @@ int main(int argc, char** argv) {
     }
     frame.onCommand(kCmdLayoutMode, kLayoutLargeHorizontal);
     spin(500);
-    frame.barMenu()->grab().save(QStringLiteral("%1/show-menu-bar-count.png").arg(out));
+    frame.findChild<CDlgBarMenu*>()->grab().save(
+        QStringLiteral("%1/show-menu-bar-count.png").arg(out));
 
     view.showAlarmJournal(5);
     spin(1200);

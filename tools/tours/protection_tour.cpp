@@ -10,7 +10,8 @@
 #include "protocol/pending_changes.h"
 #include "protocol/program_flags.h"
 #include "protocol/show_lock.h"
-#include "tests/dialogs/dialog_test_support.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/simulated_receivers.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -101,10 +102,10 @@ bool tourUpload() {
     dialog.open();
     waitUntil([&] { return dialog.reviewing(); }, 20000);
     bool ok = saveWidget(dialog, "upload-difference.png");
-    dialog.sendButton()->click();
+    dialog.findChild<QPushButton*>("sendButton")->click();
     waitUntil([&] { return dialog.busy() == 0; }, 20000);
     ok = saveWidget(dialog, "upload-mismatch.png") && ok;
-    dialog.stopButton()->click();
+    dialog.findChild<QPushButton*>("stopButton")->click();
     return ok;
 }
 
@@ -117,18 +118,18 @@ bool tourLock() {
     frame.show();
     runEventsFor(400);
     const auto shootViewMenu = [&frame](const QString& name) {
-        frame.barMenu()->openPopUp(CDlgBarMenu::TitleView);
+        frame.findChild<CDlgBarMenu*>()->openPopUp(CDlgBarMenu::TitleView);
         runEventsFor(500);
-        const QRect area = frame.barMenu()->viewMenu()->frameGeometry().united(
+        const QRect area = frame.findChild<CDlgBarMenu*>()->viewMenu()->frameGeometry().united(
             QRect(frame.mapToGlobal(QPoint(0, 0)), QSize(420, 80)));
         const bool saved = save(QGuiApplication::primaryScreen()->grabWindow(0).copy(area), name);
-        frame.barMenu()->closeAllPopUps();
+        frame.findChild<CDlgBarMenu*>()->closeAllPopUps();
         return saved;
     };
     bool ok = shootViewMenu("menu-view.png");
     frame.onCommand(kCmdShowLock, 0);
     runEventsFor(300);
-    ok = save(frame.barMenu()->grab(), "lock-menu-bar.png") && ok;
+    ok = save(frame.findChild<CDlgBarMenu*>()->grab(), "lock-menu-bar.png") && ok;
     ok = shootViewMenu("lock-view-menu.png") && ok;
     shootModal("lock-refused.png", [&] { frame.onCommand(kCmdOpenEnvironment, 0); });
     showLock().unlock();

@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-namespace tessaly::test {
+namespace tessaly::testing {
 
 // Mouse and key input delivered straight to a widget, as the window system would.
 inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint at,
@@ -31,4 +31,4 @@ inline void pressKey(QWidget* widget, int key) {
     QCoreApplication::sendEvent(widget, &event);
 }
 
-} // namespace tessaly::test
+} // namespace tessaly::testing

@@ -13,7 +13,7 @@
 #include "chrome/dlg_menu_view.h"
 #include "chrome/menu_commands.h"
 #include "protocol/receiver_table.h"
-#include "tests/chrome/menu_input.h"
+#include "tests/support/menu_input.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,7 +24,7 @@
 #include <tuple>
 
 using namespace tessaly;
-using namespace tessaly::test;
+using namespace tessaly::testing;
 
 namespace {
 
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     frame.setGeometry(0, 0, 1000, 420);
     frame.show();
     settle(600);
-    CDlgBarMenu* bar = frame.barMenu();
+    CDlgBarMenu* bar = frame.findChild<CDlgBarMenu*>();
     const QRect barArea(bar->mapToGlobal(QPoint(0, 0)), QSize(1000, 300));
 
     moveTo(bar, {75, 15});

@@ -14,7 +14,10 @@
 #include "dialogs/dlg_set_recv_inf.h"
 #include "dialogs/dlg_set_recv_name.h"
 #include "dialogs/dlg_tool_set_matrix.h"
-#include "tests/dialogs/dialog_test_support.h"
+#include "tests/support/fake_neighbour_finder.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/scripted_prompts.h"
+#include "tests/support/simulated_receivers.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -54,12 +57,13 @@ bool tourProgress() {
     dialog.setMode(kGetInfModeDownload);
     dialog.table().copyFrom(receivers.table);
     dialog.open();
-    waitUntil([&] { return dialog.progressLine()->text().contains("[6/8]"); }, 20000);
+    waitUntil([&] { return dialog.findChild<QLabel*>("progressLine")->text().contains("[6/8]"); },
+              20000);
     bool ok = save(dialog, "dialog-progress.png");
-    dialog.stopButton()->click();
+    dialog.findChild<QPushButton*>("stopButton")->click();
     waitUntil([&] { return dialog.busy() == 0; }, 20000);
     ok = save(dialog, "dialog-progress-stopped.png") && ok;
-    dialog.stopButton()->click();
+    dialog.findChild<QPushButton*>("stopButton")->click();
     return ok;
 }
 
