@@ -290,14 +290,21 @@ TEST(MqttBoard, EveryStationUnderItsNameAndAStationGoneOfflineWithAllItsReceiver
     ASSERT_TRUE(broker.start());
     Station east(broker, {}, 100, "east");
     Station west(broker, {}, 100, "west");
-    east.publishNs(snapshotOf(2, -600, {1}));
-    west.publishNs(snapshotOf(3, -700));
 
     MqttEndpoint endpoint;
     QString error;
     ASSERT_TRUE(parseMqttUrl(broker.url(), endpoint, error));
     MqttBoard board(MqttSettings{}, endpoint, 100);
     board.start();
+    // Alarm events are not retained: the board must be subscribed (it has both stations'
+    // retained status) before the alarm starts.
+    ASSERT_TRUE(waitUntil([&] {
+        const auto now = board.board();
+        return now->stations.size() == 2 && now->stations[0].status == "online" &&
+               now->stations[1].status == "online";
+    }));
+    east.publishNs(snapshotOf(2, -600, {1}));
+    west.publishNs(snapshotOf(3, -700));
     const auto receiversOf = [&](const QString& name) -> QJsonArray {
         const auto now = board.board();
         for (const auto& station : now->stations) {
