@@ -22,7 +22,7 @@ packages=(
     desktop-file-utils appstream xdotool libcap2-bin
     qt6-httpserver-dev qt6-websockets-dev libqrencode-dev qt6-charts-dev libqt6sql6-sqlite
     libmosquitto-dev mosquitto mosquitto-clients
-    chromium chromium-driver python3-selenium zbar-tools prometheus sqlite3 shellcheck
+    chromium chromium-driver python3-selenium python3-websocket zbar-tools prometheus sqlite3 shellcheck
 )
 
 as_root() {

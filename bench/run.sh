@@ -11,7 +11,7 @@ seconds=${TESSALY_BENCH_SECONDS:-20}
 jobs=$(nproc 2>/dev/null || echo 2)
 results=$root/bench/RESULTS.md
 programs=(bench_monitor_scale bench_alarms bench_freshness bench_alarm_latency bench_rendering
-    bench_reachability bench_startup bench_coordination)
+    bench_reachability bench_startup bench_coordination bench_mqtt_fleet)
 
 cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_BENCH=ON >/dev/null ||
     exit 1
@@ -32,6 +32,8 @@ run "$bin/bench_alarm_latency"
 run "$bin/bench_rendering" --benchmark_min_time=0.3
 run "$bin/bench_reachability"
 run "$bin/bench_coordination"
+run /usr/bin/python3 "$root/bench/mqtt_fleet.py" --cli "$build_dir/cli/tessaly-cli" \
+    --sim "$build_dir/sim/tessaly-sim"
 if command -v xvfb-run >/dev/null; then
     run xvfb-run -a -s "-screen 0 1920x1080x24" "$bin/bench_startup"
 else
