@@ -5,7 +5,9 @@
 #include "app/main_frame.h"
 #include "app/single_instance.h"
 #include "app/splash_wnd.h"
+#include "chrome/user_prompts.h"
 #include "monitor/corvane_view.h"
+#include "mqtt/mqtt_publisher.h"
 #include "protocol/settings.h"
 #include "protocol/show_lock.h"
 #include "remote/remote_service.h"
@@ -53,6 +55,7 @@ bool CCorvaneApp::initInstance() {
     frame_ = std::make_unique<CMainFrame>();
     connect(instance_.get(), &CSingleInstance::activationRequested, frame_.get(),
             &CMainFrame::activateFromOtherInstance);
+    startMqttPublisher();
     frame_->show();
     frame_->repaint();
 
@@ -98,7 +101,34 @@ void CCorvaneApp::openCommandLineFile() {
     frame_->openFromCommandLine(path);
 }
 
+void CCorvaneApp::startMqttPublisher() {
+    QString error;
+    // Texts come from the publisher's thread. Each is logged; a refused user name or password
+    // is a setting to fix, so it is also shown, once.
+    mqttPublisher_ = mqtt::startPublisher(
+        mqtt::readMqttSettingsFile(programSettings().sourcePath),
+        frame_->view()->control().show().snapshotHub(),
+        [this](const QString& text) {
+            qWarning("tessaly: %s", qPrintable(text));
+            if (text.contains(QLatin1String("user name or password"))) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, text] {
+                        userPrompts().messageBox(frame_.get(), text, PromptButtons::Ok,
+                                                 PromptIcon::Exclamation);
+                    },
+                    Qt::QueuedConnection);
+            }
+        },
+        error);
+    if (!error.isEmpty()) {
+        qWarning("tessaly: [mqtt] url: %s; nothing is published", qPrintable(error));
+    }
+}
+
 int CCorvaneApp::exitInstance(int exitCode) {
+    // Leaves "offline" on the broker while the view's snapshot hub still exists.
+    mqttPublisher_.reset();
     remote_.reset(); // it reads the view's snapshots
     frame_.reset();  // the view stops its engines as it goes
     document_.reset();

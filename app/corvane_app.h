@@ -19,6 +19,9 @@ class CSingleInstance;
 namespace remote {
 class RemoteService;
 }
+namespace mqtt {
+class MqttPublisher;
+}
 
 // The application: start-up in order (single instance, settings, main window, splash around
 // the view's first update), the event loop, and shut-down.
@@ -43,12 +46,14 @@ public:
 private:
     void openCommandLineFile();
     void startRemote();
+    void startMqttPublisher();
 
     std::unique_ptr<CSingleInstance> instance_;
     std::unique_ptr<CCorvaneDoc> document_;
     std::unique_ptr<CMainFrame> frame_;
     std::unique_ptr<remote::RemoteService> remote_;
     QString remoteError_;
+    std::unique_ptr<mqtt::MqttPublisher> mqttPublisher_; // [mqtt] url= of Tessaly.ini
 };
 
 } // namespace tessaly

@@ -12,7 +12,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 results=$root/bench/RESULTS.md
 programs=(bench_monitor_scale bench_alarms bench_freshness bench_alarm_latency bench_rendering
     bench_reachability bench_startup bench_coordination bench_history bench_history_window
-    bench_remote_stream)
+    bench_remote_stream bench_mqtt_fleet)
 
 cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_BENCH=ON >/dev/null ||
     exit 1
@@ -35,6 +35,8 @@ run "$bin/bench_reachability"
 run "$bin/bench_coordination"
 run "$bin/bench_history"
 run "$bin/bench_remote_stream" --seconds "$seconds"
+run /usr/bin/python3 "$root/bench/mqtt_fleet.py" --cli "$build_dir/cli/tessaly-cli" \
+    --sim "$build_dir/sim/tessaly-sim"
 if command -v xvfb-run >/dev/null; then
     run xvfb-run -a -s "-screen 0 1920x1080x24" "$bin/bench_startup"
     run xvfb-run -a -s "-screen 0 1920x1080x24" "$bin/bench_history_window"

@@ -10,10 +10,11 @@ namespace tessaly::cli {
 
 namespace {
 
-const QStringList kCommands = {"monitor", "upload", "download", "scan", "coordinate", "history"};
+const QStringList kCommands = {"monitor",    "upload",  "download", "scan",
+                               "coordinate", "history", "board"};
 
 bool takesEnvironmentFile(const QString& command) {
-    return command != "scan" && command != "history";
+    return command != "scan" && command != "history" && command != "board";
 }
 
 } // namespace
@@ -39,9 +40,12 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
     const QCommandLineOption from("from", {}, "TIME");
     const QCommandLineOption to("to", {}, "TIME");
     const QCommandLineOption csv("csv");
+    const QCommandLineOption mqttUrl("mqtt", {}, "URL");
+    const QCommandLineOption station("station", {}, "NAME");
     const QCommandLineOption output(QStringList{"o", "output"}, {}, "OUT.ini");
-    parser.addOptions({help, version, trace, dryRun, yes, json, apply, assign, seconds, journal,
-                       history, serve, token, receiver, from, to, csv, output});
+    parser.addOptions({help,   version, trace,   dryRun,  yes,     json,  apply,
+                       assign, seconds, journal, history, serve,   token, receiver,
+                       from,   to,      csv,     mqttUrl, station, output});
     if (!parser.parse(QStringList{QStringLiteral("tessaly-cli")} + arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
         if (unknown.isEmpty()) {
@@ -68,6 +72,8 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
     options.fromText = parser.value(from);
     options.toText = parser.value(to);
     options.csv = parser.isSet(csv);
+    options.mqttUrl = parser.value(mqttUrl);
+    options.station = parser.value(station);
     if (parser.isSet(receiver)) {
         const QString text = parser.value(receiver);
         bool ok = false;
@@ -149,8 +155,26 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
         error = "--receiver, --from, --to and --csv belong to history";
         return false;
     }
-    if ((!options.serve.isEmpty() || !options.token.isEmpty()) && options.command != "monitor") {
-        error = "--serve and --token belong to monitor";
+    const bool board = options.command == "board";
+    if (!options.station.isEmpty() && options.mqttUrl.isEmpty()) {
+        error = "--station belongs to --mqtt";
+        return false;
+    }
+    if (!options.mqttUrl.isEmpty() && options.command != "monitor" && !board) {
+        error = "--mqtt belongs to monitor and board";
+        return false;
+    }
+    if (board && (options.mqttUrl.isEmpty() || options.serve.isEmpty())) {
+        error = "board needs --mqtt URL and --serve ADDRESS:PORT";
+        return false;
+    }
+    if (board && !options.station.isEmpty()) {
+        error = "--station belongs to monitor";
+        return false;
+    }
+    if ((!options.serve.isEmpty() || !options.token.isEmpty()) && options.command != "monitor" &&
+        !board) {
+        error = "--serve and --token belong to monitor and board";
         return false;
     }
     if (options.json && options.command != "monitor" && !coordinate) {
@@ -163,7 +187,8 @@ bool parseOptions(const QStringList& arguments, Options& options, QString& error
 QString usageText(const QString& command) {
     if (command == "monitor") {
         return "usage: tessaly-cli monitor ENV.ini [--seconds N] [--json] [--journal FILE] "
-               "[--history FILE] [--apply] [--serve ADDRESS:PORT [--token T]] [--trace]\n"
+               "[--history FILE] [--apply] [--serve ADDRESS:PORT [--token T]]\n"
+               "[--mqtt URL [--station NAME]] [--trace]\n"
                "Monitors every receiver of the environment file and prints its communication\n"
                "state and every polled value as it changes (one JSON object a line with --json),\n"
                "and every alarm start and clear ([alarm] of Tessaly.ini sets the limits).\n"
@@ -176,7 +201,10 @@ QString usageText(const QString& command) {
                "remote control cleanly. Exits 1 when a receiver is not connected at the end.\n"
                "--serve ADDRESS:PORT serves the live board to browsers and scripts there (GET /,\n"
                "/api/v1/receivers, /api/v1/alarms, /api/v1/stream, /metrics), read-only; any\n"
-               "address but loopback needs --token T (or [remote] token= in Tessaly.ini).\n";
+               "address but loopback needs --token T (or [remote] token= in Tessaly.ini).\n"
+               "--mqtt mqtt://HOST:PORT (or mqtts://) publishes the receivers and alarms to an\n"
+               "MQTT broker under tessaly/v1/NAME/ (NAME: --station, [mqtt] station=, or the\n"
+               "host name); user=, password= and ca= come from [mqtt] of Tessaly.ini.\n";
     }
     if (command == "upload") {
         return "usage: tessaly-cli upload ENV.ini [--dry-run | --yes] [--trace]\n"
@@ -203,6 +231,13 @@ QString usageText(const QString& command) {
                "lists the conflicts left after it; -o writes the file with the proposal.\n"
                "Exits 0 without conflicts, 1 with some.\n";
     }
+    if (command == "board") {
+        return "usage: tessaly-cli board --mqtt URL --serve ADDRESS:PORT [--token T]\n"
+               "Subscribes to every station's topics on the MQTT broker (tessaly/v1/+/#) and\n"
+               "serves the remote view's board page and API over all of them: tiles grouped by\n"
+               "station, a station that went offline shown so with all its receivers. Serving\n"
+               "on an address other than loopback needs --token. Runs until Ctrl-C.\n";
+    }
     if (command == "history") {
         return "usage: tessaly-cli history FILE [--receiver N] [--from TIME] [--to TIME] [--csv]\n"
                "Reads a show history file (the program's history-YYYY-MM-DD.sqlite, or one\n"
@@ -223,7 +258,7 @@ QString usageText(const QString& command) {
     return "usage: tessaly-cli COMMAND [options]\n"
            "Commands:\n"
            "  monitor ENV.ini [--seconds N] [--json] [--journal FILE] [--history FILE]\n"
-           "          [--apply] [--serve ADDRESS:PORT [--token T]]\n"
+           "          [--apply] [--serve ADDRESS:PORT [--token T]] [--mqtt URL [--station NAME]]\n"
            "                                           live values and alarms of every receiver\n"
            "  upload ENV.ini [--dry-run | --yes]       send names and frequencies, checked\n"
            "  download ENV.ini [-o OUT.ini]            read every receiver's settings\n"
@@ -231,6 +266,7 @@ QString usageText(const QString& command) {
            "  coordinate ENV.ini [--json] [--assign [-o OUT.ini]]   frequency conflicts\n"
            "  history FILE [--receiver N] [--from TIME] [--to TIME] [--csv]\n"
            "                                           the recorded show history\n"
+           "  board --mqtt URL --serve ADDRESS:PORT [--token T]   every station's board\n"
            "Options: --trace (engine traces on stderr), --help, --version.\n" +
            QString::fromStdString(settingsHelpText()) +
            "Exit codes: 0 ok, 1 a receiver failed (coordinate: conflicts found), 2 usage\n"

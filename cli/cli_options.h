@@ -12,7 +12,7 @@ constexpr int kExitUsage = 2;
 constexpr int kExitFile = 3; // a file could not be read or written
 
 struct Options {
-    QString command; // monitor, upload, download, scan, coordinate, history
+    QString command; // monitor, upload, download, scan, coordinate, history, board
     QString environmentPath;
     QString outputPath;  // download -o
     QString journalPath; // monitor --journal
@@ -22,8 +22,10 @@ struct Options {
     QString toText;
     bool csv = false; // history --csv
     int seconds = 0;  // monitor --seconds; 0 runs until interrupted
-    QString serve;    // monitor --serve ADDRESS:PORT: the remote board
-    QString token;    // monitor --token: the remote board's token ([remote] token= otherwise)
+    QString mqttUrl;  // monitor and board --mqtt: the broker
+    QString station;  // monitor --station: the station's name on the broker
+    QString serve;    // monitor and board --serve ADDRESS:PORT: the remote board
+    QString token;    // --token: the remote board's token ([remote] token= otherwise)
     bool json = false;
     bool apply = false;  // monitor --apply: send the file's names and frequencies at connect
     bool assign = false; // coordinate --assign

@@ -6,6 +6,7 @@
 #include "comm/exchange_sequence.h"
 #include "core/message_codes.h"
 #include "history/history_recorder.h"
+#include "mqtt/mqtt_publisher.h"
 #include "protocol/environment_file.h"
 #include "protocol/settings.h"
 #include "remote/remote_service.h"
@@ -18,6 +19,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -104,6 +106,20 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
     }
     values.reset();
     values.count = table.count;
+    mqtt::MqttSettings mqttSettings;
+    if (!options.mqttUrl.isEmpty()) {
+        mqttSettings = mqtt::readMqttSettingsFile(programSettings().sourcePath);
+        mqttSettings.url = options.mqttUrl;
+        if (!options.station.isEmpty()) {
+            mqttSettings.station = options.station;
+        }
+        mqtt::MqttEndpoint endpoint;
+        QString error;
+        if (!mqtt::parseMqttUrl(mqttSettings.url, endpoint, error)) {
+            err << "tessaly-cli: " << error << "\n";
+            return kExitUsage;
+        }
+    }
 
     std::vector<std::unique_ptr<CCommThreadMonitor>> engines;
     for (int number = 1; number <= table.count; ++number) {
@@ -159,6 +175,12 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
             err.flush();
         }
     }
+    QString mqttError;
+    // Said from the publisher's own thread: straight to stderr, one line at a time.
+    auto publisher = mqtt::startPublisher(
+        mqttSettings, snapshots,
+        [](const QString& text) { std::fprintf(stderr, "tessaly-cli: %s\n", qPrintable(text)); },
+        mqttError);
     bool journalErrorSaid = false;
     bool historyErrorSaid = false;
     QElapsedTimer clock;
@@ -214,6 +236,7 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
     QCoreApplication::processEvents(); // the last trace lines
     sampleAll();                       // stopped engines: the alarms still open clear
     snapshotTaker.stopped({}, show::ShowTime::now());
+    publisher.reset(); // the stop goes out, then "offline"
     if (journal) {
         journal->waitWritten(kStopSettleLimitMs);
     }

@@ -1,3 +1,4 @@
+#include "cli/board_command.h"
 #include "cli/cli_options.h"
 #include "cli/coordinate_command.h"
 #include "cli/engine_commands.h"
@@ -41,6 +42,9 @@ int main(int argc, char** argv) {
     }
     if (options.command == "coordinate") {
         return runCoordinate(options, out, err);
+    }
+    if (options.command == "board") {
+        return runBoard(options, out, err);
     }
     if (options.command == "history") {
         return runHistory(options, out, err);

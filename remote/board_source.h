@@ -21,6 +21,9 @@ namespace tessaly::remote {
 
 struct BoardStation {
     QString station; // empty for this program's own receivers
+    // A station heard through a broker: "online", or "offline" once its will came (its
+    // receivers then read offline); empty for this program's own receivers.
+    QString status;
     bool monitoring = false;
     int refreshIntervalMs = 100;
     QJsonArray receivers;    // remote::receiverJson objects, by receiver number

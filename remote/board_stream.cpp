@@ -9,7 +9,19 @@ namespace {
 constexpr int kDefaultRefreshMs = 100;
 
 bool severalStations(const BoardState& board) {
-    return board.stations.size() > 1;
+    return board.stations.size() > 1 ||
+           (!board.stations.empty() && !board.stations.front().station.isEmpty());
+}
+
+// The named stations and their status, for the page's station headers.
+QJsonArray stationList(const BoardState& board) {
+    QJsonArray list;
+    for (const BoardStation& station : board.stations) {
+        if (!station.station.isEmpty()) {
+            list.append(QJsonObject{{"station", station.station}, {"status", station.status}});
+        }
+    }
+    return list;
 }
 
 QJsonArray gather(const BoardState& board, QJsonArray BoardStation::*member) {
@@ -77,13 +89,17 @@ QJsonArray allJournal(const BoardState& board) {
 }
 
 QByteArray BoardStream::fullFrame() const {
-    return compact(QJsonObject{
+    QJsonObject frame{
         {"type", "full"},
         {"monitoring", anyMonitoring(*board_)},
         {"refresh_ms", refreshIntervalMs(*board_)},
         {"receivers", allReceivers(*board_)},
         {"alarms", allAlarms(*board_)},
-    });
+    };
+    if (severalStations(*board_)) {
+        frame.insert("stations", stationList(*board_));
+    }
+    return compact(frame);
 }
 
 QByteArray BoardStream::next(const BoardStatePtr& board) {
@@ -126,7 +142,11 @@ QByteArray BoardStream::next(const BoardStatePtr& board) {
     const bool monitoring = anyMonitoring(*board);
     const bool monitoringChanged = monitoring != monitoring_;
     monitoring_ = monitoring;
-    if (changed.isEmpty() && removed.isEmpty() && !alarmsChanged && !monitoringChanged) {
+    const QJsonArray stations = stationList(*board);
+    const bool stationsChanged = stations != stations_;
+    stations_ = stations;
+    if (changed.isEmpty() && removed.isEmpty() && !alarmsChanged && !monitoringChanged &&
+        !stationsChanged) {
         return {};
     }
     QJsonObject frame{
@@ -137,6 +157,9 @@ QByteArray BoardStream::next(const BoardStatePtr& board) {
     };
     if (alarmsChanged) {
         frame.insert("alarms", alarms);
+    }
+    if (stationsChanged) {
+        frame.insert("stations", stations);
     }
     return compact(frame);
 }

@@ -5,7 +5,9 @@
 // and then, at most once a refresh, what changed since the previous frame:
 //   {"type":"changes","monitoring":true,"receivers":[changed objects],"removed":[{"receiver":4}],
 //    "alarms":[…]}   ("alarms" only when the active alarms changed)
-// With several stations every receiver object (and removed entry) carries "station".
+// With several stations (or one named station, as a board fed by a broker has) every receiver
+// object (and removed entry) carries "station", and the frames carry
+// "stations":[{"station":"east","status":"online"}] (a change frame only when it changed).
 // The change frame is written once per board and sent to every client alike, so a client that
 // cannot take every frame in order is dropped rather than sent a different story.
 
@@ -35,6 +37,7 @@ private:
     BoardStatePtr board_ = std::make_shared<BoardState>();
     std::map<Key, QJsonObject> shown_; // as compared: ages coarsened
     QJsonArray alarms_;
+    QJsonArray stations_; // the named stations and their status, as last sent
     bool monitoring_ = false;
 };
 

@@ -40,6 +40,9 @@
   // receiver number more than once.
   const receivers = new Map(); // key -> {data, at (ms, when received)}
   const tiles = new Map();     // key -> tile
+  // A board fed by a broker: each station's status ("online", "offline") and its header.
+  const stations = new Map();  // station -> status
+  const heads = new Map();     // station -> header element
   let alarms = {active: [], at: 0};
   let monitoring = null; // unknown until the program says
   let connected = false;
@@ -198,6 +201,27 @@
     if (message.alarms && typeof message.alarms === "object") {
       applyAlarms(message.alarms);
     }
+    if (Array.isArray(message.stations)) {
+      stations.clear();
+      message.stations.forEach((s) => stations.set(s.station, s.status || ""));
+    }
+  }
+
+  function stationHead(station) {
+    let head = heads.get(station);
+    if (!head) {
+      head = document.createElement("h2");
+      head.className = "station-head";
+      head.dataset.station = station;
+      head.appendChild(document.createElement("span")).className = "station-name";
+      head.appendChild(document.createElement("span")).className = "station-status";
+      heads.set(station, head);
+    }
+    const status = stations.get(station) || "";
+    setText(head.firstChild, station);
+    setText(head.lastChild, status === "offline" ? "OFFLINE" : "");
+    head.classList.toggle("offline", status === "offline");
+    return head;
   }
 
   function applyAlarms(reply) {
@@ -436,8 +460,26 @@
         tiles.delete(key);
       }
     }
+    const named = new Set(list.map((entry) => entry.data.station).filter((s) => s));
+    for (const [station, head] of heads) {
+      if (!named.has(station)) {
+        head.remove();
+        heads.delete(station);
+      }
+    }
     let previous = null;
+    let station = null;
     for (const entry of list) {
+      // Tiles grouped by station, each group under its station's header.
+      if (entry.data.station && entry.data.station !== station) {
+        station = entry.data.station;
+        const head = stationHead(station);
+        const at = previous ? previous.nextSibling : board.firstChild;
+        if (at !== head) {
+          board.insertBefore(head, at);
+        }
+        previous = head;
+      }
       const key = keyOf(entry.data);
       let tile = tiles.get(key);
       if (!tile) {
