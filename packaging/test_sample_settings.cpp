@@ -1,6 +1,7 @@
 // The sample Tessaly.ini shipped with the program lists every key commented out with its
 // default; these tests hold it to what the program really reads.
 
+#include "history/history_recorder.h"
 #include "protocol/ini_file.h"
 #include "protocol/settings.h"
 #include "show/alarm_settings.h"
@@ -67,10 +68,11 @@ std::string settingsText(const std::vector<SampleKey>& keys, const SampleKey* ch
     return text;
 }
 
-// The program settings and the alarm settings, which are read from the same file.
+// The program settings and the alarm and history settings, which are read from the same file.
 struct Loaded {
     Settings settings;
     show::AlarmSettings alarms;
+    history::HistorySettings history;
 };
 
 Loaded load(const std::string& text) {
@@ -78,7 +80,8 @@ Loaded load(const std::string& text) {
         std::filesystem::temp_directory_path() / ("tessaly-sample-" + std::to_string(::getpid()));
     std::ofstream(path) << text;
     Loaded loaded{readSettingsFile(path.string(), "/start"),
-                  show::readAlarmSettingsFile(path.string())};
+                  show::readAlarmSettingsFile(path.string()),
+                  history::readHistorySettingsFile(path.string())};
     std::filesystem::remove(path);
     return loaded;
 }
@@ -95,7 +98,8 @@ bool sameSettings(const Settings& a, const Settings& b) {
 }
 
 bool sameSettings(const Loaded& a, const Loaded& b) {
-    return a.alarms == b.alarms && sameSettings(a.settings, b.settings);
+    return a.alarms == b.alarms && a.history.file == b.history.file &&
+           a.history.keepDays == b.history.keepDays && sameSettings(a.settings, b.settings);
 }
 
 } // namespace
