@@ -8,9 +8,9 @@
 #include "bench/bench_support.h"
 #include "bench/engine_fleet.h"
 #include "bench/sim_child.h"
-#include "core/message_codes.h"
 #include "comm/show_observation.h"
 #include "comm/show_snapshot_taker.h"
+#include "core/message_codes.h"
 #include "remote/remote_service.h"
 
 #include <QCoreApplication>

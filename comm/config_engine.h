@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/comm_trace.h"
 #include "comm/engine_options.h"
 #include "comm/engine_session.h"
+#include "core/comm_trace.h"
 #include "protocol/command_item.h"
 #include "protocol/receiver_table.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/comm_trace.h"
 #include "comm/engine_options.h"
 #include "comm/que_data.h"
 #include "comm/sock_cli.h"
+#include "core/comm_trace.h"
 #include "protocol/answer_line_collector.h"
 #include "protocol/command_item.h"
 #include "protocol/receiver_table.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/comm_trace.h"
 #include "comm/engine_options.h"
+#include "core/comm_trace.h"
 
 #include <QObject>
 #include <QThread>
