@@ -7,6 +7,21 @@
 
 namespace tessaly::remote {
 
+std::optional<QJsonObject> BoardSource::history(int /*number*/) const {
+    return std::nullopt;
+}
+
+std::optional<QJsonObject> LocalBoardSource::history(int number) const {
+    for (const BoardStation& station : state_->stations) {
+        for (const QJsonValue& receiver : station.receivers) {
+            if (receiver.toObject().value("receiver").toInt() == number) {
+                return history_.json(number);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 LocalBoardSource::LocalBoardSource(show::SnapshotHub& hub, QString station, QObject* parent)
     : BoardSource(parent), hub_(hub), station_(std::move(station)),
       inbox_(std::make_shared<Inbox>()), state_(std::make_shared<BoardState>()) {
@@ -21,7 +36,10 @@ LocalBoardSource::LocalBoardSource(show::SnapshotHub& hub, QString station, QObj
         if (inbox->target == nullptr) {
             return;
         }
-        inbox->latest = snapshot;
+        inbox->snapshots.push_back(snapshot);
+        while (inbox->snapshots.size() > kPendingSnapshots) {
+            inbox->snapshots.pop_front();
+        }
         inbox->events.insert(inbox->events.end(), snapshot->events.begin(), snapshot->events.end());
         while (inbox->events.size() > kJournalEntries) {
             inbox->events.pop_front(); // only the latest ever reach the list
@@ -45,17 +63,21 @@ LocalBoardSource::~LocalBoardSource() {
 }
 
 void LocalBoardSource::takeInbox() {
-    show::ShowSnapshotPtr snapshot;
+    std::deque<show::ShowSnapshotPtr> snapshots;
     std::deque<show::AlarmEvent> events;
     {
         std::lock_guard lock(inbox_->mutex);
         inbox_->wakeQueued = false;
-        snapshot = std::move(inbox_->latest);
+        snapshots.swap(inbox_->snapshots);
         events.swap(inbox_->events);
     }
-    if (!snapshot) {
+    if (snapshots.empty()) {
         return;
     }
+    for (const show::ShowSnapshotPtr& each : snapshots) {
+        history_.add(*each);
+    }
+    const show::ShowSnapshotPtr& snapshot = snapshots.back();
     for (const show::AlarmEvent& event : events) {
         journal_.push_back(journalObject(event, station_));
         if (journal_.size() > kJournalEntries) {

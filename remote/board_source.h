@@ -5,6 +5,7 @@
 // server reads current() on its own thread whenever changed() says there is something new; a
 // source never makes the server wait and never keeps more than the latest state.
 
+#include "remote/receiver_history.h"
 #include "show/snapshot_hub.h"
 
 #include <QJsonArray>
@@ -15,6 +16,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace tessaly::remote {
@@ -44,6 +46,9 @@ public:
     using QObject::QObject;
     // Never null; called on the thread the source lives on (the server's).
     virtual BoardStatePtr current() const = 0;
+    // Receiver `number`'s last ten minutes (ReceiverHistory's object), on the same thread;
+    // nothing when the receiver is not on the board or the source keeps no history.
+    virtual std::optional<QJsonObject> history(int number) const;
 
 signals:
     // A new state can be read. May be emitted on any thread; the server connects it queued.
@@ -59,19 +64,23 @@ class LocalBoardSource : public BoardSource {
 
 public:
     static constexpr size_t kJournalEntries = 50;
+    // Snapshots waiting for the server's thread; beyond it the oldest are left out of the
+    // history (the board itself only ever needs the latest).
+    static constexpr size_t kPendingSnapshots = 64;
 
     explicit LocalBoardSource(show::SnapshotHub& hub, QString station = {},
                               QObject* parent = nullptr);
     ~LocalBoardSource() override;
 
     BoardStatePtr current() const override { return state_; }
+    std::optional<QJsonObject> history(int number) const override;
 
 private:
     struct Inbox {
         std::mutex mutex;
-        QObject* target = nullptr; // null once the source is gone
-        show::ShowSnapshotPtr latest;
-        std::deque<show::AlarmEvent> events; // not yet in the journal list, bounded
+        QObject* target = nullptr;                   // null once the source is gone
+        std::deque<show::ShowSnapshotPtr> snapshots; // oldest first, the latest last, bounded
+        std::deque<show::AlarmEvent> events;         // not yet in the journal list, bounded
         bool wakeQueued = false;
     };
 
@@ -82,6 +91,7 @@ private:
     QString station_;
     std::shared_ptr<Inbox> inbox_;
     std::deque<QJsonObject> journal_;
+    ReceiverHistory history_;
     BoardStatePtr state_;
 };
 

@@ -169,6 +169,8 @@ bool RemoteServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* 
         return !upgrade;
     }
 
+    static const QRegularExpression historyPath(QStringLiteral("^/api/v1/history/(\\d{1,3})$"));
+    const QRegularExpressionMatch historyMatch = historyPath.match(path);
     static const QRegularExpression fileName(QStringLiteral("^/([A-Za-z0-9_-]+\\.[a-z]+)$"));
     QString resource;
     if (path == QLatin1String("/")) {
@@ -180,7 +182,7 @@ bool RemoteServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* 
         }
     }
     const bool known = !resource.isEmpty() || path == QLatin1String("/api/v1/receivers") ||
-                       path == QLatin1String("/api/v1/alarms") ||
+                       path == QLatin1String("/api/v1/alarms") || historyMatch.hasMatch() ||
                        path == QLatin1String(kStreamPath) || path == QLatin1String("/metrics");
     if (!known) {
         reply(Status::NotFound, "not found\n", plain);
@@ -207,6 +209,14 @@ bool RemoteServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* 
     } else if (path == QLatin1String("/api/v1/alarms")) {
         const QJsonObject alarms{{"active", allAlarms(*board)}, {"journal", allJournal(*board)}};
         reply(Status::Ok, compact(QJsonDocument(alarms)), "application/json");
+    } else if (historyMatch.hasMatch()) {
+        const std::optional<QJsonObject> history =
+            source_.history(historyMatch.captured(1).toInt());
+        if (history) {
+            reply(Status::Ok, compact(QJsonDocument(*history)), "application/json");
+        } else {
+            reply(Status::NotFound, "no such receiver on this board\n", plain);
+        }
     } else if (path == QLatin1String("/metrics")) {
         reply(Status::Ok, metrics(), kPrometheusContentType);
     } else {

@@ -7,6 +7,8 @@
 //   GET /                 the board page (:/remote/index.html) and its files (:/remote/NAME)
 //   GET /api/v1/receivers the receivers' JSON objects
 //   GET /api/v1/alarms    {"active":[…],"journal":[…]}
+//   GET /api/v1/history/N receiver N's last ten minutes, one row a second (ReceiverHistory);
+//                         404 when N is not on the board
 //   GET /api/v1/stream    WebSocket: the full board, then the changes, at most once a refresh
 //   GET /metrics          Prometheus text
 //

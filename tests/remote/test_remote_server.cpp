@@ -1,5 +1,6 @@
 #include "remote/remote_service.h"
 
+#include "tests/support/show_snapshots.h"
 #include "tests/support/wait_until.h"
 
 #include <QJsonArray>
@@ -209,6 +210,8 @@ TEST_F(RemoteServerTest, ATokenIsRequiredOnEveryPathWhenSetAndAnywhereButLoopbac
     EXPECT_EQ(status(get("/api/v1/receivers", "Authorization: Bearer s3cret\r\n")), 200);
     EXPECT_EQ(status(get("/?token=s3cret")), 200);
     EXPECT_EQ(status(get("/metrics?token=s3cre")), 401);
+    EXPECT_EQ(status(get("/api/v1/history/1")), 401);
+    EXPECT_EQ(status(get("/api/v1/history/1?token=s3cret")), 200);
 
     QWebSocket anonymous;
     bool closed = false;
@@ -219,6 +222,49 @@ TEST_F(RemoteServerTest, ATokenIsRequiredOnEveryPathWhenSetAndAnywhereButLoopbac
     anonymous.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/api/v1/stream").arg(service.port())));
     ASSERT_TRUE(waitUntil([&] { return closed; }, 3000));
     EXPECT_TRUE(received.isEmpty());
+}
+
+TEST_F(RemoteServerTest, HistoryKeepsTheLastTenMinutesOneRowASecondWithoutStaleValues) {
+    using tessaly::testing::showSnapshot;
+    serve();
+    const int64_t base = 1'765'000'000;
+    const auto history = [&](int number) {
+        return QJsonDocument::fromJson(body(get("/api/v1/history/" + QByteArray::number(number))))
+            .object();
+    };
+    // 605 seconds of one refresh each: receiver 1 offline in second 603, second 600 has two
+    // refreshes; receiver 2 is on the board throughout. Every second's snapshot closes the last.
+    for (int s = 0; s <= 604; ++s) {
+        const auto state = s == 603 ? show::Liveness::Offline : show::Liveness::Live;
+        const int32_t rfA = -600 - s % 7;
+        hub.publish(showSnapshot(
+            (base + s) * 1000, {{.receiver = 1, .liveness = state, .rfA = rfA}, {.receiver = 2}}));
+        if (s == 600) {
+            hub.publish(showSnapshot((base + s) * 1000 + 500,
+                                     {{.receiver = 1, .rfA = -550}, {.receiver = 2}}));
+        }
+        if (s % 50 == 0 || s == 604) { // let the server's thread keep up with the inbox
+            ASSERT_TRUE(waitUntil([&] { return history(1)["now"].toInteger() == base + s; }));
+        }
+    }
+    const QJsonArray rows = history(1)["seconds"].toArray();
+    ASSERT_EQ(rows.size(), 600) << "bounded to ten minutes of closed seconds";
+    EXPECT_EQ(rows.first().toObject()["time"].toInteger(), base + 4);
+    const QJsonObject twice = rows[600 - 4].toObject();
+    EXPECT_EQ(twice["time"].toInteger(), base + 600);
+    EXPECT_DOUBLE_EQ(twice["rf_a_min_dbm"].toDouble(), -60.5); // -600 - 600 % 7
+    EXPECT_DOUBLE_EQ(twice["rf_a_max_dbm"].toDouble(), -55.0);
+    EXPECT_DOUBLE_EQ(twice["af_max_db"].toDouble(), -20.0);
+    EXPECT_EQ(twice["battery"].toInt(), 4);
+    const QJsonObject offline = rows.last().toObject();
+    EXPECT_EQ(offline["time"].toInteger(), base + 603);
+    EXPECT_EQ(offline["state"].toString(), "offline");
+    for (const char* key : {"rf_a_min_dbm", "rf_b_max_dbm", "af_max_db", "battery"}) {
+        EXPECT_TRUE(offline[key].isNull()) << key;
+    }
+    EXPECT_EQ(history(2)["seconds"].toArray().size(), 600);
+    EXPECT_EQ(status(get("/api/v1/history/7")), 404) << "not on the board";
+    EXPECT_EQ(status(get("/api/v1/history/x")), 404);
 }
 
 TEST_F(RemoteServerTest, ConnectionsBeyondTheLimitAndClientsThatStallAreDropped) {
