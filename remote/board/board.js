@@ -1,7 +1,8 @@
 // The remote board: reads /api/v1/receivers and /api/v1/alarms, then follows the WebSocket
 // /api/v1/stream (the full state once, then the changes). Values are drawn only while a
 // receiver is live and the link to the program is up; anything else shows what is known and how
-// old it is, never a stale number as if it were current.
+// old it is, never a stale number as if it were current. A tile opens its receiver's last ten
+// minutes (/api/v1/history/N) as a plot drawn on a canvas.
 "use strict";
 
 (function () {
@@ -282,6 +283,8 @@
     const number = data.receiver;
     const el = template.content.firstElementChild.cloneNode(true);
     el.dataset.receiver = String(number);
+    el.tabIndex = 0; // opens the last ten minutes, by click, tap, Enter or Space
+    el.classList.add("clickable");
     if (data.station) {
       el.dataset.station = data.station;
     }
@@ -504,6 +507,279 @@
   function flash() {
     document.body.classList.toggle("flash-off", Date.now() % 1000 >= 500);
   }
+
+  // ---- a receiver's last ten minutes ----
+  // A tile opens /api/v1/history/N as a plot: RF A and B as min–max bands (A solid, B dashed),
+  // the highest AF, the battery as steps; seconds without live values are hatched and named.
+
+  const PLOT_SECONDS = 600;
+  const PLOT_REFRESH_MS = 3000;
+  const PLOT_INK = {rfA: "#4fa3ff", rfB: "#ffb020", af: "#5fd07a", battery: "#e8ebf0",
+                    grid: "#2c323c", text: "#8a93a3", gap: "rgba(255, 77, 77, 0.55)"};
+  const GAP_NAMES = {"offline": "OFFLINE", "no-data": "NO DATA"};
+  let plot = null; // {receiver, station, el, canvas, title, message, timer, rows, now, returnTo}
+
+  function plotElements() {
+    const el = document.createElement("div");
+    el.className = "plot-backdrop";
+    el.innerHTML =
+      '<section class="plot" role="dialog" aria-modal="true" aria-labelledby="plot-title">' +
+      '<header class="plot-head"><h2 id="plot-title" class="plot-title"></h2>' +
+      '<button type="button" class="plot-close" aria-label="Close">\u2715 Close</button></header>' +
+      '<canvas class="plot-canvas" role="img"></canvas>' +
+      '<p class="plot-message" role="status"></p>' +
+      '<p class="plot-legend"><span class="key rf-a">RF A</span> <span class="key rf-b">RF B</span> ' +
+      '(bands: lowest to highest in each second) <span class="key af">AF max</span> ' +
+      '<span class="key battery">Battery</span> <span class="key gap">hatched: offline or no data</span></p>' +
+      "</section>";
+    el.addEventListener("click", (event) => {
+      if (event.target === el || event.target.closest(".plot-close")) {
+        closePlot();
+      }
+    });
+    return el;
+  }
+
+  function openPlot(data) {
+    closePlot();
+    const el = plotElements();
+    document.body.appendChild(el);
+    plot = {receiver: data.receiver, station: data.station || "", el: el,
+            canvas: el.querySelector("canvas"), title: el.querySelector(".plot-title"),
+            message: el.querySelector(".plot-message"), timer: 0, rows: null, now: 0,
+            returnTo: document.activeElement};
+    const name = (data.station ? data.station + " " : "") + String(data.receiver).padStart(2, "0") +
+                 (data.name ? " " + data.name : "");
+    plot.title.textContent = name + " \u2014 last 10 minutes";
+    el.querySelector(".plot-close").focus();
+    fetchPlot();
+    plot.timer = setInterval(fetchPlot, PLOT_REFRESH_MS);
+  }
+
+  function closePlot() {
+    if (!plot) {
+      return;
+    }
+    clearInterval(plot.timer);
+    plot.el.remove();
+    const back = plot.returnTo;
+    plot = null;
+    if (back && back.focus) {
+      back.focus();
+    }
+  }
+
+  function fetchPlot() {
+    const open = plot;
+    if (open.station) {
+      open.message.textContent = "This board keeps no history of other stations' receivers.";
+      drawPlot();
+      return;
+    }
+    fetchJson("/api/v1/history/" + open.receiver)
+      .then((reply) => {
+        if (plot !== open) {
+          return;
+        }
+        open.rows = Array.isArray(reply.seconds) ? reply.seconds : [];
+        open.now = typeof reply.now === "number" ? reply.now : 0;
+        open.message.textContent = open.rows.length ? "" : "Nothing recorded yet.";
+        drawPlot();
+      })
+      .catch(() => {
+        if (plot === open) {
+          open.message.textContent = "The history cannot be read now; retrying.";
+        }
+      });
+  }
+
+  // Runs of consecutive seconds of one kind: [{from, to, value}], `to` exclusive.
+  function runs(rows, kindOf) {
+    const out = [];
+    for (const row of rows) {
+      const value = kindOf(row);
+      const last = out[out.length - 1];
+      if (last && last.value === value && last.to === row.time) {
+        last.to = row.time + 1;
+      } else {
+        out.push({from: row.time, to: row.time + 1, value: value});
+      }
+    }
+    return out;
+  }
+
+  function drawPlot() {
+    const canvas = plot.canvas;
+    const ratio = window.devicePixelRatio || 1;
+    const width = Math.max(240, canvas.clientWidth);
+    const height = Math.max(200, canvas.clientHeight);
+    canvas.width = Math.round(width * ratio);
+    canvas.height = Math.round(height * ratio);
+    const g = canvas.getContext("2d");
+    g.setTransform(ratio, 0, 0, ratio, 0, 0);
+    g.clearRect(0, 0, width, height);
+    g.font = "11px " + getComputedStyle(document.body).fontFamily;
+
+    const rows = plot.rows || [];
+    const now = plot.now || (rows.length ? rows[rows.length - 1].time + 1 : 0);
+    const left = 44;
+    const right = width - 8;
+    const top = 6;
+    const axis = height - 22;
+    const x = (t) => left + (right - left) * (1 - (now - t) / PLOT_SECONDS);
+    // Three strips one above the other: RF, AF, battery.
+    const span = axis - top;
+    const strips = [
+      {name: "RF dBm", y0: top, y1: top + span * 0.5, lo: RF_MIN_DBM, hi: RF_MAX_DBM, ticks: [-100, -70, -40]},
+      {name: "AF dB", y0: top + span * 0.5 + 10, y1: top + span * 0.78, lo: AF_MIN_DB, hi: AF_MAX_DB, ticks: [-40, -10, 20]},
+      {name: "Batt", y0: top + span * 0.78 + 10, y1: axis, lo: 0, hi: 4, ticks: [0, 2, 4]},
+    ];
+    const yOf = (strip, v) => strip.y1 - (strip.y1 - strip.y0) * clamp01((v - strip.lo) / (strip.hi - strip.lo));
+
+    // Grid, scales and names.
+    g.lineWidth = 1;
+    g.textBaseline = "middle";
+    for (const strip of strips) {
+      g.strokeStyle = PLOT_INK.grid;
+      g.strokeRect(left + 0.5, strip.y0 + 0.5, right - left, strip.y1 - strip.y0);
+      g.fillStyle = PLOT_INK.text;
+      g.textAlign = "right";
+      for (const tick of strip.ticks) {
+        const y = yOf(strip, tick);
+        // The ends of a scale stay inside their strip, clear of the next strip's.
+        g.textBaseline = tick === strip.hi ? "top" : tick === strip.lo ? "bottom" : "middle";
+        g.fillText(String(tick), left - 4, y);
+        g.beginPath();
+        g.moveTo(left, Math.round(y) + 0.5);
+        g.lineTo(right, Math.round(y) + 0.5);
+        g.stroke();
+      }
+      g.textAlign = "left";
+      g.textBaseline = "middle";
+      g.fillText(strip.name, left + 4, strip.y0 + 8);
+    }
+    // The time axis, in minutes ago.
+    g.textAlign = "center";
+    g.textBaseline = "top";
+    for (let minutes = 10; minutes >= 0; minutes -= 2) {
+      const px = x(now - minutes * 60);
+      g.strokeStyle = PLOT_INK.grid;
+      g.beginPath();
+      g.moveTo(Math.round(px) + 0.5, top);
+      g.lineTo(Math.round(px) + 0.5, axis + 3);
+      g.stroke();
+      g.fillStyle = PLOT_INK.text;
+      g.fillText(minutes === 0 ? "now" : minutes === 10 ? "10 min ago" : String(minutes), px, axis + 5);
+    }
+
+    // Seconds that were not live: hatched over every strip, named where there is room.
+    const gaps = runs(rows, (row) => row.state).filter((run) => run.value !== "live");
+    g.save();
+    g.beginPath();
+    g.rect(left, top, right - left, axis - top);
+    g.clip();
+    for (const gap of gaps) {
+      const x0 = x(gap.from);
+      const x1 = Math.max(x0 + 2, x(gap.to));
+      g.fillStyle = "rgba(255, 77, 77, 0.12)";
+      g.fillRect(x0, top, x1 - x0, axis - top);
+      g.strokeStyle = PLOT_INK.gap;
+      g.save();
+      g.beginPath();
+      g.rect(x0, top, x1 - x0, axis - top);
+      g.clip();
+      g.beginPath();
+      for (let d = x0 - (axis - top); d < x1; d += 7) {
+        g.moveTo(d, axis);
+        g.lineTo(d + (axis - top), top);
+      }
+      g.stroke();
+      g.restore();
+      const label = GAP_NAMES[gap.value] || gap.value.toUpperCase();
+      if (g.measureText(label).width + 6 < x1 - x0) {
+        g.fillStyle = "#ffffff";
+        g.textAlign = "center";
+        g.textBaseline = "middle";
+        g.fillText(label, (x0 + x1) / 2, strips[0].y0 + 12);
+      }
+    }
+    g.restore();
+
+    // A min–max band and its outline for one antenna; breaks where a second has no value.
+    const step = (right - left) / PLOT_SECONDS;
+    const rf = strips[0];
+    const band = (minKey, maxKey, ink, dash) => {
+      g.fillStyle = ink + "55";
+      for (const row of rows) {
+        if (typeof row[minKey] === "number" && typeof row[maxKey] === "number") {
+          const y0 = yOf(rf, row[maxKey]);
+          const y1 = yOf(rf, row[minKey]);
+          g.fillRect(x(row.time), y0, Math.max(step, 1), Math.max(1.5, y1 - y0));
+        }
+      }
+      line(rf, maxKey, ink, dash);
+    };
+    const line = (strip, key, ink, dash, stepped) => {
+      g.strokeStyle = ink;
+      g.lineWidth = 1.5;
+      g.setLineDash(dash);
+      g.beginPath();
+      let last = null;
+      for (const row of rows) {
+        const v = row[key];
+        if (typeof v !== "number") {
+          last = null;
+          continue;
+        }
+        const px = x(row.time);
+        const py = yOf(strip, v);
+        if (last === null || last.time !== row.time - 1) {
+          g.moveTo(px, py);
+        } else if (stepped) {
+          g.lineTo(px, last.y);
+          g.lineTo(px, py);
+        } else {
+          g.lineTo(px, py);
+        }
+        g.lineTo(px + step, py);
+        last = {time: row.time, y: py};
+      }
+      g.stroke();
+      g.setLineDash([]);
+    };
+    band("rf_a_min_dbm", "rf_a_max_dbm", PLOT_INK.rfA, []);
+    band("rf_b_min_dbm", "rf_b_max_dbm", PLOT_INK.rfB, [5, 3]);
+    line(strips[1], "af_max_db", PLOT_INK.af, []);
+    line(strips[2], "battery", PLOT_INK.battery, [], true);
+
+    canvas.setAttribute("aria-label", "Plot of the last ten minutes: " + rows.length + " seconds, " +
+                        gaps.length + " stretches offline or without data");
+    canvas.dataset.drawnRows = String(rows.length);
+  }
+
+  board.addEventListener("click", (event) => {
+    const el = event.target.closest(".tile");
+    const entry = el && receivers.get((el.dataset.station || "") + "#" + el.dataset.receiver);
+    if (entry) {
+      openPlot(entry.data);
+    }
+  });
+  board.addEventListener("keydown", (event) => {
+    if ((event.key === "Enter" || event.key === " ") && event.target.classList.contains("tile")) {
+      event.preventDefault();
+      event.target.click();
+    }
+  });
+  document.addEventListener("keydown", (event) => {
+    if (event.key === "Escape" && plot) {
+      closePlot();
+    }
+  });
+  window.addEventListener("resize", () => {
+    if (plot && plot.rows) {
+      drawPlot();
+    }
+  });
 
   tick();
   setInterval(tick, 1000);

@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """The board page in a real browser: tessaly-sim with twelve receivers, `tessaly-cli monitor
 --serve` on loopback, and headless Chromium driven by Selenium. Checks twelve tiles, values that
-change, a receiver taken down through the simulator's control showing offline within 5 s, and
-the page's own reconnect after the server restarts.
+change, a receiver taken down through the simulator's control showing offline within 5 s, its
+tile opening the plot of its last minutes (and Escape closing it), and the page's own reconnect
+after the server restarts.
 
 With --screenshots DIR it instead rehearses a few alarms and writes the board at phone and
 desktop sizes into DIR.
@@ -145,6 +146,26 @@ def all_live(driver):
     return len(states) == RECEIVERS and all(s == "live" for s in states)
 
 
+def open_plot(driver, tile):
+    """Clicks `tile` and waits for its plot to be drawn; returns the canvas."""
+    tile.click()
+    canvas = wait_for("the plot", lambda: driver.find_elements(By.CSS_SELECTOR, ".plot canvas"), 5)[0]
+    wait_for("a drawn plot", lambda: int(canvas.get_attribute("data-drawn-rows") or 0) > 0, 10)
+    return canvas
+
+
+def check_plot(driver, tile):
+    canvas = open_plot(driver, tile)
+    blank = driver.execute_script(
+        "const c = document.createElement('canvas'); c.width = arguments[0].width;"
+        " c.height = arguments[0].height; return c.toDataURL().length", canvas)
+    drawn = driver.execute_script("return arguments[0].toDataURL().length", canvas)
+    assert drawn > blank * 2, "the plot is blank (%d against %d)" % (drawn, blank)
+    assert "last 10 minutes" in driver.find_element(By.CSS_SELECTOR, ".plot-title").text
+    driver.find_element(By.TAG_NAME, "body").send_keys("\ue00c")  # Escape
+    wait_for("the plot to close", lambda: not driver.find_elements(By.CSS_SELECTOR, ".plot"), 3)
+
+
 def check_board(rig):
     driver = browser(DESKTOP)
     try:
@@ -167,6 +188,7 @@ def check_board(rig):
         assert all(v.text == "" for v in tile.find_elements(By.CSS_SELECTOR, ".value")), \
             "an offline tile shows values"
         rig.control("3 up")
+        check_plot(driver, tile)
 
         # The server goes away and comes back; the same page finds it again by itself.
         driver.execute_script("window.sameLoad = true")
@@ -197,6 +219,14 @@ def screenshots(rig, folder):
             wait_for("a lit border", lambda: driver.execute_script(
                 "return !document.body.classList.contains('flash-off')"), 3)
             driver.save_screenshot(os.path.join(folder, name))
+        time.sleep(50)  # receiver 5 long enough offline for its plot to name it
+        rig.control("5 up")
+        time.sleep(60)
+        for name, driver in drivers.items():
+            open_plot(driver, driver.find_elements(By.CSS_SELECTOR, ".tile")[4])
+            time.sleep(0.5)
+            driver.save_screenshot(os.path.join(folder, name.replace("board", "plot")))
+            driver.find_element(By.TAG_NAME, "body").send_keys("\ue00c")
         desktop = drivers["remote-board-desktop.png"]
         rig.stop_server()
         wait_for("Connection lost", lambda: "Connection lost" in
