@@ -19,8 +19,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "remote"))
-from browser_board import (CHROMEDRIVER, CHROMIUM, DESKTOP, SKIP, browser, free_port,  # noqa: E402
-                           tile_states, wait_for, webdriver)
+from browser_board import (DESKTOP, SKIP, browser, free_port,  # noqa: E402
+                           missing_browser_parts, tile_states, wait_for)
 
 STATIONS = {"East": range(1, 5), "West": range(5, 11)}  # station -> simulated receivers
 MOSQUITTO = shutil.which("mosquitto") or "/usr/sbin/mosquitto"
@@ -134,8 +134,7 @@ def main():
     parser.add_argument("--cli", required=True)
     parser.add_argument("--screenshot")
     args = parser.parse_args()
-    missing = [name for name, found in (("chromium", CHROMIUM), ("chromedriver", CHROMEDRIVER),
-                                        ("python3-selenium", webdriver)) if not found]
+    missing = missing_browser_parts()
     if missing:
         print("SKIPPED: %s not installed" % ", ".join(missing))
         return SKIP

@@ -36,6 +36,12 @@ PHONE = (390, 844)
 DESKTOP = (1920, 1080)
 
 
+def missing_browser_parts():
+    """The Debian packages a browser test needs that are not installed."""
+    return [name for name, found in (("chromium", CHROMIUM), ("chromedriver", CHROMEDRIVER),
+                                     ("python3-selenium", webdriver)) if not found]
+
+
 def free_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
@@ -244,8 +250,7 @@ def main():
     parser.add_argument("--cli", required=True)
     parser.add_argument("--screenshots")
     args = parser.parse_args()
-    missing = [name for name, found in (("chromium", CHROMIUM), ("chromedriver", CHROMEDRIVER),
-                                        ("python3-selenium", webdriver)) if not found]
+    missing = missing_browser_parts()
     if missing:
         print("SKIPPED: %s not installed (apt-get install chromium chromium-driver "
               "python3-selenium)" % ", ".join(missing))
