@@ -7,9 +7,6 @@ namespace tessaly::cli {
 
 namespace {
 
-// Levels are kept in tenths of a dB; -1001 means nothing was polled yet.
-constexpr int32_t kNoLevel = -1001;
-
 QString levelText(int32_t tenths) {
     return tenths == kNoLevel ? QStringLiteral("-") : QString::number(tenths / 10.0, 'f', 1);
 }

@@ -15,9 +15,9 @@ namespace tessaly::cli {
 struct ReceiverSnapshot {
     int32_t commState = kCommNotContacted;
     bool answered = false; // an answer came since the engine last connected
-    int32_t rfLevelA = -1001;
-    int32_t rfLevelB = -1001;
-    int32_t afLevel = -1001;
+    int32_t rfLevelA = kNoLevel;
+    int32_t rfLevelB = kNoLevel;
+    int32_t afLevel = kNoLevel;
     int32_t battery = -1;
     int32_t antennaSelect = -1;
     int32_t mute = -1;

@@ -1,5 +1,7 @@
 #include "history/second_summariser.h"
 
+#include "protocol/receiver_table.h"
+
 #include <algorithm>
 
 namespace tessaly::history {
@@ -7,7 +9,7 @@ namespace tessaly::history {
 namespace {
 
 std::optional<int32_t> level(int32_t tenths) {
-    if (tenths == show::kNoLevelTenths) {
+    if (tenths == kNoLevel) {
         return std::nullopt;
     }
     return tenths;

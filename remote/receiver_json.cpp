@@ -1,6 +1,7 @@
 #include "remote/receiver_json.h"
 
 #include "journal/alarm_journal.h"
+#include "protocol/receiver_table.h"
 #include "show/alarm_types.h"
 #include "show/liveness.h"
 
@@ -9,7 +10,7 @@ namespace tessaly::remote {
 namespace {
 
 QJsonValue tenths(int32_t value) {
-    if (value == show::kNoLevelTenths) {
+    if (value == kNoLevel) {
         return QJsonValue::Null;
     }
     return value / 10.0;

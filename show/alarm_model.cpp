@@ -109,7 +109,7 @@ void AlarmModel::evaluate(const ReceiverObservation& o, int partner, const ShowT
                  now);
 
     const int32_t rfLow = settings_.rfLowDbm * 10;
-    const bool rfKnown = o.rfLevelA != kNoLevelTenths && o.rfLevelB != kNoLevelTenths;
+    const bool rfKnown = o.rfLevelA != kNoLevel && o.rfLevelB != kNoLevel;
     if (rfKnown && o.rfLevelA < rfLow && o.rfLevelB < rfLow) {
         if (rt.rfLowSinceMs == kNever) {
             rt.rfLowSinceMs = now.steadyMs;

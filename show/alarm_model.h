@@ -18,6 +18,8 @@
 #include "show/liveness.h"
 #include "show/show_clock.h"
 
+#include "protocol/receiver_table.h"
+
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -28,19 +30,18 @@
 namespace tessaly::show {
 
 constexpr int kShowMaxReceivers = 60;
-constexpr int32_t kNoLevelTenths = -1001; // nothing polled yet
 
 // What one refresh saw of one receiver. Levels are tenths of dBm / dB as the engines poll
-// them; -1001 and -1 mean "nothing polled yet".
+// them; kNoLevel and -1 mean "nothing polled yet".
 struct ReceiverObservation {
     int receiver = 0; // 1..60
     std::string name;
     std::string freqText;
     int32_t freqKhz = 0; // the table's frequency, for same-frequency checks
     LivenessInput link;
-    int32_t rfLevelA = kNoLevelTenths;
-    int32_t rfLevelB = kNoLevelTenths;
-    int32_t afLevel = kNoLevelTenths;
+    int32_t rfLevelA = kNoLevel;
+    int32_t rfLevelB = kNoLevel;
+    int32_t afLevel = kNoLevel;
     int32_t battery = -1;
     int32_t mute = -1;
     int32_t clipRun = 0; // answers in a row with the AF at the PEAK level

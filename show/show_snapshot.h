@@ -20,9 +20,9 @@ namespace tessaly::show {
 
 // The values a receiver showed at the last refresh at which it was live.
 struct LastLiveValues {
-    int32_t rfLevelA = kNoLevelTenths; // tenths of dBm
-    int32_t rfLevelB = kNoLevelTenths;
-    int32_t afLevel = kNoLevelTenths; // tenths of dB
+    int32_t rfLevelA = kNoLevel; // tenths of dBm
+    int32_t rfLevelB = kNoLevel;
+    int32_t afLevel = kNoLevel; // tenths of dB
     int32_t battery = -1;
     int32_t mute = -1;
     int32_t antenna = -1;

@@ -135,7 +135,7 @@ TEST(MonitorParser, ConnectTimeAnswersAndForeignItems) {
         const MonitorParseResult result = parseMonitorAnswer(id, "1;2;3;4;5;6", untouched);
         EXPECT_EQ(result.code, kMonitorParseUnknownItem);
     }
-    EXPECT_EQ(untouched.rfLevelA, -1001);
+    EXPECT_EQ(untouched.rfLevelA, kNoLevel);
     EXPECT_EQ(untouched.freqKhz, -1);
     EXPECT_EQ(untouched.mute, -1);
 }

@@ -121,9 +121,9 @@ TEST(MonitorValueTable, ResetGivesTheDocumentedValues) {
     values.reset();
     EXPECT_EQ(values.count, 0);
     const MonitorValues& last = values.byNumber(60);
-    EXPECT_EQ(last.rfLevelA, -1001);
-    EXPECT_EQ(last.rfLevelB, -1001);
-    EXPECT_EQ(last.afLevel, -1001);
+    EXPECT_EQ(last.rfLevelA, kNoLevel);
+    EXPECT_EQ(last.rfLevelB, kNoLevel);
+    EXPECT_EQ(last.afLevel, kNoLevel);
     EXPECT_EQ(last.freqKhz, -1);
     EXPECT_EQ(last.battery, -1);
     EXPECT_EQ(last.mute, -1);

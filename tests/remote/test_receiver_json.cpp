@@ -19,7 +19,7 @@ struct Rig {
             table.byNumber(n).comment = "line\r\nnext";
             MonitorValues& v = values.byNumber(n);
             v.rfLevelA = -615;
-            v.rfLevelB = n == 2 ? show::kNoLevelTenths : -700;
+            v.rfLevelB = n == 2 ? kNoLevel : -700;
             v.afLevel = -180;
             v.battery = 3;
             v.mute = 0;
