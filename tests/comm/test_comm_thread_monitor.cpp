@@ -1,7 +1,7 @@
 #include "comm/comm_thread_monitor.h"
 #include "protocol/command_builder.h"
-#include "sim/simulator.h"
 #include "tests/support/message_recorder.h"
+#include "tests/support/simulated_receivers.h"
 
 #include <gtest/gtest.h>
 
@@ -21,16 +21,8 @@ constexpr int kReconnectMs = 400;
 
 const std::string kPollLine(kPollCommandText);
 
-sim::LiveLevels fixedLevels() {
-    sim::LiveLevels levels;
-    levels.rfA = -45.5;
-    levels.rfB = -60.0;
-    levels.af = -12.3;
-    levels.battery = 3;
-    levels.antennaSelect = 1;
-    levels.mute = 0;
-    return levels;
-}
+// RF A and B, AF, battery, antenna B selected, not muted.
+const sim::LiveLevels kFixedLevels{-45.5, -60.0, -12.3, 3, 1, 0};
 
 // Monitor engines for the first receivers of a table, against simulated receivers.
 class MonitorEngineTest : public ::testing::Test {
@@ -41,22 +33,12 @@ protected:
     }
 
     void startSimulator(int count = 1) {
-        sim::SimulatorOptions options;
-        options.count = count;
-        options.port = 0;
+        const ReceiverSetup setup{
+            .namePrefix = {}, .changesPending = false, .levels = [](int) { return kFixedLevels; }};
         QString error;
-        ASSERT_TRUE(simulator.start(options, &error)) << error.toStdString();
-        table.reset();
-        table.count = count;
+        ASSERT_TRUE(receivers.start(count, setup, &error)) << error.toStdString();
         table.pollIntervalMs = kPollMs;
         table.answerTimeoutMs = kAnswerTimeoutMs;
-        table.portNumber = simulator.port();
-        values.reset();
-        for (int n = 1; n <= count; ++n) {
-            table.byNumber(n).ip = simulator.address(n).toString().toStdString();
-            table.byNumber(n).setFrequencyText("710.125");
-            simulator.setLevels(n, fixedLevels());
-        }
     }
 
     CCommThreadMonitor& startEngine(int number = 1, bool commDebug = true) {
@@ -84,9 +66,10 @@ protected:
         return engine.trace().list(kTraceListMessages).contains(text);
     }
 
-    ReceiverTable table;
+    SimulatedReceivers receivers;
+    sim::Simulator& simulator = receivers.simulator;
+    ReceiverTable& table = receivers.table;
     MonitorValueTable values;
-    sim::Simulator simulator;
     std::atomic<int> pings{0};
     std::atomic<bool> pingAnswers{true};
     std::vector<std::unique_ptr<CCommThreadMonitor>> engines;
@@ -113,7 +96,7 @@ TEST_F(MonitorEngineTest, ConnectSendsPendingChangesOnceThenPollsIntoTheMonitorV
     EXPECT_EQ(simulator.state(1).name, "MIC1");
 
     const MonitorValues& entry = values.byNumber(1);
-    ASSERT_TRUE(waitUntil([&] { return entry.rfLevelA != -1001; }));
+    ASSERT_TRUE(waitUntil([&] { return entry.rfLevelA != kNoLevel; }));
     EXPECT_EQ(entry.freqKhz, 711250);
     EXPECT_EQ(entry.rfLevelA, -455);
     EXPECT_EQ(entry.rfLevelB, -600);

@@ -24,7 +24,7 @@ class ExchangeSequenceTest : public ::testing::Test {
 protected:
     void startSimulator(int count) {
         QString error;
-        ASSERT_TRUE(receivers_.start(count, &error)) << error.toStdString();
+        ASSERT_TRUE(receivers_.start(count, {}, &error)) << error.toStdString();
     }
 
     static EngineOptions fastOptions() {

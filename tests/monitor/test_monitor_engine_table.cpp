@@ -4,10 +4,10 @@
 #include "comm/monitor_engine.h"
 #include "core/message_codes.h"
 #include "protocol/command_builder.h"
-#include "sim/simulator.h"
 #include "tests/monitor/no_window_host.h"
 #include "tests/monitor/synthetic_panel_images.h"
 
+#include "tests/support/simulated_receivers.h"
 #include "tests/support/wait_until.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -22,6 +22,7 @@
 
 using namespace tessaly;
 using tessaly::testing::NoWindowHost;
+using tessaly::testing::SimulatedReceivers;
 using tessaly::testing::waitUntil;
 
 namespace {
@@ -59,14 +60,9 @@ private:
 class MonitorEnginesAgainstSimulator : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim::SimulatorOptions options;
-        options.count = 5;
-        options.port = 0;
         QString error;
-        ASSERT_TRUE(simulator.start(options, &error)) << error.toStdString();
+        ASSERT_TRUE(receivers.start(5, {.fillTable = false}, &error)) << error.toStdString();
         table.pollIntervalMs = 30;
-        table.answerTimeoutMs = 500;
-        table.portNumber = simulator.port();
 
         EngineOptions engineOptions;
         engineOptions.ping = [](const QString&, int, int) { return 1; };
@@ -101,8 +97,9 @@ protected:
         return next;
     }
 
-    sim::Simulator simulator;
-    ReceiverTable table;
+    SimulatedReceivers receivers;
+    sim::Simulator& simulator = receivers.simulator;
+    ReceiverTable& table = receivers.table;
     MonitorValueTable values;
     DisplayState display;
     NoWindowHost host;

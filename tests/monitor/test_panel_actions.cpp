@@ -16,9 +16,9 @@
 #include "protocol/frequency.h"
 #include "protocol/program_flags.h"
 #include "protocol/show_lock.h"
-#include "sim/simulator.h"
 #include "tests/monitor/no_window_host.h"
 #include "tests/monitor/synthetic_panel_images.h"
+#include "tests/support/simulated_receivers.h"
 #include "tests/support/wait_until.h"
 
 #include <QApplication>
@@ -588,19 +588,14 @@ TEST_F(PanelActionsTest, TheProgramsDialogsAnswerBehindTheSeam) {
 
 // Renamed and retuned while stopped, the receiver gets both once monitoring connects.
 TEST(PanelActionsAgainstSimulator, EditsWhileStoppedReachTheReceiverWhenMonitoringStarts) {
-    sim::Simulator simulator;
-    sim::SimulatorOptions options;
-    options.count = 2;
-    options.port = 0;
+    tessaly::testing::SimulatedReceivers receivers;
     QString error;
-    ASSERT_TRUE(simulator.start(options, &error)) << error.toStdString();
-
-    ReceiverTable table;
+    ASSERT_TRUE(receivers.start(2, {.fillTable = false}, &error)) << error.toStdString();
+    sim::Simulator& simulator = receivers.simulator;
+    ReceiverTable& table = receivers.table;
     MonitorValueTable values;
     DisplayState display;
     table.pollIntervalMs = 30;
-    table.answerTimeoutMs = 500;
-    table.portNumber = simulator.port();
     EngineOptions engineOptions;
     engineOptions.ping = [](const QString&, int, int) { return 1; };
     engineOptions.reconnectDelayMs = 300;

@@ -4,8 +4,8 @@
 #include "comm/comm_thread_config.h"
 #include "comm/comm_thread_monitor.h"
 #include "protocol/command_builder.h"
-#include "sim/simulator.h"
 #include "tests/support/message_recorder.h"
+#include "tests/support/simulated_receivers.h"
 
 #include <QTcpSocket>
 
@@ -102,15 +102,9 @@ const std::vector<FaultCase>& faultCases() {
     return cases;
 }
 
+// RF A tells the receivers' values apart; then RF B, AF, battery, antenna B, not muted.
 sim::LiveLevels fixedLevels(int number) {
-    sim::LiveLevels levels;
-    levels.rfA = -40.0 - number; // tells the receivers' values apart
-    levels.rfB = -60.0;
-    levels.af = -12.3;
-    levels.battery = 3;
-    levels.antennaSelect = 1;
-    levels.mute = 0;
-    return levels;
+    return {-40.0 - number, -60.0, -12.3, 3, 1, 0};
 }
 
 int32_t expectedRfA(int number) {
@@ -122,29 +116,16 @@ int32_t expectedRfA(int number) {
 class FaultMatrix : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim::SimulatorOptions options;
-        options.count = kReceivers;
-        options.port = 0;
-        options.rebootRefuseMs = kRebootRefuseMs;
-        QString error;
-        ASSERT_TRUE(simulator.start(options, &error)) << error.toStdString();
-        table.reset();
-        table.count = kReceivers;
-        table.pollIntervalMs = kPollMs;
-        table.answerTimeoutMs = kAnswerTimeoutMs;
-        table.portNumber = simulator.port();
-        values.reset();
-        for (int n = 1; n <= kReceivers; ++n) {
-            ReceiverRecord& record = table.byNumber(n);
-            record.ip = simulator.address(n).toString().toStdString();
-            record.name = "MIC" + std::to_string(n);
-            record.setFrequencyText("710.125");
-            simulator.setLevels(n, fixedLevels(n));
-            sim::ReceiverState state = simulator.state(n);
+        ReceiverSetup setup{.namePrefix = "MIC", .changesPending = false, .levels = fixedLevels};
+        setup.simulator.rebootRefuseMs = kRebootRefuseMs;
+        setup.adjust = [](int n, sim::ReceiverState& state) {
             state.name = "STAGE" + std::to_string(n);
             state.freqKhz = 711000 + 25 * n;
-            simulator.setState(n, state);
-        }
+        };
+        QString error;
+        ASSERT_TRUE(receivers.start(kReceivers, setup, &error)) << error.toStdString();
+        table.pollIntervalMs = kPollMs;
+        table.answerTimeoutMs = kAnswerTimeoutMs;
     }
     void TearDown() override { simulator.stop(); }
 
@@ -211,8 +192,9 @@ protected:
         return polls;
     }
 
-    sim::Simulator simulator;
-    ReceiverTable table;
+    SimulatedReceivers receivers;
+    sim::Simulator& simulator = receivers.simulator;
+    ReceiverTable& table = receivers.table;
     MonitorValueTable values;
     std::mutex pingMutex;
     std::map<std::string, std::vector<Clock::time_point>> pings;
@@ -284,7 +266,7 @@ TEST_P(MonitorFaultMatrix, FaultyReceiverGetsItsOutcomeAndTheOthersPollOn) {
         }
         const auto attempts = pingsOf(kFaulty);
         expectRetryDelayBetween(attempts, attemptsBefore == 0 ? 0 : attemptsBefore - 1);
-        values.byNumber(kFaulty).rfLevelA = -1001; // fresh values must come after the reconnect
+        values.byNumber(kFaulty).rfLevelA = kNoLevel; // fresh values must come after the reconnect
         end(c);
         ASSERT_TRUE(waitUntil([&] { return healthy(kFaulty); }, kWaitMs));
         EXPECT_EQ(faulty.runState(), kMonitorRunning);
@@ -294,8 +276,9 @@ TEST_P(MonitorFaultMatrix, FaultyReceiverGetsItsOutcomeAndTheOthersPollOn) {
         simulator.clearReceivedLines(kFaulty);
         ASSERT_TRUE(
             waitUntil([&] { return pollsAnswered(kFaulty) >= kPollsUnderHarmlessFault; }, kWaitMs));
-        values.byNumber(kFaulty).rfLevelA = -1001;
-        ASSERT_TRUE(waitUntil([&] { return values.byNumber(kFaulty).rfLevelA != -1001; }, kWaitMs));
+        values.byNumber(kFaulty).rfLevelA = kNoLevel;
+        ASSERT_TRUE(
+            waitUntil([&] { return values.byNumber(kFaulty).rfLevelA != kNoLevel; }, kWaitMs));
         EXPECT_EQ(values.byNumber(kFaulty).rfLevelA, expectedRfA(kFaulty));
         EXPECT_EQ(values.byNumber(kFaulty).mute, 0);
         EXPECT_EQ(table.byNumber(kFaulty).commState, kCommOk);

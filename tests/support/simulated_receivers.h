@@ -4,9 +4,9 @@
 #include "protocol/receiver_table.h"
 #include "sim/simulator.h"
 
-#include <QHostAddress>
 #include <QString>
 
+#include <functional>
 #include <string>
 
 namespace tessaly::testing {
@@ -19,36 +19,52 @@ inline EngineOptions loopbackEngineOptions() {
     return options;
 }
 
-// Simulated receivers 127.0.0.1 ... 127.0.0.n, and a table that names them "OLD<n>" on
-// 710.125 MHz with both changes pending.
+// What SimulatedReceivers start from besides the count. The defaults: a table that names the
+// receivers "OLD<n>" on 710.125 MHz with both changes pending, and the simulator's own stage.
+struct ReceiverSetup {
+    bool fillTable = true;             // false: the table points at the port but names no receiver
+    std::string namePrefix = "OLD";    // empty: the records keep no name
+    bool changesPending = true;        // name and frequency both marked changed
+    sim::SimulatorOptions simulator{}; // everything but the count and the port
+    std::function<sim::LiveLevels(int number)> levels{};           // fixed levels, when given
+    std::function<void(int number, sim::ReceiverState&)> adjust{}; // the receivers' own settings
+};
+
+// Simulated receivers 127.0.0.1 ... 127.0.0.n on one free port, and a table pointing at them.
 class SimulatedReceivers {
 public:
-    bool start(int count, QString* error = nullptr) {
-        return start(count, sim::SimulatorOptions{}, error);
-    }
-    // `options` gives everything but the count and the port.
-    bool start(int count, sim::SimulatorOptions options, QString* error = nullptr) {
+    bool start(int count, const ReceiverSetup& setup = {}, QString* error = nullptr) {
+        sim::SimulatorOptions options = setup.simulator;
         options.count = count;
-        options.port = sim::findFreeLoopbackPort(QHostAddress("127.0.0.1"), count);
-        if (options.port == 0) {
-            if (error != nullptr) {
-                *error = QStringLiteral("no free loopback port");
-            }
-            return false;
-        }
+        options.port = 0;
         if (!simulator.start(options, error)) {
             return false;
         }
-        table.count = count;
         table.portNumber = simulator.port();
         table.answerTimeoutMs = 500;
         for (int n = 1; n <= count; ++n) {
+            if (setup.levels) {
+                simulator.setLevels(n, setup.levels(n));
+            }
+            if (setup.adjust) {
+                sim::ReceiverState state = simulator.state(n);
+                setup.adjust(n, state);
+                simulator.setState(n, state);
+            }
+            if (!setup.fillTable) {
+                continue;
+            }
             ReceiverRecord& record = table.byNumber(n);
-            record.ip = "127.0.0." + std::to_string(n);
-            record.name = "OLD" + std::to_string(n);
+            record.ip = simulator.address(n).toString().toStdString();
+            if (!setup.namePrefix.empty()) {
+                record.name = setup.namePrefix + std::to_string(n);
+            }
             record.setFrequencyText("710.125");
-            record.nameChanged = 1;
-            record.freqChanged = 1;
+            record.nameChanged = setup.changesPending ? 1 : 0;
+            record.freqChanged = setup.changesPending ? 1 : 0;
+        }
+        if (setup.fillTable) {
+            table.count = count;
         }
         return true;
     }
