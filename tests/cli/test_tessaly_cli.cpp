@@ -226,37 +226,46 @@ TEST_F(TessalyCli, DownloadWritesTheReceiversSettings) {
     EXPECT_EQ(dir_.read("show.ini").find("FROMRX"), std::string::npos); // source untouched
 }
 
-TEST_F(TessalyCli, ClearErrorsAndExitCodes) {
-    const CliRun missing = runCli(directory(), {"monitor", "absent.ini"});
-    EXPECT_EQ(missing.exitCode, 3);
-    EXPECT_TRUE(missing.err.contains("'absent.ini' does not exist"));
+// A command line that is refused or answered at once: its exit code, and what the error output
+// says (the standard output's start for an exit code 0), when given.
+struct ArgumentCase {
+    const char* name;
+    QStringList arguments;
+    int exitCode;
+    const char* said;
+};
 
-    const CliRun directoryArg = runCli(directory(), {"download", "."});
-    EXPECT_EQ(directoryArg.exitCode, 3);
-    EXPECT_TRUE(directoryArg.err.contains("is not a file"));
+class CliArguments : public TessalyCli, public ::testing::WithParamInterface<ArgumentCase> {};
 
-    const CliRun noFile = runCli(directory(), {"upload"});
-    EXPECT_EQ(noFile.exitCode, 2);
-    EXPECT_TRUE(noFile.err.contains("upload needs an environment file"));
-
-    const CliRun unknown = runCli(directory(), {"monitor", "show.ini", "--seconds", "x"});
-    EXPECT_EQ(unknown.exitCode, 2);
-    EXPECT_EQ(runCli(directory(), {"upload", "show.ini", "--apply"}).exitCode, 2);
-    EXPECT_EQ(runCli(directory(), {"upload", "show.ini", "--serve", "127.0.0.1:8080"}).exitCode, 2);
-    // The board beyond loopback needs a token: refused before anything listens or polls.
-    const CliRun open = runCli(directory(), {"monitor", "show.ini", "--serve", "0.0.0.0:8080"});
-    EXPECT_EQ(open.exitCode, 2);
-    EXPECT_TRUE(open.err.contains("needs a token")) << open.err.toStdString();
-    EXPECT_EQ(runCli(directory(), {"monitor", "show.ini", "--serve", "8080"}).exitCode, 2);
-
-    const CliRun help = runCli(directory(), {"download", "--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.startsWith("usage: tessaly-cli download"));
-
-    const CliRun version = runCli(directory(), {"--version"});
-    EXPECT_EQ(version.exitCode, 0);
-    EXPECT_TRUE(version.out.startsWith("tessaly-cli "));
+TEST_P(CliArguments, EndWithTheirExitCodeAndSayWhy) {
+    const ArgumentCase& c = GetParam();
+    const CliRun run = runCli(directory(), c.arguments);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    if (c.said != nullptr) {
+        EXPECT_TRUE(c.exitCode == 0 ? run.out.startsWith(c.said) : run.err.contains(c.said))
+            << run.out.toStdString() << run.err.toStdString();
+    }
 }
+
+// The board beyond loopback needs a token: refused before anything listens or polls.
+INSTANTIATE_TEST_SUITE_P(
+    TessalyCli, CliArguments,
+    ::testing::Values(
+        ArgumentCase{"MissingFile", {"monitor", "absent.ini"}, 3, "'absent.ini' does not exist"},
+        ArgumentCase{"DirectoryForAFile", {"download", "."}, 3, "is not a file"},
+        ArgumentCase{"NoFile", {"upload"}, 2, "upload needs an environment file"},
+        ArgumentCase{"BadSeconds", {"monitor", "show.ini", "--seconds", "x"}, 2, nullptr},
+        ArgumentCase{"ApplyOnUpload", {"upload", "show.ini", "--apply"}, 2, nullptr},
+        ArgumentCase{
+            "ServeOnUpload", {"upload", "show.ini", "--serve", "127.0.0.1:8080"}, 2, nullptr},
+        ArgumentCase{"ServeBeyondLoopbackWithoutToken",
+                     {"monitor", "show.ini", "--serve", "0.0.0.0:8080"},
+                     2,
+                     "needs a token"},
+        ArgumentCase{"ServeWithoutHost", {"monitor", "show.ini", "--serve", "8080"}, 2, nullptr},
+        ArgumentCase{"Help", {"download", "--help"}, 0, "usage: tessaly-cli download"},
+        ArgumentCase{"Version", {"--version"}, 0, "tessaly-cli "}),
+    [](const ::testing::TestParamInfo<ArgumentCase>& info) { return info.param.name; });
 
 namespace {
 

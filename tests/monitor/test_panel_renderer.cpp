@@ -3,6 +3,7 @@
 #include "tests/monitor/synthetic_panel_images.h"
 
 #include <QPainter>
+#include <cctype>
 #include <gtest/gtest.h>
 
 using namespace tessaly;
@@ -77,7 +78,7 @@ TEST(PanelMeters, LitPixelArithmetic) {
     EXPECT_EQ(afLitPixels(kLayoutLargeHorizontal, 0, 320), 168);
     EXPECT_EQ(afLitPixels(kLayoutLargeHorizontal, 190, 320), 320);
     EXPECT_EQ(afLitPixels(kLayoutLargeHorizontal, 900, 320), 320);
-    EXPECT_EQ(afLitPixels(kLayoutLargeHorizontal, -1001, 320), 0);
+    EXPECT_EQ(afLitPixels(kLayoutLargeHorizontal, kNoLevel, 320), 0);
     EXPECT_EQ(afLitPixels(kLayoutLargeVertical, -100, 240), 67);
     EXPECT_EQ(afLitPixels(kLayoutLargeVertical, 190, 240), 240);
     EXPECT_EQ(afLitPixels(kLayoutSmallVertical, -100, 104), 30);
@@ -405,4 +406,12 @@ TEST_P(NameFitTest, TenCharacterNameShowsWhole) {
 INSTANTIATE_TEST_SUITE_P(
     VerticalModes, NameFitTest,
     ::testing::Combine(::testing::Values(kLayoutLargeVertical, kLayoutSmallVertical),
-                       ::testing::Values("SAXOPHONE1", "WORSHIP MD", "WWWWWWWWWW")));
+                       ::testing::Values("SAXOPHONE1", "WORSHIP MD", "WWWWWWWWWW")),
+    [](const ::testing::TestParamInfo<NameFitTest::ParamType>& info) {
+        const bool large = std::get<0>(info.param) == kLayoutLargeVertical;
+        std::string text = large ? "LargeVertical_" : "SmallVertical_";
+        for (const char c : std::string(std::get<1>(info.param))) {
+            text += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return text;
+    });
