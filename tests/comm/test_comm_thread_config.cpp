@@ -1,7 +1,7 @@
 #include "comm/comm_thread_config.h"
 #include "protocol/command_builder.h"
-#include "sim/simulator.h"
 #include "tests/support/message_recorder.h"
+#include "tests/support/simulated_receivers.h"
 
 #include <QHostAddress>
 #include <QTcpServer>
@@ -43,11 +43,8 @@ protected:
     }
 
     void startSimulator() {
-        sim::SimulatorOptions options;
-        options.port = 0;
         QString error;
-        ASSERT_TRUE(simulator.start(options, &error)) << error.toStdString();
-        table.portNumber = simulator.port();
+        ASSERT_TRUE(receivers.start(1, {.fillTable = false}, &error)) << error.toStdString();
     }
 
     void startEngine(PingFunction ping = alwaysAnswers, bool commDebug = false) {
@@ -76,9 +73,10 @@ protected:
 
     std::vector<std::string> linesAtReceiver() { return simulator.receivedLines(1); }
 
-    ReceiverTable table;
+    SimulatedReceivers receivers;
+    sim::Simulator& simulator = receivers.simulator;
+    ReceiverTable& table = receivers.table;
     MessageRecorder<> requester;
-    sim::Simulator simulator;
     std::unique_ptr<CCommThreadConfig> engine;
 };
 

@@ -63,6 +63,7 @@ protected:
         QString error;
         ASSERT_TRUE(receivers.start(5, {.fillTable = false}, &error)) << error.toStdString();
         table.pollIntervalMs = 30;
+        table.answerTimeoutMs = 500;
 
         EngineOptions engineOptions;
         engineOptions.ping = [](const QString&, int, int) { return 1; };

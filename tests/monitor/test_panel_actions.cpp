@@ -596,6 +596,7 @@ TEST(PanelActionsAgainstSimulator, EditsWhileStoppedReachTheReceiverWhenMonitori
     MonitorValueTable values;
     DisplayState display;
     table.pollIntervalMs = 30;
+    table.answerTimeoutMs = 500;
     EngineOptions engineOptions;
     engineOptions.ping = [](const QString&, int, int) { return 1; };
     engineOptions.reconnectDelayMs = 300;

@@ -19,14 +19,15 @@ inline EngineOptions loopbackEngineOptions() {
     return options;
 }
 
-// What SimulatedReceivers start from besides the count. The defaults: a table that names the
-// receivers "OLD<n>" on 710.125 MHz with both changes pending, and the simulator's own stage.
+// What SimulatedReceivers start from besides the count. The defaults: a table of the receivers,
+// named "OLD<n>" on 710.125 MHz with both changes pending and a 500 ms answer timeout, and the
+// simulator's own stage.
 struct ReceiverSetup {
-    bool fillTable = true;             // false: the table points at the port but names no receiver
-    std::string namePrefix = "OLD";    // empty: the records keep no name
-    bool changesPending = true;        // name and frequency both marked changed
-    sim::SimulatorOptions simulator{}; // everything but the count and the port
-    std::function<sim::LiveLevels(int number)> levels{};           // fixed levels, when given
+    bool fillTable = true;                               // false: the table learns only the port
+    std::string namePrefix = "OLD";                      // empty: the records keep no name
+    bool changesPending = true;                          // name and frequency both marked changed
+    sim::SimulatorOptions simulator{};                   // everything but the count and the port
+    std::function<sim::LiveLevels(int number)> levels{}; // fixed levels, when given
     std::function<void(int number, sim::ReceiverState&)> adjust{}; // the receivers' own settings
 };
 
@@ -41,7 +42,10 @@ public:
             return false;
         }
         table.portNumber = simulator.port();
-        table.answerTimeoutMs = 500;
+        if (setup.fillTable) {
+            table.count = count;
+            table.answerTimeoutMs = 500;
+        }
         for (int n = 1; n <= count; ++n) {
             if (setup.levels) {
                 simulator.setLevels(n, setup.levels(n));
@@ -62,9 +66,6 @@ public:
             record.setFrequencyText("710.125");
             record.nameChanged = setup.changesPending ? 1 : 0;
             record.freqChanged = setup.changesPending ? 1 : 0;
-        }
-        if (setup.fillTable) {
-            table.count = count;
         }
         return true;
     }
