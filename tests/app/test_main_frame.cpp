@@ -447,6 +447,15 @@ TEST_F(LockedShow, ThePinOfTheSettingsIsAskedForAndChecked) {
     EXPECT_FALSE(showLock().locked());
 }
 
+// A frame that makes its own view hands it the frame's prompts, and the view hands them on to its
+// file commands: Upload asks through them.
+TEST(MainFrameOwnView, AsksThroughTheFramesPrompts) {
+    auto prompts = std::make_shared<ScriptedPrompts>();
+    CMainFrame frame(nullptr, nullptr, std::make_shared<RecordingDesktop>(), prompts);
+    frame.onCommand(kCmdUpload, 0);
+    EXPECT_EQ(prompts->shown, QStringList{kUploadConfirmText});
+}
+
 // Shells find the icon through the installed desktop entry; Qt must not append a display name
 // to the window titles.
 TEST(ApplicationIdentity, NamesTheInstalledDesktopEntry) {
