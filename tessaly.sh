@@ -68,10 +68,7 @@ asan_layers=(core protocol show journal history mqtt comm remote sim cli reliabi
 # fork in a threaded process (it reports false races and kills the child); tessaly-cli itself is
 # clean under TSan when run against tessaly-sim by hand. The mqtt tests start and restart their
 # broker while the publisher's thread runs, so they stay out for the same reason.
-# The remote tests stay out for now: RemoteService starts and stops its server through a blocking
-# queued call, a hand-over through Qt's queue that TSan cannot see, and the reports it gives
-# (the call's functor and the caller's stack frame) carry no frame a suppression could name.
-tsan_layers=(core journal history comm reliability dialogs monitor)
+tsan_layers=(core journal history comm remote reliability dialogs monitor)
 
 layer_tests() {
     local layer file

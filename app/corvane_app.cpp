@@ -28,7 +28,8 @@ void setApplicationIdentity() {
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopEntryName));
 }
 
-CCorvaneApp::CCorvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
+CCorvaneApp::CCorvaneApp(int& argc, char** argv, std::shared_ptr<CUserPrompts> prompts)
+    : QApplication(argc, argv), prompts_(std::move(prompts)) {
     setApplicationIdentity();
     setWindowIcon(QIcon(QStringLiteral(":/png/%1.png").arg(kIconApplication)));
 }
@@ -52,7 +53,7 @@ bool CCorvaneApp::initInstance() {
     loadCoordinationThresholds(programSettings().sourcePath);
 
     document_ = std::make_unique<CCorvaneDoc>();
-    frame_ = std::make_unique<CMainFrame>();
+    frame_ = std::make_unique<CMainFrame>(nullptr, nullptr, systemFrameDesktop(), prompts_);
     connect(instance_.get(), &CSingleInstance::activationRequested, frame_.get(),
             &CMainFrame::activateFromOtherInstance);
     startMqttPublisher();
@@ -114,8 +115,8 @@ void CCorvaneApp::startMqttPublisher() {
                 QMetaObject::invokeMethod(
                     this,
                     [this, text] {
-                        userPrompts().messageBox(frame_.get(), text, PromptButtons::Ok,
-                                                 PromptIcon::Exclamation);
+                        prompts_->messageBox(frame_.get(), text, PromptButtons::Ok,
+                                             PromptIcon::Exclamation);
                     },
                     Qt::QueuedConnection);
             }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chrome/user_prompts.h"
+
 #include <QApplication>
 #include <QString>
 
@@ -29,7 +31,8 @@ class CCorvaneApp : public QApplication {
     Q_OBJECT
 
 public:
-    CCorvaneApp(int& argc, char** argv);
+    // The main window and the application's own notices ask the operator through `prompts`.
+    CCorvaneApp(int& argc, char** argv, std::shared_ptr<CUserPrompts> prompts = systemPrompts());
     ~CCorvaneApp() override;
 
     // False when this start ends at once (another instance runs, or it could not be told).
@@ -48,6 +51,7 @@ private:
     void startRemote();
     void startMqttPublisher();
 
+    std::shared_ptr<CUserPrompts> prompts_;
     std::unique_ptr<CSingleInstance> instance_;
     std::unique_ptr<CCorvaneDoc> document_;
     std::unique_ptr<CMainFrame> frame_;

@@ -57,8 +57,12 @@ std::shared_ptr<IFrameDesktop> systemFrameDesktop() {
     return std::make_shared<SystemFrameDesktop>();
 }
 
-CMainFrame::CMainFrame(CCorvaneView* view, QWidget* parent, std::shared_ptr<IFrameDesktop> desktop)
-    : QMainWindow(parent), view_(view != nullptr ? view : new CCorvaneView),
+CMainFrame::CMainFrame(CCorvaneView* view, QWidget* parent, std::shared_ptr<IFrameDesktop> desktop,
+                       std::shared_ptr<CUserPrompts> prompts)
+    : QMainWindow(parent), prompts_(std::move(prompts)),
+      view_(view != nullptr
+                ? view
+                : new CCorvaneView(nullptr, {}, loadPanelPng, nullptr, nullptr, prompts_)),
       fullVersion_(fullVersionText()), shortVersion_(shortVersionText(fullVersion_)),
       desktop_(std::move(desktop)) {
     setWindowTitle(QString::fromLatin1(kMainCaption));
@@ -195,7 +199,7 @@ bool CMainFrame::refusedByShowLock(int code, int value) {
     default:
         break;
     }
-    return !action.isEmpty() && refusedWhileLocked(this, action);
+    return !action.isEmpty() && refusedWhileLocked(*prompts_, this, action);
 }
 
 bool CMainFrame::confirmStart() {
@@ -220,7 +224,7 @@ bool CMainFrame::confirmStart() {
                        QString::fromLatin1(kStartWithoutSending),
                        QString::fromLatin1(kCancelStart)};
     request.escapeButton = 2;
-    switch (userPrompts().choice(this, request)) {
+    switch (prompts_->choice(this, request)) {
     case 0:
         knownReceiverValues().copyFrom(table); // what the receivers hold once it is sent
         return true;
@@ -235,7 +239,7 @@ bool CMainFrame::confirmStart() {
 void CMainFrame::toggleShowLock() {
     if (!showLock().locked()) {
         showLock().lock(programFlags().monitoring != 0);
-    } else if (confirmUnlock(this, programSettings().lockPin)) {
+    } else if (confirmUnlock(*prompts_, this, programSettings().lockPin)) {
         showLock().unlock();
     }
     refreshLockState();
@@ -246,8 +250,8 @@ void CMainFrame::refreshLockState() {
 }
 
 void CMainFrame::openEnvironment() {
-    const QString path = userPrompts().openFileName(this, QString::fromLatin1(kOpenFileTitle),
-                                                    QString::fromLatin1(kEnvironmentFileFilter));
+    const QString path = prompts_->openFileName(this, QString::fromLatin1(kOpenFileTitle),
+                                                QString::fromLatin1(kEnvironmentFileFilter));
     if (path.isEmpty()) {
         return;
     }
@@ -270,9 +274,9 @@ void CMainFrame::openFromCommandLine(const QString& path) {
 }
 
 bool CMainFrame::savePrompt() {
-    const QString path = userPrompts().saveFileName(this, QString::fromLatin1(kSaveFileTitle),
-                                                    QString::fromLatin1(kEnvironmentSuffix),
-                                                    QString::fromLatin1(kEnvironmentFileFilter));
+    const QString path = prompts_->saveFileName(this, QString::fromLatin1(kSaveFileTitle),
+                                                QString::fromLatin1(kEnvironmentSuffix),
+                                                QString::fromLatin1(kEnvironmentFileFilter));
     if (path.isEmpty()) {
         return false;
     }
@@ -330,8 +334,8 @@ bool CMainFrame::confirmClose() {
     if (programFlags().modified == 0) {
         return true;
     }
-    switch (userPrompts().messageBox(this, QString::fromLatin1(kSavePromptText),
-                                     PromptButtons::YesNoCancel, PromptIcon::Question)) {
+    switch (prompts_->messageBox(this, QString::fromLatin1(kSavePromptText),
+                                 PromptButtons::YesNoCancel, PromptIcon::Question)) {
     case PromptAnswer::No:
         return true;
     case PromptAnswer::Yes:
@@ -347,7 +351,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     // The desktop session ending closes the window whatever the lock says; the lock is
     // remembered and comes back with the program.
     const bool sessionEnding = qApp != nullptr && qApp->isSavingSession();
-    if (!sessionEnding && refusedWhileLocked(this, QStringLiteral("Exit"))) {
+    if (!sessionEnding && refusedWhileLocked(*prompts_, this, QStringLiteral("Exit"))) {
         event->ignore();
         return;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chrome/user_prompts.h"
+
 #include <QMainWindow>
 #include <QString>
 #include <QUrl>
@@ -43,9 +45,10 @@ class CMainFrame : public QMainWindow {
     Q_OBJECT
 
 public:
-    // Takes the view (a plain CCorvaneView when none is given).
+    // Takes the view (a plain CCorvaneView on the same prompts when none is given).
     explicit CMainFrame(CCorvaneView* view = nullptr, QWidget* parent = nullptr,
-                        std::shared_ptr<IFrameDesktop> desktop = systemFrameDesktop());
+                        std::shared_ptr<IFrameDesktop> desktop = systemFrameDesktop(),
+                        std::shared_ptr<CUserPrompts> prompts = systemPrompts());
     ~CMainFrame() override;
 
     CCorvaneView* view() const { return view_; }
@@ -97,6 +100,7 @@ private:
     void runAboutBox();
     void runRemoteView();
 
+    std::shared_ptr<CUserPrompts> prompts_;
     CDlgBarMenu* bar_ = nullptr;
     CCorvaneView* view_ = nullptr;
     QString fullVersion_;

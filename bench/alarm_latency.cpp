@@ -218,21 +218,12 @@ void run(int count, int rounds, int intervalMs, sim::Simulator& sim) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int count = kMaxReceivers;
-    int rounds = 8;
-    std::vector<int> intervals{100, 20};
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--count") == 0) {
-            count = std::clamp(std::atoi(argv[i + 1]), 1, kMaxReceivers);
-        } else if (std::strcmp(argv[i], "--rounds") == 0) {
-            rounds = std::max(1, std::atoi(argv[i + 1]));
-        } else if (std::strcmp(argv[i], "--intervals") == 0) {
-            intervals.clear();
-            for (const QString& part : QString::fromLatin1(argv[i + 1]).split(',')) {
-                intervals.push_back(std::max(1, part.toInt()));
-            }
-        }
-    }
+    const BenchOptions options = parseBenchOptions(
+        argc, argv, BenchOptions::Count | BenchOptions::Rounds | BenchOptions::Intervals,
+        {.count = kMaxReceivers, .rounds = 8, .intervals = {100, 20}});
+    const int count = options.count;
+    const int rounds = options.rounds;
+    const std::vector<int>& intervals = options.intervals;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     sim::Simulator sim;

@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
 using namespace tessaly;
 using namespace tessaly::bench;
@@ -34,12 +33,8 @@ constexpr int kEngineStopSettleMs = 300;
 } // namespace
 
 int main(int argc, char** argv) {
-    int seconds = 20;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--seconds") == 0) {
-            seconds = std::max(1, std::atoi(argv[i + 1]));
-        }
-    }
+    const int seconds =
+        parseBenchOptions(argc, argv, BenchOptions::Seconds, {.seconds = 20}).seconds;
     SimChild sim; // before any thread of this process
     if (!sim.start(kCount)) {
         std::fprintf(stderr, "bench_alarms: the simulator did not start\n");

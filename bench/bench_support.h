@@ -19,6 +19,19 @@ int threadCount();
 
 std::string loadAverage();
 
+// What a bench program may be told on its command line. Each program names the options it takes
+// and gives its defaults; an unknown option or a value that is not a positive whole number ends
+// the program with a message and exit status 2.
+struct BenchOptions {
+    enum Option : unsigned { Count = 1, Seconds = 2, Rounds = 4, Intervals = 8 };
+
+    int count = 60;                  // --count N: receivers, 1 … 60
+    int seconds = 20;                // --seconds N: the measuring window
+    int rounds = 1;                  // --rounds N
+    std::vector<int> intervals{100}; // --intervals MS,MS,…: poll intervals
+};
+BenchOptions parseBenchOptions(int argc, char** argv, unsigned accepted, BenchOptions defaults);
+
 // The p-th percentile (0 … 100) of the values, nearest rank; 0 for none.
 double percentile(std::vector<double> values, double p);
 

@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <vector>
 
@@ -205,21 +204,12 @@ void runInterval(int count, int seconds, int intervalMs, SimChild& sim) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int count = kMaxReceivers;
-    int seconds = 10;
-    std::vector<int> intervals{100, 20};
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--count") == 0) {
-            count = std::clamp(std::atoi(argv[i + 1]), 1, kMaxReceivers);
-        } else if (std::strcmp(argv[i], "--seconds") == 0) {
-            seconds = std::max(1, std::atoi(argv[i + 1]));
-        } else if (std::strcmp(argv[i], "--intervals") == 0) {
-            intervals.clear();
-            for (const QString& part : QString::fromLatin1(argv[i + 1]).split(',')) {
-                intervals.push_back(std::max(1, part.toInt()));
-            }
-        }
-    }
+    const BenchOptions options = parseBenchOptions(
+        argc, argv, BenchOptions::Count | BenchOptions::Seconds | BenchOptions::Intervals,
+        {.count = kMaxReceivers, .seconds = 10, .intervals = {100, 20}});
+    const int count = options.count;
+    const int seconds = options.seconds;
+    const std::vector<int>& intervals = options.intervals;
     SimChild sim; // before any thread of this process exists
     if (!sim.start(count)) {
         std::fprintf(stderr, "bench_freshness: the simulator did not start\n");

@@ -16,7 +16,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 using namespace tessaly;
 using namespace tessaly::bench;
@@ -72,12 +71,8 @@ qint64 fileBytes(const QString& path) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int seconds = 60;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--seconds") == 0) {
-            seconds = std::max(1, std::atoi(argv[i + 1]));
-        }
-    }
+    const int seconds =
+        parseBenchOptions(argc, argv, BenchOptions::Seconds, {.seconds = 60}).seconds;
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("show.sqlite"));

@@ -18,7 +18,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -38,29 +37,6 @@ constexpr int kRoundTripSeconds = 3;
 constexpr int kClientSeconds = 10;
 constexpr int kSampleMs = 500;
 constexpr int kEngineStopSettleMs = 300;
-
-struct Config {
-    int count = 60;
-    int seconds = 20;
-    std::vector<int> intervals{100, 20};
-};
-
-Config parse(int argc, char** argv) {
-    Config config;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--count") == 0) {
-            config.count = std::clamp(std::atoi(argv[i + 1]), 1, kMaxReceivers);
-        } else if (std::strcmp(argv[i], "--seconds") == 0) {
-            config.seconds = std::max(1, std::atoi(argv[i + 1]));
-        } else if (std::strcmp(argv[i], "--intervals") == 0) {
-            config.intervals.clear();
-            for (const QString& part : QString::fromLatin1(argv[i + 1]).split(',')) {
-                config.intervals.push_back(std::max(1, part.toInt()));
-            }
-        }
-    }
-    return config;
-}
 
 // The engine's own view of a poll's round trip: from its "Send" trace line to the block that
 // answers it, on the engine's thread.
@@ -90,7 +66,7 @@ int64_t pollCount(const std::vector<std::vector<int64_t>>& arrivals) {
     return polls;
 }
 
-void runInterval(const Config& config, int intervalMs, SimChild& sim) {
+void runInterval(const BenchOptions& config, int intervalMs, SimChild& sim) {
     static ReceiverTable table;
     static MonitorValueTable values;
     fillBenchTable(table, config.count, sim.port(), intervalMs);
@@ -282,7 +258,9 @@ void runInterval(const Config& config, int intervalMs, SimChild& sim) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const Config config = parse(argc, argv);
+    const BenchOptions config = parseBenchOptions(
+        argc, argv, BenchOptions::Count | BenchOptions::Seconds | BenchOptions::Intervals,
+        {.count = kMaxReceivers, .seconds = 20, .intervals = {100, 20}});
     SimChild sim; // before any thread of this process exists
     if (!sim.start(config.count)) {
         std::fprintf(stderr, "bench_monitor_scale: the simulator did not start\n");

@@ -24,7 +24,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -86,12 +85,8 @@ public:
 } // namespace
 
 int main(int argc, char** argv) {
-    int seconds = 20;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--seconds") == 0) {
-            seconds = std::max(1, std::atoi(argv[i + 1]));
-        }
-    }
+    const int seconds =
+        parseBenchOptions(argc, argv, BenchOptions::Seconds, {.seconds = 20}).seconds;
     SimChild sim; // before any thread of this process exists
     if (!sim.start(kReceivers)) {
         std::fprintf(stderr, "bench_remote_stream: the simulator did not start\n");

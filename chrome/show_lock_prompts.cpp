@@ -5,32 +5,31 @@
 
 namespace tessaly {
 
-bool refusedWhileLocked(QWidget* parent, const QString& action) {
+bool refusedWhileLocked(CUserPrompts& prompts, QWidget* parent, const QString& action) {
     if (!showLock().locked()) {
         return false;
     }
-    userPrompts().messageBox(parent, QString::fromLatin1(kLockedNoticeFormat).arg(action),
-                             PromptButtons::Ok, PromptIcon::Information);
+    prompts.messageBox(parent, QString::fromLatin1(kLockedNoticeFormat).arg(action),
+                       PromptButtons::Ok, PromptIcon::Information);
     return true;
 }
 
-bool confirmUnlock(QWidget* parent, const std::string& pin) {
-    if (userPrompts().messageBox(parent, QString::fromLatin1(kUnlockQuestion),
-                                 PromptButtons::OkCancel,
-                                 PromptIcon::Question) != PromptAnswer::Ok) {
+bool confirmUnlock(CUserPrompts& prompts, QWidget* parent, const std::string& pin) {
+    if (prompts.messageBox(parent, QString::fromLatin1(kUnlockQuestion), PromptButtons::OkCancel,
+                           PromptIcon::Question) != PromptAnswer::Ok) {
         return false;
     }
     if (pin.empty()) {
         return true;
     }
-    const std::optional<QString> entered = userPrompts().textInput(
-        parent, QString::fromLatin1(kPinTitle), QString::fromLatin1(kPinLabel), true);
+    const std::optional<QString> entered = prompts.textInput(parent, QString::fromLatin1(kPinTitle),
+                                                             QString::fromLatin1(kPinLabel), true);
     if (!entered) {
         return false;
     }
     if (!ShowLock::pinAccepted(pin, entered->toStdString())) {
-        userPrompts().messageBox(parent, QString::fromLatin1(kWrongPinText), PromptButtons::Ok,
-                                 PromptIcon::Exclamation);
+        prompts.messageBox(parent, QString::fromLatin1(kWrongPinText), PromptButtons::Ok,
+                           PromptIcon::Exclamation);
         return false;
     }
     return true;

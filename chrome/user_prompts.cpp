@@ -96,8 +96,6 @@ private:
     }
 };
 
-CUserPrompts* installedPrompts = nullptr;
-
 constexpr int kChoiceListMinimumWidth = 520;
 constexpr int kChoiceListMaximumRows = 12; // taller lists scroll
 
@@ -169,13 +167,8 @@ std::optional<QString> CUserPrompts::textInput(QWidget* parent, const QString& t
     return text;
 }
 
-CUserPrompts& userPrompts() {
-    static QtUserPrompts qtPrompts;
-    return installedPrompts != nullptr ? *installedPrompts : qtPrompts;
-}
-
-void setUserPrompts(CUserPrompts* prompts) {
-    installedPrompts = prompts;
+std::shared_ptr<CUserPrompts> systemPrompts() {
+    return std::make_shared<QtUserPrompts>();
 }
 
 QString qtNameFilters(const QString& filter) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 class QWidget;
@@ -24,8 +25,9 @@ struct ChoiceRequest {
     int escapeButton = -1;   // what Esc and the close box choose
 };
 
-// Every message box and file dialog of the program goes through here, so that tests can read
-// what would be shown and choose the answer (setUserPrompts with a scripted implementation).
+// Every message box and file dialog of the program goes through here. Each class that prompts
+// takes one at construction (systemPrompts() unless another is given), so that tests can read
+// what would be shown and choose the answer with a scripted implementation.
 class CUserPrompts {
 public:
     virtual ~CUserPrompts() = default;
@@ -46,11 +48,8 @@ public:
                                              const QString& label, bool secret);
 };
 
-// The prompts in use: the Qt dialogs unless something else was installed.
-CUserPrompts& userPrompts();
-
-// Installs `prompts` (not owned; nullptr restores the Qt dialogs).
-void setUserPrompts(CUserPrompts* prompts);
+// The real prompts: the Qt dialogs.
+std::shared_ptr<CUserPrompts> systemPrompts();
 
 // "Name|pattern|Name|pattern|" -> Qt's "Name (pattern);;Name (pattern)".
 QString qtNameFilters(const QString& filter);

@@ -1,7 +1,7 @@
 #include "comm/engine_thread.h"
 
-#include "comm/thread_sanitizer_marks.h"
 #include "core/app_message.h"
+#include "core/thread_sanitizer_marks.h"
 
 namespace tessaly {
 

@@ -34,9 +34,9 @@ constexpr QSize kListMinimumSize(820, 360);
 constexpr int kLogoHeight = 32;
 
 bool runInputDialog(QWidget* parent, const std::shared_ptr<INeighbourFinder>& finder,
-                    const EngineOptions& options, int mode, int number, const ReceiverTable& table,
-                    ReceiverRecord& record) {
-    CDlgInputIP dialog(parent, finder, options);
+                    const EngineOptions& options, const std::shared_ptr<CUserPrompts>& prompts,
+                    int mode, int number, const ReceiverTable& table, ReceiverRecord& record) {
+    CDlgInputIP dialog(parent, finder, options, prompts);
     dialog.setMode(mode);
     dialog.setReceiverNumber(number);
     dialog.table().copyFrom(table);
@@ -50,15 +50,16 @@ bool runInputDialog(QWidget* parent, const std::shared_ptr<INeighbourFinder>& fi
 
 class ConfigRecvDialogs : public IConfigRecvDialogs {
 public:
-    ConfigRecvDialogs(std::shared_ptr<INeighbourFinder> finder, EngineOptions options)
-        : finder_(std::move(finder)), options_(std::move(options)) {}
+    ConfigRecvDialogs(std::shared_ptr<INeighbourFinder> finder, EngineOptions options,
+                      std::shared_ptr<CUserPrompts> prompts)
+        : finder_(std::move(finder)), options_(std::move(options)), prompts_(std::move(prompts)) {}
 
     bool inputAddress(QWidget* parent, int mode, int number, const ReceiverTable& table,
                       ReceiverRecord& record) override {
-        return runInputDialog(parent, finder_, options_, mode, number, table, record);
+        return runInputDialog(parent, finder_, options_, prompts_, mode, number, table, record);
     }
     bool searchReceivers(QWidget* parent, ReceiverTable& found) override {
-        CDlgRefArp dialog(parent, finder_);
+        CDlgRefArp dialog(parent, finder_, prompts_);
         if (dialog.exec() != QDialog::Accepted) {
             return false;
         }
@@ -79,19 +80,24 @@ public:
 private:
     std::shared_ptr<INeighbourFinder> finder_;
     EngineOptions options_;
+    std::shared_ptr<CUserPrompts> prompts_;
 };
 
 } // namespace
 
 std::shared_ptr<IConfigRecvDialogs> configRecvDialogs(std::shared_ptr<INeighbourFinder> finder,
-                                                      EngineOptions options) {
-    return std::make_shared<ConfigRecvDialogs>(std::move(finder), std::move(options));
+                                                      EngineOptions options,
+                                                      std::shared_ptr<CUserPrompts> prompts) {
+    return std::make_shared<ConfigRecvDialogs>(std::move(finder), std::move(options),
+                                               std::move(prompts));
 }
 
 CDlgConfigRecv::CDlgConfigRecv(QWidget* parent, std::shared_ptr<INeighbourFinder> finder,
-                               EngineOptions options, std::shared_ptr<IConfigRecvDialogs> dialogs)
+                               EngineOptions options, std::shared_ptr<IConfigRecvDialogs> dialogs,
+                               std::shared_ptr<CUserPrompts> prompts)
     : QDialog(parent), finder_(std::move(finder)), options_(std::move(options)),
-      dialogs_(dialogs ? std::move(dialogs) : configRecvDialogs(finder_, options_)) {
+      prompts_(std::move(prompts)),
+      dialogs_(dialogs ? std::move(dialogs) : configRecvDialogs(finder_, options_, prompts_)) {
     setWindowTitle(QStringLiteral("Receiver Configuration"));
     CImagePngRes logo;
     if (logo.load(kBmpConfigLogo)) {
@@ -374,8 +380,8 @@ void CDlgConfigRecv::deleteReceiver() {
     const QString name = textFromBytes(table_.records[static_cast<size_t>(row)].name);
     const QString question = name.isEmpty() ? QString::fromLatin1(kDeleteQuestion)
                                             : QStringLiteral("%1 (%2)").arg(kDeleteQuestion, name);
-    if (userPrompts().messageBox(this, question, PromptButtons::OkCancel,
-                                 PromptIcon::Information) != PromptAnswer::Ok) {
+    if (prompts_->messageBox(this, question, PromptButtons::OkCancel, PromptIcon::Information) !=
+        PromptAnswer::Ok) {
         return;
     }
     deleteRecord(table_, row);
@@ -392,9 +398,8 @@ void CDlgConfigRecv::deleteAllReceivers() {
     if (table_.count <= 0 || operation_ != kOperationIdle) {
         return;
     }
-    if (userPrompts().messageBox(this, QString::fromLatin1(kDeleteAllQuestion),
-                                 PromptButtons::OkCancel,
-                                 PromptIcon::Information) != PromptAnswer::Ok) {
+    if (prompts_->messageBox(this, QString::fromLatin1(kDeleteAllQuestion), PromptButtons::OkCancel,
+                             PromptIcon::Information) != PromptAnswer::Ok) {
         return;
     }
     deleteAllRecords(table_); // the header's communication settings stay as they were
@@ -459,7 +464,7 @@ bool CDlgConfigRecv::duplicateCheckPasses() {
     if (duplicate.empty()) {
         return true;
     }
-    userPrompts().messageBox(
+    prompts_->messageBox(
         this, QStringLiteral("%1 (%2)").arg(kIpOverlapsText, QString::fromStdString(duplicate)),
         PromptButtons::Ok, PromptIcon::Exclamation);
     return false;
@@ -469,7 +474,7 @@ void CDlgConfigRecv::upload() {
     if (table_.count <= 0 || operation_ != kOperationIdle || !duplicateCheckPasses()) {
         return;
     }
-    if (userPrompts().messageBox(
+    if (prompts_->messageBox(
             this,
             QStringLiteral("Are you sure you want to override the configurations of the "
                            "receivers ?"),
@@ -491,7 +496,7 @@ void CDlgConfigRecv::download() {
     if (table_.count <= 0 || operation_ != kOperationIdle || !duplicateCheckPasses()) {
         return;
     }
-    if (userPrompts().messageBox(
+    if (prompts_->messageBox(
             this, QStringLiteral("Are you sure you want to replace the contents of the table ?"),
             PromptButtons::OkCancel, PromptIcon::Information) != PromptAnswer::Ok) {
         return;
@@ -590,9 +595,8 @@ void CDlgConfigRecv::reject() {
     // Cancel hands the caller the applied table when there is one, else nothing.
     const ReceiverTable& kept = appliedFlag_ != 0 ? applied_ : original_;
     if (!sameReceivers(table_, kept) &&
-        userPrompts().messageBox(this, QString::fromLatin1(kDiscardQuestion),
-                                 PromptButtons::OkCancel,
-                                 PromptIcon::Information) != PromptAnswer::Ok) {
+        prompts_->messageBox(this, QString::fromLatin1(kDiscardQuestion), PromptButtons::OkCancel,
+                             PromptIcon::Information) != PromptAnswer::Ok) {
         return;
     }
     QDialog::reject();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chrome/user_prompts.h"
 #include "comm/engine_options.h"
 #include "comm/exchange_sequence.h"
 #include "dialogs/neighbour_finder.h"
@@ -49,9 +50,11 @@ public:
                                  PlanProposal& proposal) = 0;
 };
 
-// The real dialogs, looking for receivers through `finder` and talking to them with `options`.
-std::shared_ptr<IConfigRecvDialogs> configRecvDialogs(std::shared_ptr<INeighbourFinder> finder,
-                                                      EngineOptions options);
+// The real dialogs, looking for receivers through `finder`, talking to them with `options` and
+// asking the operator through `prompts`.
+std::shared_ptr<IConfigRecvDialogs>
+configRecvDialogs(std::shared_ptr<INeighbourFinder> finder, EngineOptions options,
+                  std::shared_ptr<CUserPrompts> prompts = systemPrompts());
 
 // Receiver Configuration: the receiver list editor. The caller copies a table into table(),
 // runs the dialog, and takes table() over after OK, or appliedTable() after Cancel when
@@ -61,11 +64,12 @@ class CDlgConfigRecv : public QDialog {
     Q_OBJECT
 
 public:
-    // `dialogs` null: the real ones, on the same finder and options.
+    // `dialogs` null: the real ones, on the same finder, options and prompts.
     explicit CDlgConfigRecv(QWidget* parent = nullptr,
                             std::shared_ptr<INeighbourFinder> finder = systemNeighbourFinder(),
                             EngineOptions options = {},
-                            std::shared_ptr<IConfigRecvDialogs> dialogs = nullptr);
+                            std::shared_ptr<IConfigRecvDialogs> dialogs = nullptr,
+                            std::shared_ptr<CUserPrompts> prompts = systemPrompts());
     ~CDlgConfigRecv() override;
 
     ReceiverTable& table() { return table_; }
@@ -123,6 +127,7 @@ private:
 
     std::shared_ptr<INeighbourFinder> finder_;
     EngineOptions options_;
+    std::shared_ptr<CUserPrompts> prompts_;
     std::shared_ptr<IConfigRecvDialogs> dialogs_;
     ReceiverTable table_;
     ReceiverTable applied_;

@@ -64,8 +64,9 @@ bool isUnusableAddress(const std::array<int, 4>& octets) {
 }
 
 CDlgInputIP::CDlgInputIP(QWidget* parent, std::shared_ptr<INeighbourFinder> finder,
-                         EngineOptions options)
-    : QDialog(parent), finder_(std::move(finder)), options_(std::move(options)) {
+                         EngineOptions options, std::shared_ptr<CUserPrompts> prompts)
+    : QDialog(parent), finder_(std::move(finder)), options_(std::move(options)),
+      prompts_(std::move(prompts)) {
     ipEdit_ = new QLineEdit(this);
     ipEdit_->setObjectName(QStringLiteral("ipEdit"));
     nameEdit_ = new CKeyIn(this);
@@ -160,7 +161,7 @@ bool CDlgInputIP::confirmMove(int32_t& khz) {
         bandOfFrequency(record_.freqKhz) == kBandNone
             ? QStringLiteral("%1 MHz is outside the band %2.").arg(from, band)
             : QStringLiteral("%1 MHz is not a channel of the band %2.").arg(from, band);
-    const PromptAnswer answer = userPrompts().messageBox(
+    const PromptAnswer answer = prompts_->messageBox(
         this,
         QStringLiteral("%1\nMove the receiver to %2 MHz?\n(No keeps %3 MHz.)").arg(where, to, from),
         PromptButtons::YesNoCancel, PromptIcon::Question);
@@ -212,7 +213,7 @@ bool CDlgInputIP::event(QEvent* event) {
 }
 
 void CDlgInputIP::refuse(const QString& text) {
-    userPrompts().messageBox(this, text, PromptButtons::Ok, PromptIcon::Exclamation);
+    prompts_->messageBox(this, text, PromptButtons::Ok, PromptIcon::Exclamation);
     ipEdit_->setFocus();
 }
 
@@ -222,8 +223,8 @@ void CDlgInputIP::accept() {
     }
     const std::optional<std::array<int, 4>> octets = parseIpOctets(ipEdit_->text());
     if (!octets || isUnusableAddress(*octets)) {
-        userPrompts().messageBox(this, invalidMessage(QString::fromLatin1(kIpAddressWord)),
-                                 PromptButtons::Ok, PromptIcon::Exclamation);
+        prompts_->messageBox(this, invalidMessage(QString::fromLatin1(kIpAddressWord)),
+                             PromptButtons::Ok, PromptIcon::Exclamation);
         ipEdit_->setFocus();
         return;
     }
@@ -308,8 +309,8 @@ void CDlgInputIP::askBandWidth() {
 void CDlgInputIP::bandAnswered(int result) {
     bandPending_ = 0;
     if (result != 0) {
-        userPrompts().messageBox(this, engine_->messageText(), PromptButtons::Ok,
-                                 PromptIcon::Exclamation);
+        prompts_->messageBox(this, engine_->messageText(), PromptButtons::Ok,
+                             PromptIcon::Exclamation);
     } else {
         bandRange_->setText(QString::fromStdString(bandRangeText(table_.byNumber(number_).band)));
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chrome/user_prompts.h"
 #include "comm/comm_thread_config.h"
 #include "comm/engine_options.h"
 #include "dialogs/neighbour_finder.h"
@@ -49,7 +50,8 @@ class CDlgInputIP : public QDialog {
 public:
     explicit CDlgInputIP(QWidget* parent = nullptr,
                          std::shared_ptr<INeighbourFinder> finder = systemNeighbourFinder(),
-                         EngineOptions options = {});
+                         EngineOptions options = {},
+                         std::shared_ptr<CUserPrompts> prompts = systemPrompts());
     ~CDlgInputIP() override;
 
     // Set-up by the creator before the dialog is shown.
@@ -83,6 +85,7 @@ private:
 
     std::shared_ptr<INeighbourFinder> finder_;
     EngineOptions options_;
+    std::shared_ptr<CUserPrompts> prompts_;
     std::unique_ptr<CCommThreadConfig> engine_;
     std::unique_ptr<CDlgCommConfig> traceWindow_; // "Comm Config", shown with comm/debug
     int engineReady_ = 0;

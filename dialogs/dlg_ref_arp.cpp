@@ -57,8 +57,9 @@ QPushButton* makeButton(const char* text, QWidget* parent) {
 
 } // namespace
 
-CDlgRefArp::CDlgRefArp(QWidget* parent, std::shared_ptr<INeighbourFinder> finder)
-    : QDialog(parent), finder_(std::move(finder)) {
+CDlgRefArp::CDlgRefArp(QWidget* parent, std::shared_ptr<INeighbourFinder> finder,
+                       std::shared_ptr<CUserPrompts> prompts)
+    : QDialog(parent), finder_(std::move(finder)), prompts_(std::move(prompts)) {
     setWindowTitle(QStringLiteral("IP Search"));
     list_ = new CApListCtrl(this);
     list_->setCheckBoxes(true);
@@ -176,8 +177,8 @@ void CDlgRefArp::accept() {
     }
     result_.count = filled;
     if (filled == 0) {
-        userPrompts().messageBox(this, QString::fromLatin1(kNotSelectedText), PromptButtons::Ok,
-                                 PromptIcon::Exclamation);
+        prompts_->messageBox(this, QString::fromLatin1(kNotSelectedText), PromptButtons::Ok,
+                             PromptIcon::Exclamation);
         return;
     }
     QDialog::accept();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chrome/user_prompts.h"
 #include "dialogs/neighbour_finder.h"
 #include "protocol/receiver_table.h"
 
@@ -27,7 +28,8 @@ class CDlgRefArp : public QDialog {
 
 public:
     explicit CDlgRefArp(QWidget* parent = nullptr,
-                        std::shared_ptr<INeighbourFinder> finder = systemNeighbourFinder());
+                        std::shared_ptr<INeighbourFinder> finder = systemNeighbourFinder(),
+                        std::shared_ptr<CUserPrompts> prompts = systemPrompts());
 
     const ReceiverTable& result() const { return result_; }
 
@@ -50,6 +52,7 @@ private:
     void setChecks(bool checked);
 
     std::shared_ptr<INeighbourFinder> finder_;
+    std::shared_ptr<CUserPrompts> prompts_;
     ReceiverTable result_;
     QTimer startTimer_;
     int started_ = 0;

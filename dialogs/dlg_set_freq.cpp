@@ -13,9 +13,11 @@
 namespace tessaly {
 
 CDlgSetFreq::CDlgSetFreq(QWidget* parent, bool monitoring, int receiverNumber,
-                         const ReceiverTable& tableCopy, const FreqPickerPlacement& placement)
+                         const ReceiverTable& tableCopy, const FreqPickerPlacement& placement,
+                         std::shared_ptr<CUserPrompts> prompts)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), monitoring_(monitoring ? 1 : 0),
-      receiverNumber_(receiverNumber), table_(tableCopy), placement_(placement) {
+      receiverNumber_(receiverNumber), table_(tableCopy), placement_(placement),
+      prompts_(std::move(prompts)) {
     // The text is what the operator last saw on the panel; the kHz field may lag behind it.
     openingKhz_ = textToKhz(record().freqText);
     band_ = bandOfFrequency(openingKhz_);
@@ -96,7 +98,7 @@ void CDlgSetFreq::choose() {
         const QString question = QStringLiteral("%1\nMove the receiver to %2 MHz?")
                                      .arg(where.arg(from, QString::fromStdString(bandName(band_))),
                                           list_->itemText(index));
-        if (userPrompts().messageBox(this, question, PromptButtons::YesNo, PromptIcon::Question) !=
+        if (prompts_->messageBox(this, question, PromptButtons::YesNo, PromptIcon::Question) !=
             PromptAnswer::Yes) {
             done(QDialog::Rejected);
             return;

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "chrome/user_prompts.h"
 #include "protocol/receiver_table.h"
 
 #include <QDialog>
 #include <QPoint>
+
+#include <memory>
 
 namespace tessaly {
 
@@ -38,7 +41,8 @@ class CDlgSetFreq : public QDialog {
 
 public:
     CDlgSetFreq(QWidget* parent, bool monitoring, int receiverNumber,
-                const ReceiverTable& tableCopy, const FreqPickerPlacement& placement);
+                const ReceiverTable& tableCopy, const FreqPickerPlacement& placement,
+                std::shared_ptr<CUserPrompts> prompts = systemPrompts());
 
     // After OK: the new frequency text, its kHz value and a frequency-changed flag of 1.
     const ReceiverRecord& record() const { return table_.byNumber(receiverNumber_); }
@@ -63,6 +67,7 @@ private:
     int receiverNumber_;
     ReceiverTable table_;
     FreqPickerPlacement placement_;
+    std::shared_ptr<CUserPrompts> prompts_;
     int openingKhz_ = 0;
     int band_ = 0;
     int chosen_ = 0;

@@ -91,9 +91,10 @@ void selectValue(QComboBox* list, int value, int fallbackIndex) {
 } // namespace
 
 CDlgSetRecvInf::CDlgSetRecvInf(QWidget* parent, bool monitoring, int receiverNumber,
-                               const ReceiverTable& tableCopy)
+                               const ReceiverTable& tableCopy,
+                               std::shared_ptr<CUserPrompts> prompts)
     : QDialog(parent), monitoring_(monitoring ? 1 : 0), receiverNumber_(receiverNumber),
-      table_(tableCopy) {
+      table_(tableCopy), prompts_(std::move(prompts)) {
     setWindowIcon(QApplication::windowIcon());
     const QString name = textFromBytes(record().name);
     const QString caption = QString::fromLatin1(kCaption);
@@ -261,8 +262,8 @@ QPushButton* CDlgSetRecvInf::button(int controlId) const {
 }
 
 bool CDlgSetRecvInf::refuseOutOfRange(const char* itemName, QWidget* focusTarget) {
-    userPrompts().messageBox(this, outOfRangeMessage(QString::fromLatin1(itemName)),
-                             PromptButtons::Ok, PromptIcon::Exclamation);
+    prompts_->messageBox(this, outOfRangeMessage(QString::fromLatin1(itemName)), PromptButtons::Ok,
+                         PromptIcon::Exclamation);
     if (focusTarget != nullptr) {
         focusTarget->setFocus();
     }
@@ -270,8 +271,8 @@ bool CDlgSetRecvInf::refuseOutOfRange(const char* itemName, QWidget* focusTarget
 }
 
 bool CDlgSetRecvInf::refuseInvalid(const char* itemName, QWidget* focusTarget) {
-    userPrompts().messageBox(this, invalidMessage(QString::fromLatin1(itemName)), PromptButtons::Ok,
-                             PromptIcon::Exclamation);
+    prompts_->messageBox(this, invalidMessage(QString::fromLatin1(itemName)), PromptButtons::Ok,
+                         PromptIcon::Exclamation);
     if (focusTarget != nullptr) {
         focusTarget->setFocus();
     }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "chrome/user_prompts.h"
 #include "protocol/receiver_table.h"
 
 #include <QDialog>
 
 #include <map>
+#include <memory>
 
 class QComboBox;
 class QPushButton;
@@ -50,7 +52,8 @@ class CDlgSetRecvInf : public QDialog {
 
 public:
     CDlgSetRecvInf(QWidget* parent, bool monitoring, int receiverNumber,
-                   const ReceiverTable& tableCopy);
+                   const ReceiverTable& tableCopy,
+                   std::shared_ptr<CUserPrompts> prompts = systemPrompts());
 
     // Hides QDialog's signal of the same name on purpose: this is the flag the creator reads.
     bool accepted() const { return accepted_ != 0; }
@@ -86,6 +89,7 @@ private:
     int monitoring_;
     int receiverNumber_;
     ReceiverTable table_;
+    std::shared_ptr<CUserPrompts> prompts_;
     int band_ = 0;
     int accepted_ = 0;
 

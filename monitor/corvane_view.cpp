@@ -98,8 +98,9 @@ MonitorControlOptions controlOptions() {
 
 CCorvaneView::CCorvaneView(QWidget* parent, MonitorEngineFactory engineFactory,
                            PanelPngLoader imageLoader, std::shared_ptr<IPanelEditors> panelEditors,
-                           std::shared_ptr<IViewFileDialogs> fileDialogs)
-    : QAbstractScrollArea(parent), renderer_(std::move(imageLoader)) {
+                           std::shared_ptr<IViewFileDialogs> fileDialogs,
+                           std::shared_ptr<CUserPrompts> prompts)
+    : QAbstractScrollArea(parent), prompts_(std::move(prompts)), renderer_(std::move(imageLoader)) {
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -123,10 +124,11 @@ CCorvaneView::CCorvaneView(QWidget* parent, MonitorEngineFactory engineFactory,
         renderer_, static_cast<IMonitorHost&>(*this), programReceiverTable(),
         programMonitorValues(), displayState(),
         engineFactory ? std::move(engineFactory) : defaultEngineFactory(), controlOptions());
-    fileActions_ = std::make_unique<CViewFileActions>(*this, *control_, programReceiverTable(),
-                                                      displayState(), std::move(fileDialogs));
-    panelActions_ = std::make_unique<CPanelActions>(*viewport(), *control_, programReceiverTable(),
-                                                    displayState(), std::move(panelEditors));
+    fileActions_ = std::make_unique<CViewFileActions>(
+        *this, *control_, programReceiverTable(), displayState(), std::move(fileDialogs), prompts_);
+    panelActions_ =
+        std::make_unique<CPanelActions>(*viewport(), *control_, programReceiverTable(),
+                                        displayState(), std::move(panelEditors), prompts_);
 
     tooltip_ = new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint);
     QFont tipFont(QStringLiteral("DejaVu Sans"));
@@ -144,14 +146,14 @@ CCorvaneView::CCorvaneView(QWidget* parent, MonitorEngineFactory engineFactory,
     connect(&watch, &CShowWatch::journalFailed, this, [this](const QString& text) {
         if (!journalFailureSaid_) {
             journalFailureSaid_ = true;
-            userPrompts().messageBox(this, QString::fromLatin1(kJournalFailedText).arg(text),
-                                     PromptButtons::Ok, PromptIcon::Exclamation);
+            prompts_->messageBox(this, QString::fromLatin1(kJournalFailedText).arg(text),
+                                 PromptButtons::Ok, PromptIcon::Exclamation);
         }
     });
     connect(&watch, &CShowWatch::historyFailed, this, [this](const QString& text) {
         if (!historyFailureSaid_) {
             historyFailureSaid_ = true;
-            userPrompts().messageBox(this, text, PromptButtons::Ok, PromptIcon::Exclamation);
+            prompts_->messageBox(this, text, PromptButtons::Ok, PromptIcon::Exclamation);
         }
     });
     panelMenu_ = new CDlgMenuPanel(this);
@@ -249,7 +251,7 @@ void CCorvaneView::panelCommand(int code, int value) {
 
 void CCorvaneView::showAlarmJournal(int receiver) {
     if (journalWindow_ == nullptr) {
-        journalWindow_ = new CDlgAlarmJournal(control_->show(), this);
+        journalWindow_ = new CDlgAlarmJournal(control_->show(), this, prompts_);
         connect(journalWindow_, &CDlgAlarmJournal::historyRequested, this,
                 [this](int receiver, int64_t atMs) {
                     showHistory(receiver, atMs > 0 ? std::optional(atMs) : std::nullopt);
@@ -266,7 +268,7 @@ void CCorvaneView::showHistory(int receiver, std::optional<int64_t> atMs) {
         options.recordedFile = [this] { return control_->show().historyPath(); };
         options.journalFile = QString::fromStdString(
             show::readAlarmSettingsFile(programSettings().filePath()).journal);
-        historyWindow_ = new CDlgHistory(options, this);
+        historyWindow_ = new CDlgHistory(options, this, prompts_);
     }
     historyWindow_->showFor(receiver, atMs);
 }
@@ -523,8 +525,8 @@ void CCorvaneView::updateScrollRanges() {
 }
 
 void CCorvaneView::imageCreationFailed() {
-    userPrompts().messageBox(this, QString::fromLatin1(kNotEnoughMemoryText), PromptButtons::Ok,
-                             PromptIcon::Exclamation);
+    prompts_->messageBox(this, QString::fromLatin1(kNotEnoughMemoryText), PromptButtons::Ok,
+                         PromptIcon::Exclamation);
 }
 
 void CCorvaneView::layoutBuilt() {

@@ -42,11 +42,13 @@ class CCorvaneView : public QAbstractScrollArea, private IMonitorHost {
 
 public:
     // `engineFactory` empty: monitor engine threads on the program-wide tables. The panel
-    // editors and the file commands' dialogs are the program's own unless others are given.
+    // editors and the file commands' dialogs are the program's own unless others are given;
+    // they, the view and its windows ask the operator through `prompts`.
     explicit CCorvaneView(QWidget* parent = nullptr, MonitorEngineFactory engineFactory = {},
                           PanelPngLoader imageLoader = loadPanelPng,
-                          std::shared_ptr<IPanelEditors> panelEditors = panelEditorDialogs(),
-                          std::shared_ptr<IViewFileDialogs> fileDialogs = viewFileDialogs());
+                          std::shared_ptr<IPanelEditors> panelEditors = nullptr,
+                          std::shared_ptr<IViewFileDialogs> fileDialogs = nullptr,
+                          std::shared_ptr<CUserPrompts> prompts = systemPrompts());
     ~CCorvaneView() override;
 
     // The first update, run once after the main window is shown; the application shows the
@@ -120,6 +122,7 @@ private:
     void panelCommand(int code, int value);
     QPoint contentShift() const; // the scale strip before the panels, in content coordinates
 
+    std::shared_ptr<CUserPrompts> prompts_;
     CPanelRenderer renderer_;
     std::unique_ptr<CMonitorControl> control_;
     QImage paintBuffer_;

@@ -76,8 +76,9 @@ QString journalWindowTime(int64_t wallMs) {
     return QDateTime::fromMSecsSinceEpoch(wallMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-CDlgAlarmJournal::CDlgAlarmJournal(CShowWatch& watch, QWidget* parent)
-    : QWidget(parent, Qt::Window), watch_(watch) {
+CDlgAlarmJournal::CDlgAlarmJournal(CShowWatch& watch, QWidget* parent,
+                                   std::shared_ptr<CUserPrompts> prompts)
+    : QWidget(parent, Qt::Window), watch_(watch), prompts_(std::move(prompts)) {
     setWindowTitle(QString::fromLatin1(kAlarmJournalTitle));
     table_ = new QTableWidget(0, ColumnCount, this);
     QStringList headers;
@@ -311,15 +312,15 @@ bool CDlgAlarmJournal::exportCsv(const QString& path, QString* error) const {
 
 void CDlgAlarmJournal::onExport() {
     const QString path =
-        userPrompts().saveFileName(this, QString::fromLatin1(kExportCsvTitle),
-                                   QStringLiteral("csv"), QString::fromLatin1(kCsvFileFilter));
+        prompts_->saveFileName(this, QString::fromLatin1(kExportCsvTitle), QStringLiteral("csv"),
+                               QString::fromLatin1(kCsvFileFilter));
     if (path.isEmpty()) {
         return;
     }
     QString error;
     if (!exportCsv(path, &error)) {
-        userPrompts().messageBox(this, QStringLiteral("Could not write %1: %2").arg(path, error),
-                                 PromptButtons::Ok, PromptIcon::Exclamation);
+        prompts_->messageBox(this, QStringLiteral("Could not write %1: %2").arg(path, error),
+                             PromptButtons::Ok, PromptIcon::Exclamation);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chrome/user_prompts.h"
 #include "show/alarm_types.h"
 
 #include <QString>
@@ -8,6 +9,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class QComboBox;
@@ -51,7 +53,8 @@ public:
     // Silence choices, in minutes; 0 is until unsilenced.
     static constexpr int kSilenceChoices[] = {15, 60, 240, 0};
 
-    explicit CDlgAlarmJournal(CShowWatch& watch, QWidget* parent = nullptr);
+    explicit CDlgAlarmJournal(CShowWatch& watch, QWidget* parent = nullptr,
+                              std::shared_ptr<CUserPrompts> prompts = systemPrompts());
 
     // Shows the window, raised, with `receiver`'s first alarm selected (0: none).
     void showFor(int receiver = 0);
@@ -78,6 +81,7 @@ private:
     int selectedReceiver() const;
 
     CShowWatch& watch_;
+    std::shared_ptr<CUserPrompts> prompts_;
     QTableWidget* table_ = nullptr;
     QPushButton* acknowledge_ = nullptr;
     QPushButton* acknowledgeAll_ = nullptr;

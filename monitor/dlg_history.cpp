@@ -67,8 +67,9 @@ QString legendHtml() {
 
 } // namespace
 
-CDlgHistory::CDlgHistory(HistoryWindowOptions options, QWidget* parent)
-    : QWidget(parent, Qt::Window), options_(std::move(options)) {
+CDlgHistory::CDlgHistory(HistoryWindowOptions options, QWidget* parent,
+                         std::shared_ptr<CUserPrompts> prompts)
+    : QWidget(parent, Qt::Window), options_(std::move(options)), prompts_(std::move(prompts)) {
     setWindowTitle(QString::fromLatin1(kHistoryTitle));
 
     auto* open = new QPushButton(QStringLiteral("Open\u2026"), this);
@@ -493,12 +494,12 @@ bool CDlgHistory::refreshLive() {
 }
 
 void CDlgHistory::say(const QString& text) {
-    userPrompts().messageBox(this, text, PromptButtons::Ok, PromptIcon::Exclamation);
+    prompts_->messageBox(this, text, PromptButtons::Ok, PromptIcon::Exclamation);
 }
 
 void CDlgHistory::onOpen() {
-    const QString path = userPrompts().openFileName(this, QString::fromLatin1(kHistoryOpenTitle),
-                                                    QString::fromLatin1(kHistoryFileFilter));
+    const QString path = prompts_->openFileName(this, QString::fromLatin1(kHistoryOpenTitle),
+                                                QString::fromLatin1(kHistoryFileFilter));
     if (path.isEmpty()) {
         return;
     }
@@ -510,8 +511,8 @@ void CDlgHistory::onOpen() {
 
 void CDlgHistory::onExportCsv() {
     const QString path =
-        userPrompts().saveFileName(this, QString::fromLatin1(kExportCsvTitle),
-                                   QStringLiteral("csv"), QString::fromLatin1(kCsvFileFilter));
+        prompts_->saveFileName(this, QString::fromLatin1(kExportCsvTitle), QStringLiteral("csv"),
+                               QString::fromLatin1(kCsvFileFilter));
     QString error;
     if (!path.isEmpty() && !exportCsv(path, &error)) {
         say(QStringLiteral("Could not write %1: %2").arg(path, error));
@@ -520,8 +521,8 @@ void CDlgHistory::onExportCsv() {
 
 void CDlgHistory::onExportPng() {
     const QString path =
-        userPrompts().saveFileName(this, QString::fromLatin1(kExportPngTitle),
-                                   QStringLiteral("png"), QString::fromLatin1(kPngFileFilter));
+        prompts_->saveFileName(this, QString::fromLatin1(kExportPngTitle), QStringLiteral("png"),
+                               QString::fromLatin1(kPngFileFilter));
     QString error;
     if (!path.isEmpty() && !exportPng(path, &error)) {
         say(QStringLiteral("Could not write %1: %2").arg(path, error));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chrome/user_prompts.h"
 #include "monitor/history_plot_data.h"
 
 #include <QDate>
@@ -52,7 +53,8 @@ class CDlgHistory : public QWidget {
     Q_OBJECT
 
 public:
-    explicit CDlgHistory(HistoryWindowOptions options = {}, QWidget* parent = nullptr);
+    explicit CDlgHistory(HistoryWindowOptions options = {}, QWidget* parent = nullptr,
+                         std::shared_ptr<CUserPrompts> prompts = systemPrompts());
     ~CDlgHistory() override;
 
     // Opens the day's file (once), shows the window raised with `receiver` among the shown
@@ -115,6 +117,7 @@ private:
     void say(const QString& text);
 
     HistoryWindowOptions options_;
+    std::shared_ptr<CUserPrompts> prompts_;
     std::unique_ptr<HistoryFileSource> source_; // null for a history in memory
     HistoryShow show_;
     bool opened_ = false;

@@ -77,7 +77,8 @@ void waitForLeftButtonRelease() {
 
 std::optional<ReceiverRecord> runFrequencyPicker(QWidget* parent, bool monitoring,
                                                  int receiverNumber, const ReceiverTable& copy,
-                                                 const PanelEditorPlacement& placement) {
+                                                 const PanelEditorPlacement& placement,
+                                                 const std::shared_ptr<CUserPrompts>& prompts) {
     const FreqPickerPlacement at{placement.anchor, placement.width, placement.height,
                                  placement.fontHeight, placement.variant};
     const QPointer<QWidget> owner(parent);
@@ -85,7 +86,7 @@ std::optional<ReceiverRecord> runFrequencyPicker(QWidget* parent, bool monitorin
     if (owner.isNull()) {
         return std::nullopt; // the window closed while the button was held
     }
-    CDlgSetFreq dialog(parent, monitoring, receiverNumber, copy, at);
+    CDlgSetFreq dialog(parent, monitoring, receiverNumber, copy, at, prompts);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
@@ -93,8 +94,9 @@ std::optional<ReceiverRecord> runFrequencyPicker(QWidget* parent, bool monitorin
 }
 
 std::optional<ReceiverRecord> runSettingsDialog(QWidget* parent, bool monitoring,
-                                                int receiverNumber, const ReceiverTable& copy) {
-    CDlgSetRecvInf dialog(parent, monitoring, receiverNumber, copy);
+                                                int receiverNumber, const ReceiverTable& copy,
+                                                const std::shared_ptr<CUserPrompts>& prompts) {
+    CDlgSetRecvInf dialog(parent, monitoring, receiverNumber, copy, prompts);
     dialog.exec();
     // Apply may have stored the settings before a Cancel: the flag, not the result, tells.
     if (!dialog.accepted()) {
@@ -158,6 +160,9 @@ namespace {
 
 class PanelEditorDialogs : public IPanelEditors {
 public:
+    explicit PanelEditorDialogs(std::shared_ptr<CUserPrompts> prompts)
+        : prompts_(std::move(prompts)) {}
+
     std::optional<ReceiverRecord> editName(QWidget* parent, const PanelEditorPlacement& placement,
                                            bool monitoring, int receiverNumber,
                                            const ReceiverTable& copy) override {
@@ -170,14 +175,14 @@ public:
     std::optional<ReceiverRecord> pickFrequency(QWidget* parent, bool monitoring,
                                                 int receiverNumber, const ReceiverTable& copy,
                                                 const PanelEditorPlacement& placement) override {
-        return runFrequencyPicker(parent, monitoring, receiverNumber, copy, placement);
+        return runFrequencyPicker(parent, monitoring, receiverNumber, copy, placement, prompts_);
     }
     std::optional<uint32_t> pickColour(QWidget* parent, uint32_t initialColour) override {
         return runColourDialog(parent, initialColour);
     }
     std::optional<ReceiverRecord> editSettings(QWidget* parent, bool monitoring, int receiverNumber,
                                                const ReceiverTable& copy) override {
-        return runSettingsDialog(parent, monitoring, receiverNumber, copy);
+        return runSettingsDialog(parent, monitoring, receiverNumber, copy, prompts_);
     }
     void showInformation(QWidget* parent, int receiverNumber,
                          const ReceiverRecord& record) override {
@@ -186,12 +191,15 @@ public:
     void setMatrix(QWidget* parent, DisplayState& display) override {
         runMatrixDialog(parent, display);
     }
+
+private:
+    std::shared_ptr<CUserPrompts> prompts_;
 };
 
 } // namespace
 
-std::shared_ptr<IPanelEditors> panelEditorDialogs() {
-    return std::make_shared<PanelEditorDialogs>();
+std::shared_ptr<IPanelEditors> panelEditorDialogs(std::shared_ptr<CUserPrompts> prompts) {
+    return std::make_shared<PanelEditorDialogs>(std::move(prompts));
 }
 
 PanelClick panelClickAt(const CPanelRenderer& renderer, QPoint clientPoint, QPoint scrollPosition,
@@ -226,9 +234,11 @@ PanelClick panelClickAt(const CPanelRenderer& renderer, QPoint clientPoint, QPoi
 
 CPanelActions::CPanelActions(QWidget& viewport, CMonitorControl& control,
                              ReceiverTable& programTable, DisplayState& display,
-                             std::shared_ptr<IPanelEditors> editors)
+                             std::shared_ptr<IPanelEditors> editors,
+                             std::shared_ptr<CUserPrompts> prompts)
     : viewport_(viewport), control_(control), table_(programTable), display_(display),
-      editors_(std::move(editors)) {}
+      prompts_(std::move(prompts)),
+      editors_(editors ? std::move(editors) : panelEditorDialogs(prompts_)) {}
 
 void CPanelActions::leftButtonDown(QPoint clientPoint, QPoint scrollPosition) {
     if (!control_.layoutReady()) {
@@ -238,7 +248,7 @@ void CPanelActions::leftButtonDown(QPoint clientPoint, QPoint scrollPosition) {
     const PanelClick click =
         panelClickAt(control_.renderer(), clientPoint, scrollPosition, monitoring, debug_);
     if (opensEditor(click.area, monitoring) &&
-        refusedWhileLocked(&viewport_, QStringLiteral("Panel editing"))) {
+        refusedWhileLocked(*prompts_, &viewport_, QStringLiteral("Panel editing"))) {
         return;
     }
     switch (click.area) {

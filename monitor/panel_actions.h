@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chrome/user_prompts.h"
 #include "protocol/receiver_table.h"
 #include "protocol/settings.h"
 
@@ -71,8 +72,9 @@ public:
     virtual void setMatrix(QWidget* parent, DisplayState& display) = 0;
 };
 
-// The real dialogs.
-std::shared_ptr<IPanelEditors> panelEditorDialogs();
+// The real dialogs, asking the operator through `prompts`.
+std::shared_ptr<IPanelEditors>
+panelEditorDialogs(std::shared_ptr<CUserPrompts> prompts = systemPrompts());
 
 // The areas of a panel that a click acts on.
 enum class PanelArea { None, Name, Memo, Frequency, ColourTab, Meters, Battery };
@@ -95,10 +97,11 @@ PanelClick panelClickAt(const CPanelRenderer& renderer, QPoint clientPoint, QPoi
 class CPanelActions {
 public:
     // `viewport` is the window the panels are painted in: the editors' parent, and the window
-    // whose client coordinates clicks arrive in.
+    // whose client coordinates clicks arrive in. `editors` null: the real ones, on the same
+    // prompts, which also say what the show lock refuses.
     CPanelActions(QWidget& viewport, CMonitorControl& control, ReceiverTable& programTable,
-                  DisplayState& display,
-                  std::shared_ptr<IPanelEditors> editors = panelEditorDialogs());
+                  DisplayState& display, std::shared_ptr<IPanelEditors> editors = nullptr,
+                  std::shared_ptr<CUserPrompts> prompts = systemPrompts());
 
     // comm/debug: a click on a battery icon shows that receiver's engine trace.
     void setDebug(bool debug) { debug_ = debug; }
@@ -128,6 +131,7 @@ private:
     CMonitorControl& control_;
     ReceiverTable& table_;
     DisplayState& display_;
+    std::shared_ptr<CUserPrompts> prompts_;
     std::shared_ptr<IPanelEditors> editors_;
     bool debug_ = false;
 };

@@ -31,8 +31,9 @@ EngineOptions dialogEngineOptions() {
     return options;
 }
 
-ConfigDialogOutcome runConfigRecvDialog(QWidget* parent, const ReceiverTable& table) {
-    CDlgConfigRecv dialog(parent, systemNeighbourFinder(), dialogEngineOptions());
+ConfigDialogOutcome runConfigRecvDialog(QWidget* parent, const ReceiverTable& table,
+                                        const std::shared_ptr<CUserPrompts>& prompts) {
+    CDlgConfigRecv dialog(parent, systemNeighbourFinder(), dialogEngineOptions(), nullptr, prompts);
     dialog.table().copyFrom(table);
     const int result = dialog.exec();
     ConfigDialogOutcome outcome;
@@ -60,8 +61,11 @@ ProgressOutcome runProgressDialog(QWidget* parent, int mode, const ReceiverTable
 
 class ViewFileDialogs : public IViewFileDialogs {
 public:
+    explicit ViewFileDialogs(std::shared_ptr<CUserPrompts> prompts)
+        : prompts_(std::move(prompts)) {}
+
     ConfigDialogOutcome runConfigDialog(QWidget* parent, const ReceiverTable& table) override {
-        return runConfigRecvDialog(parent, table);
+        return runConfigRecvDialog(parent, table, prompts_);
     }
     ProgressOutcome runProgressDialog(QWidget* parent, int mode,
                                       const ReceiverTable& table) override {
@@ -72,17 +76,20 @@ public:
         main->raise();
         main->activateWindow();
     }
+
+private:
+    std::shared_ptr<CUserPrompts> prompts_;
 };
 
-bool confirmed(QWidget* parent, const char* question) {
-    return userPrompts().messageBox(parent, QString::fromLatin1(question), PromptButtons::OkCancel,
-                                    PromptIcon::Information) == PromptAnswer::Ok;
+bool confirmed(CUserPrompts& prompts, QWidget* parent, const char* question) {
+    return prompts.messageBox(parent, QString::fromLatin1(question), PromptButtons::OkCancel,
+                              PromptIcon::Information) == PromptAnswer::Ok;
 }
 
 } // namespace
 
-std::shared_ptr<IViewFileDialogs> viewFileDialogs() {
-    return std::make_shared<ViewFileDialogs>();
+std::shared_ptr<IViewFileDialogs> viewFileDialogs(std::shared_ptr<CUserPrompts> prompts) {
+    return std::make_shared<ViewFileDialogs>(std::move(prompts));
 }
 
 void preparePendingChanges(ReceiverTable& scratch, const ReceiverTable& current) {
@@ -108,9 +115,11 @@ void preparePendingChanges(ReceiverTable& scratch, const ReceiverTable& current)
 
 CViewFileActions::CViewFileActions(QWidget& view, CMonitorControl& control,
                                    ReceiverTable& programTable, DisplayState& display,
-                                   std::shared_ptr<IViewFileDialogs> dialogs)
+                                   std::shared_ptr<IViewFileDialogs> dialogs,
+                                   std::shared_ptr<CUserPrompts> prompts)
     : view_(view), control_(control), programTable_(programTable), display_(display),
-      dialogs_(std::move(dialogs)) {}
+      prompts_(std::move(prompts)),
+      dialogs_(dialogs ? std::move(dialogs) : viewFileDialogs(prompts_)) {}
 
 void CViewFileActions::initialUpdate(const std::string& defaultFreqText) {
     scratch_.fillDefaultFrequency(defaultFreqText);
@@ -145,16 +154,16 @@ bool CViewFileActions::handleCommand(int code, const QString& path, bool* done) 
 
 bool CViewFileActions::openEnvironment(const QString& path) {
     if (programFlags().modified != 0) {
-        switch (userPrompts().messageBox(&view_, QString::fromLatin1(kSaveChangesPrompt),
-                                         PromptButtons::YesNoCancel, PromptIcon::Question)) {
+        switch (prompts_->messageBox(&view_, QString::fromLatin1(kSaveChangesPrompt),
+                                     PromptButtons::YesNoCancel, PromptIcon::Question)) {
         case PromptAnswer::No:
             break;
         case PromptAnswer::Yes: {
             // Opening after a save that did not happen would lose the changes: give up instead.
             const QString savePath =
-                userPrompts().saveFileName(&view_, QString::fromLatin1(kSaveDialogTitle),
-                                           QString::fromLatin1(kEnvironmentDefaultSuffix),
-                                           QString::fromLatin1(kEnvironmentFileFilter));
+                prompts_->saveFileName(&view_, QString::fromLatin1(kSaveDialogTitle),
+                                       QString::fromLatin1(kEnvironmentDefaultSuffix),
+                                       QString::fromLatin1(kEnvironmentFileFilter));
             if (savePath.isEmpty() || !saveEnvironment(savePath)) {
                 return false;
             }
@@ -192,8 +201,8 @@ bool CViewFileActions::saveEnvironment(const QString& path) {
     display_.rfUnit = control_.rfUnit();
     currentEnvironmentPath() = filePath(path);
     if (!writeEnvironmentFile(filePath(path), programTable_, display_)) {
-        userPrompts().messageBox(&view_, QString::fromLatin1(kSaveErrorText), PromptButtons::Ok,
-                                 PromptIcon::Exclamation);
+        prompts_->messageBox(&view_, QString::fromLatin1(kSaveErrorText), PromptButtons::Ok,
+                             PromptIcon::Exclamation);
         return false;
     }
     programFlags().modified = 0;
@@ -218,14 +227,14 @@ void CViewFileActions::runConfigDialog(bool fromEnvironmentFile) {
 }
 
 void CViewFileActions::upload() {
-    if (!confirmed(&view_, kUploadConfirmText)) {
+    if (!confirmed(*prompts_, &view_, kUploadConfirmText)) {
         return;
     }
     dialogs_->runProgressDialog(&view_, kGetInfModeUpload, programTable_);
 }
 
 void CViewFileActions::download() {
-    if (!confirmed(&view_, kDownloadConfirmText)) {
+    if (!confirmed(*prompts_, &view_, kDownloadConfirmText)) {
         return;
     }
     const ProgressOutcome outcome =

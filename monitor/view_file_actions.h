@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chrome/user_prompts.h"
 #include "protocol/receiver_table.h"
 #include "protocol/settings.h"
 
@@ -50,8 +51,9 @@ public:
     virtual void activateMainWindow(QWidget& view) = 0;
 };
 
-// The real dialogs.
-std::shared_ptr<IViewFileDialogs> viewFileDialogs();
+// The real dialogs, asking the operator through `prompts`.
+std::shared_ptr<IViewFileDialogs>
+viewFileDialogs(std::shared_ptr<CUserPrompts> prompts = systemPrompts());
 
 // The names and frequencies of `scratch` that differ from `current` become pending changes, so
 // that the engines send them when they connect; records beyond the current count get both.
@@ -64,9 +66,10 @@ void preparePendingChanges(ReceiverTable& scratch, const ReceiverTable& current)
 // receiver table.
 class CViewFileActions {
 public:
+    // `dialogs` null: the real ones, on the same prompts.
     CViewFileActions(QWidget& view, CMonitorControl& control, ReceiverTable& programTable,
-                     DisplayState& display,
-                     std::shared_ptr<IViewFileDialogs> dialogs = viewFileDialogs());
+                     DisplayState& display, std::shared_ptr<IViewFileDialogs> dialogs = nullptr,
+                     std::shared_ptr<CUserPrompts> prompts = systemPrompts());
 
     // The view's first update: every scratch record gets the default frequency.
     void initialUpdate(const std::string& defaultFreqText);
@@ -95,6 +98,7 @@ private:
     DisplayState& display_;
     ReceiverTable scratch_;
     int openRequests_ = 0;
+    std::shared_ptr<CUserPrompts> prompts_;
     std::shared_ptr<IViewFileDialogs> dialogs_;
 };
 

@@ -1,5 +1,7 @@
 #include "mqtt/mqtt_connection.h"
 
+#include "mqtt/tcp_probe.h"
+
 #include <mosquitto.h>
 
 #include <poll.h>
@@ -176,20 +178,27 @@ void MqttConnection::onMessage(mosquitto*, void* self, const mosquitto_message* 
 
 void MqttConnection::tryConnect() {
     const QByteArray host = options_.endpoint.host.toUtf8();
-    errno = 0;
-    const int rc =
-        mosquitto_connect(mosq_, host.constData(), options_.endpoint.port, options_.keepaliveS);
-    const int savedErrno = errno;
-    if (rc == MOSQ_ERR_SUCCESS) {
-        socketOpen_ = true; // CONNECT is on its way; the answer comes through onConnect
+    const TcpProbe probe = probeTcp(host, options_.endpoint.port, options_.connectLimitMs, wakeFd_,
+                                    [this] { return quit_.load(); });
+    if (probe.outcome == TcpProbe::Outcome::GaveUp) {
         return;
+    }
+    QString reason = probe.reason;
+    if (probe.outcome == TcpProbe::Outcome::Open) {
+        errno = 0;
+        const int rc =
+            mosquitto_connect(mosq_, host.constData(), options_.endpoint.port, options_.keepaliveS);
+        if (rc == MOSQ_ERR_SUCCESS) {
+            socketOpen_ = true; // CONNECT is on its way; the answer comes through onConnect
+            return;
+        }
+        reason = reasonText(rc, errno);
     }
     backoffMs_ =
         backoffMs_ == 0 ? options_.minBackoffMs : std::min(backoffMs_ * 2, options_.maxBackoffMs);
     nextAttempt_ = Clock::now() + std::chrono::milliseconds(backoffMs_);
     sayFailure(Failure::Unreachable, "MQTT: cannot reach the broker " + options_.endpoint.text() +
-                                         " (" + reasonText(rc, savedErrno) +
-                                         "); monitoring goes on, trying again");
+                                         " (" + reason + "); monitoring goes on, trying again");
 }
 
 void MqttConnection::connectionLost(int rc) {

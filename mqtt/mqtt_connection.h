@@ -34,6 +34,7 @@ struct ConnectionOptions {
     QString clientId; // empty: the library makes one
     bool cleanSession = true;
     int keepaliveS = 10;
+    int connectLimitMs = 5000; // for the TCP connection to open (a dropping host never answers)
     int minBackoffMs = 250;
     int maxBackoffMs = 10000;
     struct Will {

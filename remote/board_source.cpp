@@ -46,8 +46,9 @@ LocalBoardSource::LocalBoardSource(show::SnapshotHub& hub, QString station, QObj
         }
         if (!inbox->wakeQueued) {
             inbox->wakeQueued = true;
-            auto* source = static_cast<LocalBoardSource*>(inbox->target);
-            QMetaObject::invokeMethod(source, &LocalBoardSource::takeInbox, Qt::QueuedConnection);
+            // By name, so that Qt makes the queued call: a functor's slot object would be made
+            // here and read on the server's thread past Qt's queue, which TSan cannot see.
+            QMetaObject::invokeMethod(inbox->target, "takeInbox", Qt::QueuedConnection);
         }
     };
     subscription_ = hub_.subscribe(deliver);

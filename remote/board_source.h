@@ -84,7 +84,7 @@ private:
         bool wakeQueued = false;
     };
 
-    void takeInbox();
+    Q_INVOKABLE void takeInbox();
 
     show::SnapshotHub& hub_;
     int subscription_ = 0;

@@ -1,5 +1,7 @@
 #include "remote/board_stream.h"
 
+#include <algorithm>
+
 #include <QJsonDocument>
 
 namespace tessaly::remote {
@@ -74,6 +76,11 @@ bool anyMonitoring(const BoardState& board) {
 
 int refreshIntervalMs(const BoardState& board) {
     return board.stations.empty() ? kDefaultRefreshMs : board.stations.front().refreshIntervalMs;
+}
+
+int frameIntervalMs(const BoardState& board) {
+    const int stations = std::max<int>(1, static_cast<int>(board.stations.size()));
+    return std::max(1, refreshIntervalMs(board) / stations);
 }
 
 QJsonArray allReceivers(const BoardState& board) {

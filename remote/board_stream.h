@@ -44,6 +44,10 @@ private:
 // Whether any station monitors; the refresh interval of the first station (100 ms without).
 bool anyMonitoring(const BoardState& board);
 int refreshIntervalMs(const BoardState& board);
+// The least gap between two frames of the stream: at most one frame a refresh for each station,
+// so that on a combined board one station's refresh goes out as it comes and does not wait for
+// a frame slot the other stations took.
+int frameIntervalMs(const BoardState& board);
 // Every station's receivers, with "station" added when there are several stations.
 QJsonArray allReceivers(const BoardState& board);
 QJsonArray allAlarms(const BoardState& board);

@@ -298,13 +298,13 @@ void RemoteServer::sourceChanged() {
 }
 
 void RemoteServer::sendFrame() {
-    // Frames keep to a grid of one a refresh. A frame that went out late does not push the
-    // grid back (each later frame would then wait as long); the next one may follow it after
-    // half a refresh, and over any stretch there is still at most one frame a refresh.
+    // Frames keep to a grid of one a refresh for each station. A frame that went out late does
+    // not push the grid back (each later frame would then wait as long); the next one may follow
+    // it after half a step, and over any stretch there is still at most one frame a step.
     const qint64 now = clock_.elapsed();
-    const qint64 interval = refreshIntervalMs(*source_.current());
-    nextFrameMs_ = std::max(now + interval / 2, nextFrameMs_ + interval);
     const BoardStatePtr board = source_.current();
+    const qint64 interval = frameIntervalMs(*board);
+    nextFrameMs_ = std::max(now + interval / 2, nextFrameMs_ + interval);
     const QByteArray frame = stream_.next(board);
     if (frame.isEmpty()) {
         return;

@@ -1,12 +1,57 @@
 #include "remote/remote_service.h"
 
-#include <QMetaObject>
+#include "core/thread_sanitizer_marks.h"
+
+#include <future>
 
 namespace tessaly::remote {
+namespace {
 
-RemoteService::RemoteService() {
-    thread_.setObjectName(QStringLiteral("remote server"));
-}
+// The server and its source live on the stack of run(), so they are made and destroyed on the
+// thread that serves them. Start and stop hand over through a promise and QThread::wait(): not
+// through a blocking queued call, whose semaphore ThreadSanitizer cannot see.
+class ServerThread : public QThread {
+public:
+    struct Started {
+        RemoteServer* server = nullptr; // null: `error` says why
+        quint16 port = 0;
+        QString error;
+    };
+
+    ServerThread(RemoteOptions options, RemoteService::SourceFactory factory)
+        : options_(std::move(options)), factory_(std::move(factory)) {
+        setObjectName(QStringLiteral("remote server"));
+    }
+
+    std::future<Started> started() { return started_.get_future(); }
+
+protected:
+    void run() override {
+        serve();
+        handOver(this); // everything the thread made is gone by now
+    }
+
+private:
+    void serve() {
+        std::unique_ptr<BoardSource> source = factory_();
+        RemoteServer server(*source, options_); // goes before the source it reads
+        Started result;
+        if (!server.start(result.error)) {
+            started_.set_value(result);
+            return;
+        }
+        result.server = &server;
+        result.port = server.port();
+        started_.set_value(result);
+        exec();
+    }
+
+    RemoteOptions options_;
+    RemoteService::SourceFactory factory_;
+    std::promise<Started> started_;
+};
+
+} // namespace
 
 RemoteService::~RemoteService() {
     stop();
@@ -17,47 +62,31 @@ bool RemoteService::start(RemoteOptions options, SourceFactory factory, QString&
     if (!mayListen(options.address, options.token, error)) {
         return false;
     }
-    thread_.start();
-    context_ = new QObject;
-    context_->moveToThread(&thread_);
-    bool started = false;
-    QMetaObject::invokeMethod(
-        context_,
-        [&] {
-            std::unique_ptr<BoardSource> source = factory();
-            auto server = std::make_unique<RemoteServer>(*source, options);
-            if (server->start(error)) {
-                port_ = server->port();
-                source_ = source.release();
-                server_ = server.release();
-                started = true;
-            }
-        },
-        Qt::BlockingQueuedConnection);
-    if (!started) {
+    auto thread = std::make_unique<ServerThread>(std::move(options), std::move(factory));
+    std::future<ServerThread::Started> started = thread->started();
+    thread_ = std::move(thread);
+    thread_->start();
+    const ServerThread::Started result = started.get();
+    if (result.server == nullptr) {
+        error = result.error;
         stop();
+        return false;
     }
-    return started;
+    server_ = result.server;
+    port_ = result.port;
+    return true;
 }
 
 void RemoteService::stop() {
-    if (!thread_.isRunning()) {
+    if (!thread_) {
         return;
     }
-    QMetaObject::invokeMethod(
-        context_,
-        [this] {
-            delete server_; // before the source it reads
-            delete source_;
-        },
-        Qt::BlockingQueuedConnection);
+    thread_->quit();
+    thread_->wait();
+    takeOver(thread_.get());
+    thread_.reset();
     server_ = nullptr;
-    source_ = nullptr;
     port_ = 0;
-    thread_.quit();
-    thread_.wait();
-    delete context_; // its thread has ended
-    context_ = nullptr;
 }
 
 RemoteService::SourceFactory localBoard(show::SnapshotHub& hub) {

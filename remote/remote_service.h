@@ -17,7 +17,7 @@ public:
     // Called on the server's thread; the source is destroyed there as well.
     using SourceFactory = std::function<std::unique_ptr<BoardSource>()>;
 
-    RemoteService();
+    RemoteService() = default;
     ~RemoteService(); // stops
     RemoteService(const RemoteService&) = delete;
     RemoteService& operator=(const RemoteService&) = delete;
@@ -30,13 +30,11 @@ public:
     quint16 port() const { return port_; }
     // The server, for queued connections to its signals (benches, tests); lives on thread().
     RemoteServer* server() const { return server_; }
-    QThread* thread() { return &thread_; }
+    QThread* thread() { return thread_.get(); }
 
 private:
-    QThread thread_;
-    QObject* context_ = nullptr; // lives on thread_
-    BoardSource* source_ = nullptr;
-    RemoteServer* server_ = nullptr;
+    std::unique_ptr<QThread> thread_;
+    RemoteServer* server_ = nullptr; // owned by thread_'s run()
     quint16 port_ = 0;
 };
 

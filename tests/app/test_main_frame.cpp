@@ -39,6 +39,9 @@ struct ViewCall {
 // The view side of the commands: records what arrives; saving succeeds unless told otherwise.
 class RecordingView : public CCorvaneView {
 public:
+    explicit RecordingView(std::shared_ptr<CUserPrompts> prompts)
+        : CCorvaneView(nullptr, {}, loadPanelPng, nullptr, nullptr, std::move(prompts)) {}
+
     std::vector<ViewCall> calls;
     bool saveSucceeds = true;
     bool openSucceeds = true;
@@ -70,11 +73,11 @@ struct RecordingDesktop : IFrameDesktop {
 
 class MainFrameTest : public ::testing::Test {
 protected:
-    ScriptedPrompts prompts;
+    std::shared_ptr<ScriptedPrompts> prompts = std::make_shared<ScriptedPrompts>();
     tessaly::testing::TempDir lockDir;
-    RecordingView* view = new RecordingView;
+    RecordingView* view = new RecordingView(prompts);
     std::shared_ptr<RecordingDesktop> desktop = std::make_shared<RecordingDesktop>();
-    CMainFrame frame{view, nullptr, desktop};
+    CMainFrame frame{view, nullptr, desktop, prompts};
 
     MainFrameTest() {
         programFlags().modified = 0;
@@ -122,27 +125,27 @@ TEST_F(MainFrameTest, ForwardsFileCommandsSynchronously) {
 }
 
 TEST_F(MainFrameTest, OpenSendsThePathAndNamesTheFileInTheCaption) {
-    prompts.paths = {QStringLiteral("/srv/sites/hall.ini")};
+    prompts->paths = {QStringLiteral("/srv/sites/hall.ini")};
     command(kCmdOpenEnvironment);
     ASSERT_EQ(view->calls.size(), 1u);
     EXPECT_EQ(view->calls[0].code, kCmdOpenEnvironment);
     EXPECT_EQ(view->calls[0].path, QStringLiteral("/srv/sites/hall.ini"));
     EXPECT_TRUE(view->calls[0].duringDispatch);
     EXPECT_EQ(frame.windowTitle(), QStringLiteral("TESSALY - [hall.ini]"));
-    EXPECT_EQ(prompts.shown, QStringList{QStringLiteral("Open File")});
-    EXPECT_EQ(prompts.filters.value(0),
+    EXPECT_EQ(prompts->shown, QStringList{QStringLiteral("Open File")});
+    EXPECT_EQ(prompts->filters.value(0),
               QStringLiteral("Environment File(*.ini)|*.ini|All Files(*.*)|*.*|"));
 }
 
 TEST_F(MainFrameTest, AbandonedOpenOrFailedSaveLeavesTheCaption) {
     view->openSucceeds = false;
-    prompts.paths = {QStringLiteral("/srv/sites/hall.ini")};
+    prompts->paths = {QStringLiteral("/srv/sites/hall.ini")};
     command(kCmdOpenEnvironment);
     ASSERT_EQ(view->calls.size(), 1u);
     EXPECT_EQ(frame.windowTitle(), QStringLiteral("TESSALY"));
 
     view->saveSucceeds = false;
-    prompts.paths = {QStringLiteral("/nonexistent/dir/site.ini")};
+    prompts->paths = {QStringLiteral("/nonexistent/dir/site.ini")};
     command(kCmdSaveEnvironment);
     ASSERT_EQ(view->calls.size(), 2u);
     EXPECT_EQ(frame.windowTitle(), QStringLiteral("TESSALY"));
@@ -155,13 +158,13 @@ TEST_F(MainFrameTest, CancelledOpenDoesNothing) {
 }
 
 TEST_F(MainFrameTest, SaveAsksForAnIniPathAndSendsIt) {
-    prompts.paths = {QStringLiteral("/tmp/stage.ini")};
+    prompts->paths = {QStringLiteral("/tmp/stage.ini")};
     command(kCmdSaveEnvironment);
     ASSERT_EQ(view->calls.size(), 1u);
     EXPECT_EQ(view->calls[0].path, QStringLiteral("/tmp/stage.ini"));
     EXPECT_TRUE(view->calls[0].duringDispatch);
-    EXPECT_EQ(prompts.shown, QStringList{QStringLiteral("Save File")});
-    EXPECT_EQ(prompts.lastSuffix, QStringLiteral("ini"));
+    EXPECT_EQ(prompts->shown, QStringList{QStringLiteral("Save File")});
+    EXPECT_EQ(prompts->lastSuffix, QStringLiteral("ini"));
     EXPECT_EQ(frame.windowTitle(), QStringLiteral("TESSALY - [stage.ini]"));
 }
 
@@ -233,7 +236,7 @@ TEST_F(MainFrameTest, AboutHelpAndUnknownCodes) {
         command(code, 1);
     }
     EXPECT_TRUE(view->calls.empty());
-    EXPECT_TRUE(prompts.shown.isEmpty());
+    EXPECT_TRUE(prompts->shown.isEmpty());
 }
 
 TEST_F(MainFrameTest, HelpIsFoundFromTheStartDirectoryWhereverWeAreNow) {
@@ -256,19 +259,19 @@ TEST_F(MainFrameTest, HelpIsFoundFromTheStartDirectoryWhereverWeAreNow) {
 TEST_F(MainFrameTest, ExitClosesAtOnceWithoutChanges) {
     command(kCmdExit);
     EXPECT_FALSE(frame.isVisible());
-    EXPECT_TRUE(prompts.shown.isEmpty());
+    EXPECT_TRUE(prompts->shown.isEmpty());
 }
 
 TEST_F(MainFrameTest, ClosePromptCancelAndCancelledSaveKeepTheWindow) {
     programFlags().modified = 1;
-    prompts.answers = {PromptAnswer::Cancel};
+    prompts->answers = {PromptAnswer::Cancel};
     requestClose();
     EXPECT_TRUE(frame.isVisible());
-    EXPECT_EQ(prompts.shown, QStringList{QStringLiteral("Do you want save the changes?")});
-    EXPECT_EQ(prompts.lastButtons, PromptButtons::YesNoCancel);
-    EXPECT_EQ(prompts.lastIcon, PromptIcon::Question);
+    EXPECT_EQ(prompts->shown, QStringList{QStringLiteral("Do you want save the changes?")});
+    EXPECT_EQ(prompts->lastButtons, PromptButtons::YesNoCancel);
+    EXPECT_EQ(prompts->lastIcon, PromptIcon::Question);
 
-    prompts.answers = {PromptAnswer::Yes};
+    prompts->answers = {PromptAnswer::Yes};
     requestClose(); // save dialog cancelled
     EXPECT_TRUE(frame.isVisible());
     EXPECT_TRUE(view->calls.empty());
@@ -277,8 +280,8 @@ TEST_F(MainFrameTest, ClosePromptCancelAndCancelledSaveKeepTheWindow) {
 TEST_F(MainFrameTest, FailedSaveKeepsTheWindowAndTheChanges) {
     programFlags().modified = 1;
     view->saveSucceeds = false;
-    prompts.answers = {PromptAnswer::Yes};
-    prompts.paths = {QStringLiteral("/nonexistent/dir/site.ini")};
+    prompts->answers = {PromptAnswer::Yes};
+    prompts->paths = {QStringLiteral("/nonexistent/dir/site.ini")};
     requestClose();
     EXPECT_TRUE(frame.isVisible());
     EXPECT_EQ(programFlags().modified, 1);
@@ -287,15 +290,15 @@ TEST_F(MainFrameTest, FailedSaveKeepsTheWindowAndTheChanges) {
 
     // The operator tries again and the save works this time.
     view->saveSucceeds = true;
-    prompts.answers = {PromptAnswer::Yes};
-    prompts.paths = {QStringLiteral("/tmp/site.ini")};
+    prompts->answers = {PromptAnswer::Yes};
+    prompts->paths = {QStringLiteral("/tmp/site.ini")};
     requestClose();
     EXPECT_FALSE(frame.isVisible());
 }
 
 TEST_F(MainFrameTest, NoClosesWithoutSaving) {
     programFlags().modified = 1;
-    prompts.answers = {PromptAnswer::No};
+    prompts->answers = {PromptAnswer::No};
     requestClose();
     EXPECT_FALSE(frame.isVisible());
     EXPECT_TRUE(view->calls.empty());
@@ -325,10 +328,10 @@ class StartDialogTest : public MainFrameTest, public ::testing::WithParamInterfa
 
 TEST_P(StartDialogTest, PendingChangesAreListedAndTheAnswerDecides) {
     pendingRename();
-    prompts.choices = {GetParam().button};
+    prompts->choices = {GetParam().button};
     command(kCmdMonitorStartStop, kSwitchToggle);
-    ASSERT_EQ(prompts.choiceRequests.size(), 1u);
-    const ChoiceRequest& asked = prompts.choiceRequests[0];
+    ASSERT_EQ(prompts->choiceRequests.size(), 1u);
+    const ChoiceRequest& asked = prompts->choiceRequests[0];
     EXPECT_EQ(asked.buttons, (QStringList{"Send and Start", "Start without sending", "Cancel"}));
     ASSERT_EQ(asked.rows.size(), 1);
     EXPECT_EQ(asked.rows[0], (QStringList{"2", "LEAD", "Name: SPARE -> LEAD"}));
@@ -344,7 +347,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, StartDialogTest,
 TEST_F(MainFrameTest, StartWithNothingPendingAsksNothing) {
     programReceiverTable().count = 2;
     command(kCmdMonitorStartStop, kSwitchToggle);
-    EXPECT_TRUE(prompts.choiceRequests.empty());
+    EXPECT_TRUE(prompts->choiceRequests.empty());
     EXPECT_EQ(programFlags().monitoring, 1);
 }
 
@@ -364,7 +367,7 @@ protected:
         command(kCmdMonitorStartStop, kSwitchOn);
         command(kCmdShowLock);
         view->calls.clear();
-        prompts.shown.clear();
+        prompts->shown.clear();
     }
 };
 
@@ -373,9 +376,9 @@ class ShowLockTest : public LockedShow, public ::testing::WithParamInterface<Gua
 } // namespace
 
 TEST_P(ShowLockTest, GuardedCommandIsRefusedWithANotice) {
-    prompts.paths = {"/tmp/x.ini"};
+    prompts->paths = {"/tmp/x.ini"};
     command(GetParam().code, GetParam().value);
-    EXPECT_EQ(prompts.shown,
+    EXPECT_EQ(prompts->shown,
               QStringList{QString::fromLatin1(kLockedNoticeFormat).arg(GetParam().action)});
     EXPECT_TRUE(view->calls.empty());
     EXPECT_EQ(programFlags().monitoring, 1);
@@ -408,10 +411,10 @@ TEST_F(LockedShow, LockTakenWhileMonitoringSurvivesARestartUntilReleased) {
     ShowLock restarted(path);
     EXPECT_TRUE(restarted.restore());
 
-    prompts.answers = {PromptAnswer::Cancel};
+    prompts->answers = {PromptAnswer::Cancel};
     command(kCmdShowLock);
     EXPECT_TRUE(showLock().locked()) << "unlocking asks first";
-    prompts.answers = {PromptAnswer::Ok};
+    prompts->answers = {PromptAnswer::Ok};
     command(kCmdShowLock);
     EXPECT_FALSE(showLock().locked());
     EXPECT_FALSE(frame.findChild<CDlgBarMenu*>()->showLocked());
@@ -426,22 +429,31 @@ TEST_F(LockedShow, LockTakenWhileMonitoringSurvivesARestartUntilReleased) {
 
 TEST_F(LockedShow, ThePinOfTheSettingsIsAskedForAndChecked) {
     programSettings().lockPin = "4711";
-    prompts.answers = {PromptAnswer::Ok, PromptAnswer::Ok};
-    prompts.texts = {QStringLiteral("1234")};
+    prompts->answers = {PromptAnswer::Ok, PromptAnswer::Ok};
+    prompts->texts = {QStringLiteral("1234")};
     command(kCmdShowLock);
     EXPECT_TRUE(showLock().locked());
-    EXPECT_TRUE(prompts.lastSecret);
-    EXPECT_EQ(prompts.shown.back(), QString::fromLatin1(kWrongPinText));
+    EXPECT_TRUE(prompts->lastSecret);
+    EXPECT_EQ(prompts->shown.back(), QString::fromLatin1(kWrongPinText));
 
-    prompts.answers = {PromptAnswer::Ok};
-    prompts.texts = {std::nullopt};
+    prompts->answers = {PromptAnswer::Ok};
+    prompts->texts = {std::nullopt};
     command(kCmdShowLock);
     EXPECT_TRUE(showLock().locked()) << "a cancelled PIN keeps the lock";
 
-    prompts.answers = {PromptAnswer::Ok};
-    prompts.texts = {QStringLiteral("4711")};
+    prompts->answers = {PromptAnswer::Ok};
+    prompts->texts = {QStringLiteral("4711")};
     command(kCmdShowLock);
     EXPECT_FALSE(showLock().locked());
+}
+
+// A frame that makes its own view hands it the frame's prompts, and the view hands them on to its
+// file commands: Upload asks through them.
+TEST(MainFrameOwnView, AsksThroughTheFramesPrompts) {
+    auto prompts = std::make_shared<ScriptedPrompts>();
+    CMainFrame frame(nullptr, nullptr, std::make_shared<RecordingDesktop>(), prompts);
+    frame.onCommand(kCmdUpload, 0);
+    EXPECT_EQ(prompts->shown, QStringList{kUploadConfirmText});
 }
 
 // Shells find the icon through the installed desktop entry; Qt must not append a display name

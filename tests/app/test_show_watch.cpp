@@ -54,8 +54,11 @@ protected:
         EngineOptions engines = loopbackEngineOptions();
         engines.reconnectDelayMs = 200; // reconnect cycles within the test's time
         frame = std::make_unique<CMainFrame>(
-            new CCorvaneView(nullptr, monitorThreadFactory(&programReceiverTable(),
-                                                           &programMonitorValues(), engines)));
+            new CCorvaneView(
+                nullptr,
+                monitorThreadFactory(&programReceiverTable(), &programMonitorValues(), engines),
+                loadPanelPng, nullptr, nullptr, prompts),
+            nullptr, systemFrameDesktop(), prompts);
         view().onInitialUpdate();
         view().control().takeOverTable(receivers.table, false);
         clearPendingChanges(programReceiverTable()); // Start without the list of changes to send
@@ -106,6 +109,7 @@ protected:
 
     TempDir state;
     SimulatedReceivers receivers;
+    std::shared_ptr<ScriptedPrompts> prompts = std::make_shared<ScriptedPrompts>();
     std::unique_ptr<CMainFrame> frame;
 };
 
@@ -171,9 +175,8 @@ TEST_F(ShowWatchTest, AlarmCountFollowsAlarmsAndAcknowledgementsFromThePanelPopU
     ASSERT_GE(journal->table()->rowCount(), 1);
     EXPECT_EQ(journal->table()->item(0, CDlgAlarmJournal::ColState)->text(), "acknowledged");
 
-    ScriptedPrompts prompts;
     const std::string csv = state.file("alarms.csv");
-    prompts.paths.push_back(QString::fromStdString(csv));
+    prompts->paths.push_back(QString::fromStdString(csv));
     journal->findChild<QPushButton*>("exportButton")->click();
     QFile file(QString::fromStdString(csv));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));

@@ -358,7 +358,7 @@ protected:
                NetnsLab::ipIn(in, std::string("addr add ") + to + "/24 dev eth0");
     }
 
-    ScriptedPrompts prompts;
+    std::shared_ptr<ScriptedPrompts> prompts = std::make_shared<ScriptedPrompts>();
     ReceiverTable table_;
 };
 
@@ -368,7 +368,7 @@ TEST_F(ConfigRecvNetns, OpeningTakesMovedAddressesFillsInMacAddressesAndKeepsSil
     addToTable(kReceivers[1].ip, "", "NOMAC");                // its address answers
     addToTable("192.168.79.50", "0A-54-53-00-01-99", "GONE"); // switched off
     addToTable(kOtherMaker.ip, "", "OTHER");                  // answers, but not our maker
-    CDlgConfigRecv dialog;
+    CDlgConfigRecv dialog{nullptr, systemNeighbourFinder(), EngineOptions{}, nullptr, prompts};
     open(dialog);
 
     ASSERT_EQ(dialog.list()->itemCount(), 4);
@@ -391,7 +391,7 @@ TEST_F(ConfigRecvNetns, OpeningTakesMovedAddressesFillsInMacAddressesAndKeepsSil
 
 TEST_F(ConfigRecvNetns, AddPingsTheNewAddressForItsMacAddressThenEditAndDeleteChangeTheTable) {
     addToTable(kReceivers[0].ip, macText(kReceivers[0]).toStdString(), "LEAD");
-    CDlgConfigRecv dialog;
+    CDlgConfigRecv dialog{nullptr, systemNeighbourFinder(), EngineOptions{}, nullptr, prompts};
     open(dialog);
 
     // The workstation has not talked to receiver 3 yet: the ping on OK teaches its MAC address.
@@ -431,10 +431,10 @@ TEST_F(ConfigRecvNetns, AddPingsTheNewAddressForItsMacAddressThenEditAndDeleteCh
                                input.reject();
                            });
     dialog.button(kIdAdd)->click();
-    EXPECT_EQ(prompts.shown, QStringList{kIpOverlapsText});
+    EXPECT_EQ(prompts->shown, QStringList{kIpOverlapsText});
     EXPECT_EQ(dialog.table().count, 3);
 
-    prompts.answers = {PromptAnswer::Ok};
+    prompts->answers = {PromptAnswer::Ok};
     selectRow(*dialog.list(), 1);
     dialog.button(kIdDelete)->click();
     ASSERT_EQ(dialog.table().count, 2);
@@ -452,7 +452,7 @@ TEST_F(ConfigRecvNetns, IpSearchListsOurReceiversMovesKnownOnesAndAsksNewOnesFor
         state.name = "ALTO" + std::to_string(number);
         lan->simulator.setState(number, state);
     }
-    CDlgConfigRecv dialog;
+    CDlgConfigRecv dialog{nullptr, systemNeighbourFinder(), EngineOptions{}, nullptr, prompts};
     open(dialog);
     EXPECT_EQ(cell(dialog, 1, kColumnIp), kReceivers[1].ip);
 

@@ -46,13 +46,13 @@ protected:
         return list->item(row, column)->toolTip();
     }
 
-    ScriptedPrompts prompts;
+    std::shared_ptr<ScriptedPrompts> prompts = std::make_shared<ScriptedPrompts>();
     std::shared_ptr<FakeNeighbourFinder> lan = std::make_shared<FakeNeighbourFinder>();
 };
 
 TEST_F(CoordinationMarks, ReceiverListMarksEveryAffectedRowAndSumsUp) {
     auto dialogs = std::make_shared<ScriptedConfigDialogs>();
-    CDlgConfigRecv dialog{nullptr, lan, loopbackEngineOptions(), dialogs};
+    CDlgConfigRecv dialog{nullptr, lan, loopbackEngineOptions(), dialogs, prompts};
     fillClashingPlan(dialog.table());
     dialog.open();
     ASSERT_TRUE(waitUntil([&] { return dialog.ready(); }));
@@ -111,7 +111,7 @@ TEST_F(CoordinationMarks, ProposalDialogListsOldAndNewAndCanKeepTheOthersFixed) 
 TEST_F(CoordinationMarks, PickerMarksChannelsThatWouldClashWithTheReason) {
     ReceiverTable table;
     fillClashingPlan(table);
-    CDlgSetFreq picker(nullptr, false, 5, table, {});
+    CDlgSetFreq picker(nullptr, false, 5, table, {}, prompts);
     const CCombColor* list = picker.channelList();
     const int used = list->findText("710.375");
     const int tooClose = list->findText("710.500");
@@ -128,16 +128,16 @@ TEST_F(CoordinationMarks, PickerMarksChannelsThatWouldClashWithTheReason) {
 
 TEST_F(CoordinationMarks, InputAddressAsksBeforeMovingAFrequencyOutsideTheBand) {
     for (const PromptAnswer answer : {PromptAnswer::Cancel, PromptAnswer::No, PromptAnswer::Yes}) {
-        CDlgInputIP dialog{nullptr, lan, loopbackEngineOptions()};
+        CDlgInputIP dialog{nullptr, lan, loopbackEngineOptions(), prompts};
         dialog.table().count = 1;
         dialog.setMode(kInputModeEdit);
         dialog.record().setFrequencyText("715.000");
         dialog.open();
-        prompts.answers = {answer};
+        prompts->answers = {answer};
         dialog.findChild<QLineEdit*>("ipEdit")->setText("10.0.0.9");
         dialog.okButton()->click();
-        EXPECT_TRUE(prompts.shown.last().startsWith("715.000 MHz is outside the band JPN.\n"
-                                                    "Move the receiver to 710.125 MHz?"));
+        EXPECT_TRUE(prompts->shown.last().startsWith("715.000 MHz is outside the band JPN.\n"
+                                                     "Move the receiver to 710.125 MHz?"));
         EXPECT_EQ(dialog.isVisible(), answer == PromptAnswer::Cancel);
         EXPECT_EQ(dialog.record().freqKhz, answer == PromptAnswer::Yes ? 710125 : 715000);
     }
@@ -148,13 +148,13 @@ TEST_F(CoordinationMarks, PickerAsksBeforeMovingAFrequencyBetweenChannels) {
     fillClashingPlan(table);
     table.byNumber(5).setFrequencyText("711.200");
     for (const PromptAnswer answer : {PromptAnswer::No, PromptAnswer::Yes}) {
-        CDlgSetFreq picker(nullptr, false, 5, table, {});
+        CDlgSetFreq picker(nullptr, false, 5, table, {}, prompts);
         picker.open();
         ASSERT_TRUE(waitUntil([&] { return picker.channelList()->view()->isVisible(); }, 2000));
-        prompts.answers = {answer};
+        prompts->answers = {answer};
         QTest::keyClick(picker.channelList()->view(), Qt::Key_Escape);
         ASSERT_TRUE(waitUntil([&] { return !picker.isVisible(); }, 2000));
-        EXPECT_EQ(prompts.shown.last(),
+        EXPECT_EQ(prompts->shown.last(),
                   "711.200 MHz is not a channel of the band JPN.\nMove the receiver to 710.125 "
                   "MHz?");
         EXPECT_EQ(picker.result(),

@@ -61,10 +61,10 @@ protected:
     bool enabled(int id) const { return dialog.button(id)->isEnabled(); }
     void select(int row) { selectRow(*dialog.list(), row); }
 
-    ScriptedPrompts prompts;
+    std::shared_ptr<ScriptedPrompts> prompts = std::make_shared<ScriptedPrompts>();
     std::shared_ptr<FakeNeighbourFinder> lan = std::make_shared<FakeNeighbourFinder>();
     std::shared_ptr<ScriptedConfigDialogs> dialogs = std::make_shared<ScriptedConfigDialogs>();
-    CDlgConfigRecv dialog{nullptr, lan, loopbackEngineOptions(), dialogs};
+    CDlgConfigRecv dialog{nullptr, lan, loopbackEngineOptions(), dialogs, prompts};
     std::vector<InputCall> inputCalls;
     ReceiverRecord initialRecord;
     bool inputAccepts = true;
@@ -126,7 +126,7 @@ TEST_F(ConfigRecvTest, AddingTheSixtiethReceiverDisablesAdd) {
     dialog.insertReceiver();
     EXPECT_EQ(inputCalls.size(), 1u);
 
-    prompts.answers = {PromptAnswer::Ok};
+    prompts->answers = {PromptAnswer::Ok};
     dialog.button(kIdDelete)->click();
     EXPECT_TRUE(enabled(kIdInsert));
     EXPECT_EQ(dialog.button(kIdInsert)->toolTip(), "");
@@ -154,10 +154,10 @@ TEST_F(ConfigRecvTest, EscapeAsksBeforeDiscardingEditsCancelDoesNot) {
     select(0);
     typedName = "NEW";
     dialog.button(kIdEdit)->click();
-    prompts.answers = {PromptAnswer::Cancel};
+    prompts->answers = {PromptAnswer::Cancel};
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(prompts.shown, QStringList{kDiscardQuestion});
+    EXPECT_EQ(prompts->shown, QStringList{kDiscardQuestion});
 
     dialog.button(kIdApply)->click(); // what Cancel hands back now holds the edit
     QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -168,7 +168,7 @@ TEST_F(ConfigRecvTest, EscapeAsksBeforeDiscardingEditsCancelDoesNot) {
     dialog.button(kIdEdit)->click();
     dialog.button(kIdCancel)->click();
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(prompts.shown.size(), 1);
+    EXPECT_EQ(prompts->shown.size(), 1);
 }
 
 TEST_F(ConfigRecvTest, ColumnsShowAStatusANameAndAMacAddressWhole) {
@@ -224,19 +224,19 @@ TEST_F(ConfigRecvTest, DeleteAsksWithTheNameAndAllDeleteKeepsTheHeader) {
     dialog.table().answerTimeoutMs = 1200;
     openDialog();
     select(1);
-    prompts.answers = {PromptAnswer::Cancel, PromptAnswer::Ok};
+    prompts->answers = {PromptAnswer::Cancel, PromptAnswer::Ok};
     dialog.button(kIdDelete)->click();
     EXPECT_EQ(dialog.table().count, 2);
     dialog.button(kIdDelete)->click();
-    EXPECT_EQ(prompts.shown,
+    EXPECT_EQ(prompts->shown,
               (QStringList{"Do you want to delete ? (RX2)", "Do you want to delete ? (RX2)"}));
     EXPECT_EQ(dialog.table().count, 1);
     EXPECT_EQ(selectedRow(*dialog.list()), 0);
     EXPECT_FALSE(enabled(kIdUp));
 
-    prompts.answers = {PromptAnswer::Ok};
+    prompts->answers = {PromptAnswer::Ok};
     dialog.button(kIdAllDelete)->click();
-    EXPECT_EQ(prompts.shown.last(), "Do you want to delete All ?");
+    EXPECT_EQ(prompts->shown.last(), "Do you want to delete All ?");
     EXPECT_EQ(dialog.table().count, 0);
     EXPECT_EQ(dialog.list()->itemCount(), 0);
     EXPECT_EQ(dialog.table().portNumber, 6000);
@@ -257,7 +257,7 @@ TEST_F(ConfigRecvTest, DuplicateAddressesBlockOkAndApplyCancelAfterApplyKeepsThe
          neighbour("10.0.0.1", "0A-54-53-00-00-03"), neighbour("10.0.0.3", "0A-54-53-00-00-09")});
     openDialog();
     dialog.button(kIdOk)->click();
-    EXPECT_EQ(prompts.shown, QStringList{"IP address overlaps. (10.0.0.1)"});
+    EXPECT_EQ(prompts->shown, QStringList{"IP address overlaps. (10.0.0.1)"});
     EXPECT_TRUE(dialog.isVisible());
     dialog.button(kIdApply)->click();
     EXPECT_EQ(dialog.applied(), 0);
@@ -314,9 +314,10 @@ TEST_F(ConfigRecvTest, DownloadMarksTheSilentReceiverAndGoesOn) {
     dialog.table().copyFrom(receivers.table);
     lan->setEntries({neighbour("127.0.0.1", "0A-54-53-00-00-01")});
     openDialog();
-    prompts.answers = {PromptAnswer::Ok};
+    prompts->answers = {PromptAnswer::Ok};
     dialog.button(kIdDownload)->click();
-    EXPECT_EQ(prompts.shown.last(), "Are you sure you want to replace the contents of the table ?");
+    EXPECT_EQ(prompts->shown.last(),
+              "Are you sure you want to replace the contents of the table ?");
     ASSERT_TRUE(waitUntil([&] { return dialog.operationKind() == kOperationIdle; }, 20000));
     EXPECT_EQ(dialog.list()->itemText(0, kColumnStatus), "Synchronize");
     EXPECT_EQ(dialog.list()->itemText(1, kColumnStatus), "Error");
@@ -331,7 +332,7 @@ TEST_F(ConfigRecvTest, UploadRunsTheCheckedUploadAndTakesItsStatusesBack) {
     dialog.table().copyFrom(receivers.table);
     lan->setEntries({});
     openDialog();
-    prompts.answers = {PromptAnswer::Ok};
+    prompts->answers = {PromptAnswer::Ok};
     // The progress dialog runs modally: answer its difference with Send once it shows it.
     bool sentFromProgress = false;
     QTimer poll;

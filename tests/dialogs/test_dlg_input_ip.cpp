@@ -40,9 +40,9 @@ protected:
         dialog.okButton()->click();
     }
 
-    ScriptedPrompts prompts;
+    std::shared_ptr<ScriptedPrompts> prompts = std::make_shared<ScriptedPrompts>();
     std::shared_ptr<FakeNeighbourFinder> lan = std::make_shared<FakeNeighbourFinder>();
-    CDlgInputIP dialog{nullptr, lan, loopbackEngineOptions()};
+    CDlgInputIP dialog{nullptr, lan, loopbackEngineOptions(), prompts};
 };
 
 } // namespace
@@ -79,15 +79,15 @@ TEST_F(InputIpTest, AddressesAreCheckedInOrder) {
     submit("192.168.1.255");
     submit("1..2.3");
     submit("10.0.0.5");
-    EXPECT_EQ(prompts.shown, (QStringList{"Invalid  IP Address.", "Invalid  IP Address.",
-                                          "Invalid  IP Address.", "IP address overlaps."}));
+    EXPECT_EQ(prompts->shown, (QStringList{"Invalid  IP Address.", "Invalid  IP Address.",
+                                           "Invalid  IP Address.", "IP address overlaps."}));
     EXPECT_TRUE(lan->pinged.empty()); // nothing looked up before the address is good
     EXPECT_TRUE(dialog.isVisible());
 
     // The neighbour table knows receiver 1's MAC address under the new address.
     lan->setEntries({neighbour("10.0.0.9", "0A-54-53-00-00-05")});
     submit("10.0.0.9");
-    EXPECT_EQ(prompts.shown.last(), "MAC address overlaps. (receiver 1, RX1)");
+    EXPECT_EQ(prompts->shown.last(), "MAC address overlaps. (receiver 1, RX1)");
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(lan->pinged, std::vector<QString>{"10.0.0.9"});
 }
@@ -114,7 +114,7 @@ TEST_F(InputIpTest, EditingKeepsItsOwnAddressAndAnUnknownHostHasNoMac) {
     dialog.record().copyFrom(dialog.table().byNumber(2));
     lan->setEntries({}, 1); // no neighbour table
     submit("10.0.0.6");
-    EXPECT_TRUE(prompts.shown.isEmpty());
+    EXPECT_TRUE(prompts->shown.isEmpty());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.record().mac, "");
 }
@@ -139,6 +139,6 @@ TEST_F(InputIpTest, BandWidthAsksTheReceiverThroughItsOwnEngine) {
     receivers.simulator.setFault(1, sim::makeFault(sim::FaultKind::Silent));
     dialog.findChild<QPushButton*>("bandWidthButton")->click();
     ASSERT_TRUE(waitUntil([&] { return dialog.okButton()->isEnabled(); }, 10000));
-    ASSERT_EQ(prompts.shown.size(), 1);
-    EXPECT_TRUE(prompts.shown[0].startsWith("Answer Timeout")) << prompts.shown[0].toStdString();
+    ASSERT_EQ(prompts->shown.size(), 1);
+    EXPECT_TRUE(prompts->shown[0].startsWith("Answer Timeout")) << prompts->shown[0].toStdString();
 }

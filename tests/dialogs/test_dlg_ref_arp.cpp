@@ -33,9 +33,9 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return dialog.ready(); }));
     }
 
-    ScriptedPrompts prompts;
+    std::shared_ptr<ScriptedPrompts> prompts = std::make_shared<ScriptedPrompts>();
     std::shared_ptr<FakeNeighbourFinder> lan = std::make_shared<FakeNeighbourFinder>();
-    CDlgRefArp dialog{nullptr, lan};
+    CDlgRefArp dialog{nullptr, lan, prompts};
 };
 
 } // namespace
@@ -53,7 +53,7 @@ TEST_F(RefArpTest, ListsTheNeighboursAfterASweepAndReturnsTheTickedOnes) {
     EXPECT_TRUE(dialog.okButton()->isEnabled());
 
     dialog.okButton()->click(); // nothing ticked
-    EXPECT_EQ(prompts.shown, QStringList{"not selected."});
+    EXPECT_EQ(prompts->shown, QStringList{"not selected."});
     EXPECT_TRUE(dialog.isVisible());
 
     list.setCheck(1, true);
@@ -110,7 +110,7 @@ TEST_F(RefArpTest, AnUnreadableNeighbourTableGivesAnEmptyList) {
     EXPECT_EQ(dialog.list()->itemCount(), 0);
     EXPECT_EQ(dialog.findChild<QLabel*>("statusLine")->text(), kNeighbourTableUnreadableText);
     dialog.okButton()->click();
-    EXPECT_EQ(prompts.shown, QStringList{"not selected."});
+    EXPECT_EQ(prompts->shown, QStringList{"not selected."});
     dialog.cancelButton()->click();
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result().count, 0);

@@ -28,7 +28,7 @@ protected:
     }
 
     std::unique_ptr<CDlgSetFreq> makePicker(int number, FreqPickerPlacement placement = {}) {
-        return std::make_unique<CDlgSetFreq>(nullptr, false, number, table, placement);
+        return std::make_unique<CDlgSetFreq>(nullptr, false, number, table, placement, prompts);
     }
 
     // Opens the picker and waits for its list to drop down.
@@ -41,6 +41,7 @@ protected:
         return waitUntil([&] { return !picker.isVisible(); }, 2000);
     }
 
+    std::shared_ptr<ScriptedPrompts> prompts = std::make_shared<ScriptedPrompts>();
     ReceiverTable table;
 };
 
@@ -95,7 +96,6 @@ TEST_F(SetFreqTest, ChoosingTheChannelAlreadySetClosesWithCancel) {
 // A frequency that is none of the band's channels opens on the first channel; closing the list
 // without a choice stores it only when the operator agrees to the move.
 TEST_F(SetFreqTest, AnyCloseOffersTheFirstChannelWhenNoneMatched) {
-    ScriptedPrompts prompts;
     const int saved = programSettings().defaultBand;
     programSettings().defaultBand = kBandUsa;
     table.byNumber(3).setFrequencyText("800.000");
@@ -103,11 +103,11 @@ TEST_F(SetFreqTest, AnyCloseOffersTheFirstChannelWhenNoneMatched) {
     EXPECT_EQ(picker->band(), kBandUsa);
     ASSERT_TRUE(openDropped(*picker));
     EXPECT_EQ(picker->channelList()->currentIndex(), 0);
-    prompts.answers = {PromptAnswer::Yes};
+    prompts->answers = {PromptAnswer::Yes};
     QTest::keyClick(picker->channelList()->view(), Qt::Key_Escape);
     ASSERT_TRUE(waitClosed(*picker));
     EXPECT_EQ(
-        prompts.shown,
+        prompts->shown,
         QStringList{"800.000 MHz is outside the band USA.\nMove the receiver to 946.125 MHz?"});
     EXPECT_EQ(picker->result(), QDialog::Accepted);
     EXPECT_EQ(picker->record().freqText, "946.125");
@@ -120,7 +120,7 @@ TEST_F(SetFreqTest, AnyCloseOffersTheFirstChannelWhenNoneMatched) {
     EXPECT_EQ(between->band(), kBandJpn);
     ASSERT_TRUE(openDropped(*between));
     EXPECT_EQ(between->channelList()->currentIndex(), 0);
-    prompts.answers = {PromptAnswer::No};
+    prompts->answers = {PromptAnswer::No};
     between->channelList()->hidePopup();
     ASSERT_TRUE(waitClosed(*between));
     EXPECT_EQ(between->result(), QDialog::Rejected);

@@ -39,14 +39,14 @@ protected:
 
     // A dialog over the table as it stands now, shown without blocking.
     std::unique_ptr<CDlgSetRecvInf> openDialog() {
-        auto dialog = std::make_unique<CDlgSetRecvInf>(nullptr, false, kNumber, table);
+        auto dialog = std::make_unique<CDlgSetRecvInf>(nullptr, false, kNumber, table, prompts);
         dialog->open();
         dialog->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
         return dialog;
     }
 
-    ScriptedPrompts prompts;
+    std::shared_ptr<ScriptedPrompts> prompts = std::make_shared<ScriptedPrompts>();
     ReceiverTable table;
 };
 
@@ -124,7 +124,7 @@ TEST_F(SetRecvInfTest, OffersTheValueSetsShowsTheRecordAndStoresItUnchanged) {
     EXPECT_TRUE(dialog->radio(kSetRecvRfMiddleId)->isEnabled()); // band 1 has a middle power
 
     dialog->button(kSetRecvOkId)->click();
-    EXPECT_TRUE(prompts.shown.isEmpty());
+    EXPECT_TRUE(prompts->shown.isEmpty());
     EXPECT_TRUE(dialog->accepted());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(storedValues(dialog->record()), "-6 0 1 1 7 38 2 14 1 1");
@@ -151,8 +151,8 @@ TEST_F(SetRecvInfTest, BandTwoRefusesTheMiddlePowerItCannotOffer) {
 
     choose(dialog->list(kSetRecvSquelchListId), "26");
     dialog->button(kSetRecvOkId)->click();
-    EXPECT_EQ(prompts.shown, QStringList{"Invalid  RF Power."});
-    EXPECT_EQ(prompts.icons.back(), PromptIcon::Exclamation);
+    EXPECT_EQ(prompts->shown, QStringList{"Invalid  RF Power."});
+    EXPECT_EQ(prompts->icons.back(), PromptIcon::Exclamation);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(dialog->accepted());
     EXPECT_EQ(QApplication::focusWidget(), dialog->radio(kSetRecvRfLowId));
@@ -162,7 +162,7 @@ TEST_F(SetRecvInfTest, BandTwoRefusesTheMiddlePowerItCannotOffer) {
 
     dialog->radio(kSetRecvRfHighId)->setChecked(true);
     dialog->button(kSetRecvOkId)->click();
-    EXPECT_EQ(prompts.shown.size(), 1);
+    EXPECT_EQ(prompts->shown.size(), 1);
     EXPECT_TRUE(dialog->accepted());
     EXPECT_EQ(dialog->record().rfPower, 3);
 
@@ -208,7 +208,7 @@ TEST_F(SetRecvInfTest, AnEmptyPinAfterApplyLeavesTheEarlierFieldsOfTheFailedAtte
     choose(dialog->list(kSetRecvMicGainListId), "2");
     dialog->findChild<CKeyIn*>("pinEdit")->clear();
     dialog->button(kSetRecvOkId)->click();
-    EXPECT_EQ(prompts.shown, QStringList{"RX Key Lock Pin value is out of range."});
+    EXPECT_EQ(prompts->shown, QStringList{"RX Key Lock Pin value is out of range."});
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(QApplication::focusWidget(), dialog->findChild<CKeyIn*>("pinEdit"));
 
@@ -234,7 +234,7 @@ TEST_F(SetRecvInfTest, PastedPinTextIsStoredByItsLeadingDigits) {
         dialog->button(kSetRecvApplyId)->click();
         EXPECT_EQ(dialog->record().rxKeyLockPin, expected) << pasted;
     }
-    EXPECT_TRUE(prompts.shown.isEmpty());
+    EXPECT_TRUE(prompts->shown.isEmpty());
 }
 
 TEST_F(SetRecvInfTest, PinNotificationsMoveTheFocusOrCancel) {

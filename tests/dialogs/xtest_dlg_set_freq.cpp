@@ -32,10 +32,10 @@ TEST_P(SetFreqX11, EveryWayOfClosingTheListStoresTheSelectedChannel) {
     table.byNumber(2).setFrequencyText("711.2");
     FreqPickerPlacement placement;
     placement.anchor = QPoint(600, 400);
-    CDlgSetFreq picker(nullptr, false, 2, table, placement);
     // Closing without a choice asks before the receiver is moved to that channel.
-    ScriptedPrompts prompts;
-    prompts.answers = {PromptAnswer::Yes};
+    auto prompts = std::make_shared<ScriptedPrompts>();
+    prompts->answers = {PromptAnswer::Yes};
+    CDlgSetFreq picker(nullptr, false, 2, table, placement, prompts);
 
     bool sent = false;
     QTimer poll;
@@ -53,7 +53,7 @@ TEST_P(SetFreqX11, EveryWayOfClosingTheListStoresTheSelectedChannel) {
     EXPECT_EQ(picker.record().freqText, "710.125");
     EXPECT_EQ(picker.record().freqKhz, 710125);
     EXPECT_EQ(picker.record().freqChanged, 1);
-    EXPECT_EQ(prompts.shown.size(), GetParam().last() == "Return" ? 0 : 1);
+    EXPECT_EQ(prompts->shown.size(), GetParam().last() == "Return" ? 0 : 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Closes, SetFreqX11,

@@ -192,12 +192,13 @@ protected:
         programFlags().modified = 0;
         makeView(fake);
     }
-    void makeView(std::shared_ptr<IPanelEditors> editors) {
+    void makeView(std::shared_ptr<IPanelEditors> editors,
+                  std::shared_ptr<CUserPrompts> prompts = systemPrompts()) {
         view.reset();
         view = std::make_unique<CCorvaneView>(
             nullptr,
             [this](int number) { return std::make_unique<RecordingEngine>(posted, number); },
-            loadPanelPng, std::move(editors));
+            loadPanelPng, std::move(editors), nullptr, std::move(prompts));
         view->resize(1280, 720);
         view->onInitialUpdate();
     }
@@ -302,8 +303,9 @@ TEST_F(PanelActionsTest, TheShowLockRefusesEveryEditorButNotTheInformation) {
         QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override {
             return {};
         }
-    } prompts;
-    setUserPrompts(&prompts);
+    };
+    auto prompts = std::make_shared<CountingPrompts>();
+    makeView(fake, prompts);
     showLock().lock(false);
     showMode(kLayoutLargeVertical, 3, false);
     for (PanelArea area : {PanelArea::Name, PanelArea::Memo, PanelArea::Frequency,
@@ -311,14 +313,13 @@ TEST_F(PanelActionsTest, TheShowLockRefusesEveryEditorButNotTheInformation) {
         ASSERT_TRUE(clickArea(2, area));
     }
     EXPECT_TRUE(fake->opened.empty());
-    EXPECT_EQ(prompts.notices, 5);
+    EXPECT_EQ(prompts->notices, 5);
 
     showMode(kLayoutLargeVertical, 3, true);
     ASSERT_TRUE(clickArea(3, PanelArea::Meters));
     EXPECT_TRUE(fake->informationShown);
-    EXPECT_EQ(prompts.notices, 5);
+    EXPECT_EQ(prompts->notices, 5);
     showLock().unlock();
-    setUserPrompts(nullptr);
 }
 
 TEST_F(PanelActionsTest, EdgesNegativePointsAndAnEmptyTable) {

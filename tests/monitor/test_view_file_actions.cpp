@@ -116,7 +116,7 @@ protected:
     void deliver() { QCoreApplication::sendPostedEvents(); }
 
     tessaly::testing::TempDir dir;
-    ScriptedPrompts prompts;
+    std::shared_ptr<ScriptedPrompts> prompts = std::make_shared<ScriptedPrompts>();
     ReceiverTable table;
     MonitorValueTable values;
     DisplayState display;
@@ -127,7 +127,7 @@ protected:
     MainWindow main;
     QWidget* view = new QWidget(&main);
     std::shared_ptr<FakeFileDialogs> dialogs = std::make_shared<FakeFileDialogs>();
-    CViewFileActions actions{*view, control, table, display, dialogs};
+    CViewFileActions actions{*view, control, table, display, dialogs, prompts};
 };
 
 } // namespace
@@ -167,20 +167,20 @@ TEST_F(ViewFileActionsTest, UnsavedChangesAreNeverLostToAnOpen) {
     const std::string path = writeFile("other.ini", tableOf(4, "NEW"));
     programFlags().modified = 1;
 
-    prompts.answers = {PromptAnswer::Cancel};
+    prompts->answers = {PromptAnswer::Cancel};
     EXPECT_FALSE(actions.openEnvironment(QString::fromStdString(path)));
-    EXPECT_EQ(prompts.shown, QStringList{"Do you want save the changes?"});
+    EXPECT_EQ(prompts->shown, QStringList{"Do you want save the changes?"});
 
     // Yes, then the save dialog cancelled: nothing is opened.
-    prompts.answers = {PromptAnswer::Yes};
+    prompts->answers = {PromptAnswer::Yes};
     EXPECT_FALSE(actions.openEnvironment(QString::fromStdString(path)));
-    EXPECT_EQ(prompts.shown.last(), "Save File");
+    EXPECT_EQ(prompts->shown.last(), "Save File");
 
     // Yes, then a save that fails: said so, nothing is opened.
-    prompts.answers = {PromptAnswer::Yes, PromptAnswer::Ok};
-    prompts.paths = {QString::fromStdString(dir.file("missing/dir/x.ini"))};
+    prompts->answers = {PromptAnswer::Yes, PromptAnswer::Ok};
+    prompts->paths = {QString::fromStdString(dir.file("missing/dir/x.ini"))};
     EXPECT_FALSE(actions.openEnvironment(QString::fromStdString(path)));
-    EXPECT_EQ(prompts.shown.last(), "Error Saveing File.");
+    EXPECT_EQ(prompts->shown.last(), "Error Saveing File.");
 
     EXPECT_EQ(dialogs->configRuns, 0);
     EXPECT_EQ(table.count, 2);
@@ -188,8 +188,8 @@ TEST_F(ViewFileActionsTest, UnsavedChangesAreNeverLostToAnOpen) {
     EXPECT_EQ(programFlags().modified, 1);
 
     // Yes and a good save: the changes are in the file, then the other file opens.
-    prompts.answers = {PromptAnswer::Yes};
-    prompts.paths = {QString::fromStdString(dir.file("saved.ini"))};
+    prompts->answers = {PromptAnswer::Yes};
+    prompts->paths = {QString::fromStdString(dir.file("saved.ini"))};
     EXPECT_TRUE(actions.openEnvironment(QString::fromStdString(path)));
     EXPECT_NE(dir.read("saved.ini").find("KEEP2"), std::string::npos);
     EXPECT_EQ(table.count, 4);
@@ -197,11 +197,11 @@ TEST_F(ViewFileActionsTest, UnsavedChangesAreNeverLostToAnOpen) {
 
     // No: opened at once, no save dialog.
     programFlags().modified = 1;
-    prompts.shown.clear();
-    prompts.answers = {PromptAnswer::No};
+    prompts->shown.clear();
+    prompts->answers = {PromptAnswer::No};
     EXPECT_TRUE(
         actions.openEnvironment(QString::fromStdString(writeFile("two.ini", tableOf(2, "B")))));
-    EXPECT_EQ(prompts.shown, QStringList{"Do you want save the changes?"});
+    EXPECT_EQ(prompts->shown, QStringList{"Do you want save the changes?"});
     EXPECT_EQ(table.byNumber(1).name, "B1");
 }
 
@@ -218,9 +218,9 @@ TEST_F(ViewFileActionsTest, SavingKeepsTheWindowRectangleOfTheModeAndTheRfUnit) 
                                           frame.top() + frame.height()}));
 
     programFlags().modified = 1;
-    prompts.answers = {PromptAnswer::Ok};
+    prompts->answers = {PromptAnswer::Ok};
     EXPECT_FALSE(actions.saveEnvironment(QString::fromStdString(dir.file("none/a.ini"))));
-    EXPECT_EQ(prompts.shown, QStringList{"Error Saveing File."});
+    EXPECT_EQ(prompts->shown, QStringList{"Error Saveing File."});
     EXPECT_EQ(programFlags().modified, 1);
 }
 
@@ -252,16 +252,16 @@ TEST_F(ViewFileActionsTest, UploadAndDownloadAskFirstAndOnlyADownloadIsTakenOver
         return outcome;
     };
 
-    prompts.answers = {PromptAnswer::Cancel, PromptAnswer::Cancel};
+    prompts->answers = {PromptAnswer::Cancel, PromptAnswer::Cancel};
     actions.upload();
     actions.download();
     EXPECT_TRUE(modes.empty());
     EXPECT_EQ(
-        prompts.shown,
+        prompts->shown,
         (QStringList{"Are you sure you want to override the configurations of the receivers ?",
                      "Are you sure you want to replace the contents of the table ?"}));
 
-    prompts.answers = {PromptAnswer::Ok, PromptAnswer::Ok};
+    prompts->answers = {PromptAnswer::Ok, PromptAnswer::Ok};
     actions.upload();
     actions.download(); // not accepted: the table stays, the panels start afresh
     EXPECT_EQ(modes, (std::vector<int>{kGetInfModeUpload, kGetInfModeDownload}));
@@ -269,7 +269,7 @@ TEST_F(ViewFileActionsTest, UploadAndDownloadAskFirstAndOnlyADownloadIsTakenOver
     EXPECT_EQ(programFlags().modified, 0);
 
     takeOver = true;
-    prompts.answers = {PromptAnswer::Ok};
+    prompts->answers = {PromptAnswer::Ok};
     values.byNumber(1).rfLevelA = -500;
     actions.download();
     EXPECT_EQ(table.byNumber(1).name, "FROM RX");

@@ -1,8 +1,10 @@
+#include "core/thread_sanitizer_marks.h"
 #include "remote/remote_service.h"
 
 #include "tests/support/show_snapshots.h"
 #include "tests/support/wait_until.h"
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,6 +13,8 @@
 #include <QTcpSocket>
 #include <QWebSocket>
 #include <gtest/gtest.h>
+
+#include <mutex>
 
 using namespace tessaly;
 using namespace tessaly::remote;
@@ -133,6 +137,9 @@ TEST_F(RemoteServerTest, MetricsPassPromtoolAndLeaveOutValuesThatAreNotLive) {
     EXPECT_FALSE(text.contains("tessaly_receiver_rf_dbm{receiver=\"2\""));
     EXPECT_TRUE(text.contains("tessaly_alarms_active{kind=\"offline\",severity=\"critical\"} 1"));
 
+#ifdef TESSALY_THREAD_SANITIZER
+    GTEST_SKIP() << "promtool runs in the normal build: TSan cannot go on after a threaded fork";
+#endif
     const QString promtool = QStandardPaths::findExecutable("promtool");
     if (promtool.isEmpty()) {
         GTEST_SKIP() << "promtool is not installed (Debian package prometheus)";
@@ -349,6 +356,73 @@ TEST_F(RemoteServerTest, TheStreamSendsTheBoardOnceThenOnlyChangesAtMostOnceARef
     ASSERT_TRUE(waitUntil([&] { return !frames.empty(); }, 2000));
     EXPECT_EQ(frames[0].value("monitoring"), QJsonValue(false));
     EXPECT_EQ(frames[0]["removed"].toArray().size(), 2);
+}
+
+// Several stations' boards, as a broker gathers them; changed from the test's thread.
+class StationsSource : public BoardSource {
+public:
+    StationsSource(int stations, int refreshMs) {
+        auto board = std::make_shared<BoardState>();
+        for (int i = 0; i < stations; ++i) {
+            BoardStation station;
+            station.station = QStringLiteral("S%1").arg(i);
+            station.refreshIntervalMs = refreshMs;
+            station.monitoring = true;
+            station.receivers.append(QJsonObject{{"receiver", 1}, {"af_db", -20.0}});
+            board->stations.push_back(station);
+        }
+        board_ = board;
+    }
+    BoardStatePtr current() const override {
+        std::lock_guard lock(mutex_);
+        return board_;
+    }
+    void setAf(int station, double af) {
+        {
+            std::lock_guard lock(mutex_);
+            auto board = std::make_shared<BoardState>(*board_);
+            ++board->version;
+            board->stations[station].receivers[0] = QJsonObject{{"receiver", 1}, {"af_db", af}};
+            board_ = board;
+        }
+        emit changed();
+    }
+
+private:
+    mutable std::mutex mutex_;
+    BoardStatePtr board_;
+};
+
+TEST(CombinedBoardStream, AStationsRefreshDoesNotWaitForTheFrameAnotherStationTook) {
+    RemoteService service;
+    StationsSource* source = nullptr;
+    QString error;
+    ASSERT_TRUE(service.start(
+        {},
+        [&source] {
+            auto made = std::make_unique<StationsSource>(4, 2000);
+            source = made.get();
+            return made;
+        },
+        error));
+    QWebSocket client;
+    int frames = 0;
+    QObject::connect(&client, &QWebSocket::textMessageReceived, [&] { ++frames; });
+    client.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/api/v1/stream").arg(service.port())));
+    ASSERT_TRUE(waitUntil([&] { return frames == 1; }, 3000)) << "the full board";
+
+    source->setAf(0, -10.0);
+    ASSERT_TRUE(waitUntil([&] { return frames == 2; }, 3000));
+    waitUntil([] { return false; }, 600); // more than a station's share of the refresh (500 ms)
+    QElapsedTimer since;
+    since.start();
+    for (int i = 0; i < 5; ++i) {
+        source->setAf(1, -11.0 - i); // a burst: one frame
+    }
+    ASSERT_TRUE(waitUntil([&] { return frames == 3; }, 3000));
+    EXPECT_LT(since.elapsed(), 1000) << "not held back to the next whole refresh (2 s)";
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(frames, 3);
 }
 
 } // namespace

@@ -12,14 +12,9 @@
 namespace tessaly::testing {
 
 // Answers message boxes, file dialogs, choices and text inputs from a script and remembers what
-// was shown. Installed as the program's prompts for its lifetime.
+// was shown. Tests make one (std::make_shared) and hand it to the object under test.
 class ScriptedPrompts : public CUserPrompts {
 public:
-    ScriptedPrompts() { setUserPrompts(this); }
-    ~ScriptedPrompts() override { setUserPrompts(nullptr); }
-    ScriptedPrompts(const ScriptedPrompts&) = delete;
-    ScriptedPrompts& operator=(const ScriptedPrompts&) = delete;
-
     std::deque<PromptAnswer> answers;         // none left: Cancel
     std::deque<QString> paths;                // none left or empty: the file dialog was cancelled
     std::deque<int> choices;                  // none left: the escape button

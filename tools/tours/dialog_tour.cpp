@@ -116,13 +116,13 @@ bool tourConfiguration() {
         }
     }
     lan->setEntries(entries);
-    CDlgConfigRecv dialog(nullptr, lan, loopbackEngineOptions());
+    auto prompts = std::make_shared<ScriptedPrompts>();
+    CDlgConfigRecv dialog(nullptr, lan, loopbackEngineOptions(), nullptr, prompts);
     dialog.table().copyFrom(receivers.table);
     dialog.open();
     waitUntil([&] { return dialog.ready(); });
     bool ok = save(dialog, "dialog-configuration.png");
-    ScriptedPrompts prompts;
-    prompts.answers = {PromptAnswer::Ok};
+    prompts->answers = {PromptAnswer::Ok};
     dialog.download();
     waitUntil([&] { return dialog.operationKind() == kOperationIdle; }, 20000);
     ok = save(dialog, "dialog-configuration-downloaded.png") && ok;
