@@ -3,7 +3,7 @@
 #include "tests/monitor/synthetic_panel_images.h"
 
 #include <QPainter>
-#include <cctype>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace tessaly;
@@ -408,10 +408,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Combine(::testing::Values(kLayoutLargeVertical, kLayoutSmallVertical),
                        ::testing::Values("SAXOPHONE1", "WORSHIP MD", "WWWWWWWWWW")),
     [](const ::testing::TestParamInfo<NameFitTest::ParamType>& info) {
-        const bool large = std::get<0>(info.param) == kLayoutLargeVertical;
-        std::string text = large ? "LargeVertical_" : "SmallVertical_";
-        for (const char c : std::string(std::get<1>(info.param))) {
-            text += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        }
-        return text;
+        std::string name = std::get<1>(info.param);
+        std::replace(name.begin(), name.end(), ' ', '_');
+        return (std::get<0>(info.param) == kLayoutLargeVertical ? "Large_" : "Small_") + name;
     });
