@@ -218,12 +218,12 @@ void run(int count, int rounds, int intervalMs, sim::Simulator& sim) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const BenchOptions options = parseBenchOptions(
+    const BenchOptions bench = parseBenchOptions(
         argc, argv, BenchOptions::Count | BenchOptions::Rounds | BenchOptions::Intervals,
         {.count = kMaxReceivers, .rounds = 8, .intervals = {100, 20}});
-    const int count = options.count;
-    const int rounds = options.rounds;
-    const std::vector<int>& intervals = options.intervals;
+    const int count = bench.count;
+    const int rounds = bench.rounds;
+    const std::vector<int>& intervals = bench.intervals;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     sim::Simulator sim;
