@@ -70,7 +70,11 @@ public:
                     QObject* parent = nullptr);
     ~MqttBoardSource() override;
 
+    // A station publishes its refresh as one message per receiver, back to back.
+    static constexpr int kGatherMs = 10;
+
     remote::BoardStatePtr current() const override;
+    int gatherMs() const override { return kGatherMs; }
     MqttBoard& connection() { return board_; }
 
 private:

@@ -49,6 +49,10 @@ public:
     // Receiver `number`'s last ten minutes (ReceiverHistory's object), on the same thread;
     // nothing when the receiver is not on the board or the source keeps no history.
     virtual std::optional<QJsonObject> history(int number) const;
+    // How long the server waits after a change before it reads the source for a frame. A source
+    // whose updates arrive in parts (a station's refresh, one message per receiver) gathers a
+    // whole update into one frame this way; the rest of it would wait for the next frame.
+    virtual int gatherMs() const { return 0; }
 
 signals:
     // A new state can be read. May be emitted on any thread; the server connects it queued.

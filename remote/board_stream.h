@@ -2,7 +2,8 @@
 
 // The frames of GET /api/v1/stream. A client gets the full board once:
 //   {"type":"full","monitoring":true,"refresh_ms":100,"receivers":[…],"alarms":[…]}
-// and then, at most once a refresh, what changed since the previous frame:
+// and then, as it comes but never closer than three quarters of a refresh (of a refresh shared
+// among the stations, on a board of several), what changed since the previous frame:
 //   {"type":"changes","monitoring":true,"receivers":[changed objects],"removed":[{"receiver":4}],
 //    "alarms":[…]}   ("alarms" only when the active alarms changed)
 // With several stations (or one named station, as a board fed by a broker has) every receiver

@@ -293,22 +293,21 @@ void RemoteServer::sourceChanged() {
     if (sendTimer_.isActive()) {
         return; // the next frame carries this change too
     }
-    const qint64 due = nextFrameMs_ - clock_.elapsed();
+    const qint64 due = std::max<qint64>(nextFrameMs_ - clock_.elapsed(), source_.gatherMs());
     sendTimer_.start(static_cast<int>(std::max<qint64>(0, due)));
 }
 
 void RemoteServer::sendFrame() {
-    // Frames keep to a grid of one a refresh for each station. A frame that went out late does
-    // not push the grid back (each later frame would then wait as long); the next one may follow
-    // it after half a step, and over any stretch there is still at most one frame a step.
-    const qint64 now = clock_.elapsed();
     const BoardStatePtr board = source_.current();
-    const qint64 interval = frameIntervalMs(*board);
-    nextFrameMs_ = std::max(now + interval / 2, nextFrameMs_ + interval);
     const QByteArray frame = stream_.next(board);
     if (frame.isEmpty()) {
         return;
     }
+    // Paced from the frame sent last, not held to a fixed grid: a grid's phase is wherever its
+    // first frame fell, and a source that changes once a refresh would wait that far behind it
+    // every time. The gap is three quarters of a step (a refresh for each station), so that the
+    // timer jitter of a source that changes once a step never makes its frames lag.
+    nextFrameMs_ = clock_.elapsed() + frameIntervalMs(*board) * 3 / 4;
     const QString text = QString::fromUtf8(frame);
     std::vector<QWebSocket*> slow;
     for (const auto& client : clients_) {

@@ -9,7 +9,8 @@
 //   GET /api/v1/alarms    {"active":[…],"journal":[…]}
 //   GET /api/v1/history/N receiver N's last ten minutes, one row a second (ReceiverHistory);
 //                         404 when N is not on the board
-//   GET /api/v1/stream    WebSocket: the full board, then the changes, at most once a refresh
+//   GET /api/v1/stream    WebSocket: the full board, then the changes as they come, paced to
+//                         the refresh (see board_stream.h)
 //   GET /metrics          Prometheus text
 //
 // Other paths get 404, other methods 405. Listening beyond loopback needs a token, and then

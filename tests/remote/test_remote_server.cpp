@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpSocket>
+#include <QThread>
 #include <QWebSocket>
 #include <gtest/gtest.h>
 
@@ -361,7 +362,7 @@ TEST_F(RemoteServerTest, TheStreamSendsTheBoardOnceThenOnlyChangesAtMostOnceARef
 // Several stations' boards, as a broker gathers them; changed from the test's thread.
 class StationsSource : public BoardSource {
 public:
-    StationsSource(int stations, int refreshMs) {
+    StationsSource(int stations, int refreshMs, int gatherMs) : gatherMs_(gatherMs) {
         auto board = std::make_shared<BoardState>();
         for (int i = 0; i < stations; ++i) {
             BoardStation station;
@@ -377,6 +378,7 @@ public:
         std::lock_guard lock(mutex_);
         return board_;
     }
+    int gatherMs() const override { return gatherMs_; }
     void setAf(int station, double af) {
         {
             std::lock_guard lock(mutex_);
@@ -389,40 +391,69 @@ public:
     }
 
 private:
+    const int gatherMs_;
     mutable std::mutex mutex_;
     BoardStatePtr board_;
 };
 
-TEST(CombinedBoardStream, AStationsRefreshDoesNotWaitForTheFrameAnotherStationTook) {
+class PacedStream : public ::testing::Test {
+protected:
+    void serve(int stations, int refreshMs, int gatherMs) {
+        QString error;
+        ASSERT_TRUE(service.start(
+            {},
+            [&] {
+                auto made = std::make_unique<StationsSource>(stations, refreshMs, gatherMs);
+                source = made.get();
+                return made;
+            },
+            error));
+        QObject::connect(&client, &QWebSocket::textMessageReceived, [&](const QString& m) {
+            frames.push_back(QJsonDocument::fromJson(m.toUtf8()).object());
+        });
+        client.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/api/v1/stream").arg(service.port())));
+        ASSERT_TRUE(waitUntil([&] { return frames.size() == 1; }, 3000)) << "the full board";
+    }
+    // Changes station 0, waits for its frame and then `pauseMs` more; then changes `then` and
+    // returns how long their frame took.
+    qint64 secondChangeMs(int pauseMs, const std::vector<int>& then) {
+        source->setAf(0, -10.0);
+        EXPECT_TRUE(waitUntil([&] { return frames.size() == 2; }, 3000));
+        waitUntil([] { return false; }, pauseMs);
+        QElapsedTimer since;
+        since.start();
+        for (int station : then) {
+            source->setAf(station, -30.0 - station);
+            QThread::msleep(20);
+        }
+        EXPECT_TRUE(waitUntil([&] { return frames.size() == 3; }, 5000));
+        return since.elapsed();
+    }
+
     RemoteService service;
     StationsSource* source = nullptr;
-    QString error;
-    ASSERT_TRUE(service.start(
-        {},
-        [&source] {
-            auto made = std::make_unique<StationsSource>(4, 2000);
-            source = made.get();
-            return made;
-        },
-        error));
     QWebSocket client;
-    int frames = 0;
-    QObject::connect(&client, &QWebSocket::textMessageReceived, [&] { ++frames; });
-    client.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/api/v1/stream").arg(service.port())));
-    ASSERT_TRUE(waitUntil([&] { return frames == 1; }, 3000)) << "the full board";
+    std::vector<QJsonObject> frames;
+};
 
-    source->setAf(0, -10.0);
-    ASSERT_TRUE(waitUntil([&] { return frames == 2; }, 3000));
-    waitUntil([] { return false; }, 600); // more than a station's share of the refresh (500 ms)
-    QElapsedTimer since;
-    since.start();
-    for (int i = 0; i < 5; ++i) {
-        source->setAf(1, -11.0 - i); // a burst: one frame
-    }
-    ASSERT_TRUE(waitUntil([&] { return frames == 3; }, 3000));
-    EXPECT_LT(since.elapsed(), 1000) << "not held back to the next whole refresh (2 s)";
-    waitUntil([] { return false; }, 300);
-    EXPECT_EQ(frames, 3);
+// Frames are paced from the last one sent (3/4 of a refresh, shared among the stations), not
+// held to a grid whose phase would keep every later change waiting.
+TEST_F(PacedStream, AChangeOnceARefreshIsFramedAtOnceWhateverThePhase) {
+    serve(1, 2000, 0);
+    EXPECT_LT(secondChangeMs(1600, {0}), 300) << "a grid would hold it to 2 s after the first";
+}
+
+TEST_F(PacedStream, OnACombinedBoardAStationDoesNotWaitForAFrameAnotherStationTook) {
+    serve(4, 2000, 0);
+    EXPECT_LT(secondChangeMs(400, {1}), 300) << "a whole refresh would hold it to 2 s";
+}
+
+TEST_F(PacedStream, AStationsRefreshArrivingInPartsGoesOutInOneFrame) {
+    serve(4, 2000, 300);
+    secondChangeMs(600, {1, 2, 3});
+    waitUntil([] { return false; }, 500);
+    ASSERT_EQ(frames.size(), 3u) << "no frame for the first part alone";
+    EXPECT_EQ(frames[2]["receivers"].toArray().size(), 3);
 }
 
 } // namespace
