@@ -201,6 +201,9 @@ int runMonitor(const Options& options, QTextStream& out, QTextStream& err) {
     };
     QEventLoop loop;
     QTimer sampler;
+    // On time, as the program's own refresh: a coarse timer wanders by 5 % and wakes with every
+    // other coarse timer of the machine.
+    sampler.setTimerType(Qt::PreciseTimer);
     QObject::connect(&sampler, &QTimer::timeout, [&] {
         sampleAll();
         if (interrupted() || (options.seconds > 0 && clock.elapsed() >= options.seconds * 1000)) {
