@@ -5,9 +5,10 @@
 
 Latency: every value change a station prints (--json) is stamped as its line arrives; the line
 is written at the refresh that also hands the snapshot to the publisher. The same values in the
-board's WebSocket frame are stamped again; the difference is refresh-to-frame. A poll answer
-waits at most one refresh interval for that refresh, so answer-to-frame is at most one refresh
-interval plus this figure: the budget is met when its p99 is at most 50 ms.
+board's WebSocket frame are stamped again; the difference is refresh-to-frame. The receiver's
+object in that frame says how old the values were at that refresh (age_ms: since the poll answer
+that brought them), so poll answer → frame is refresh-to-frame plus age_ms. Its p99 is held to
+the budget: one refresh interval + 50 ms.
 
 CPU: the publisher's own thread ("tessaly-mqtt") in each station, from /proc, over the window."""
 
@@ -62,10 +63,8 @@ class Fleet:
     def __init__(self, cli, sim, stations, receivers):
         self.dir = tempfile.mkdtemp(prefix="bench_mqtt_fleet.")
         self.processes = []
-        self.printed = {}  # (station, receiver, rfA, rfB, af) -> first time printed
-        self.framed = {}   # the same -> first time in a frame
-        self.frames = 0
-        self.lock = threading.Lock()
+        self.lines = {}   # station -> [(time read, line)]
+        self.frames = []  # [(time received, frame)]
         broker = free_port()
         self.mqtt = "mqtt://127.0.0.1:%d" % broker
         conf = os.path.join(self.dir, "mosquitto.conf")
@@ -90,6 +89,7 @@ class Fleet:
                                   "--mqtt", self.mqtt, "--station", name], folder,
                                  stdout=subprocess.PIPE)
             self.stations[name] = station
+            self.lines[name] = []
             threading.Thread(target=self.read_station, args=(name, station), daemon=True).start()
         self.port = free_port()
         self.start([cli, "board", "--mqtt", self.mqtt, "--serve", "127.0.0.1:%d" % self.port],
@@ -103,13 +103,11 @@ class Fleet:
         return process
 
     def read_station(self, name, process):
+        # Only stamp and keep the line here: parsing it now would hold the interpreter's lock
+        # while another reader's line or frame waits to be stamped.
+        lines = self.lines[name]
         for line in process.stdout:
-            at = time.monotonic()
-            o = json.loads(line)
-            if "rfA" in o and o.get("state") == "connected" and o["rfA"] is not None:
-                with self.lock:
-                    self.printed.setdefault(values(name, o["receiver"], o["rfA"], o["rfB"],
-                                                   o["af"]), at)
+            lines.append((time.monotonic(), line))
 
     def read_board(self):
         def connect():
@@ -127,15 +125,24 @@ class Fleet:
                 return
             if not frame:  # the board went away
                 return
-            at = time.monotonic()
-            message = json.loads(frame)
-            with self.lock:
-                self.frames += 1
-                for o in message.get("receivers", []):
-                    if o.get("rf_a_dbm") is not None:
-                        self.framed.setdefault(values(o.get("station"), o["receiver"],
-                                                      o["rf_a_dbm"], o["rf_b_dbm"], o["af_db"]),
-                                               at)
+            self.frames.append((time.monotonic(), frame))
+
+    def first_seen(self):
+        """When each station printed each value change, and when it first reached a frame."""
+        printed = {}
+        for name, lines in self.lines.items():
+            for at, line in list(lines):
+                o = json.loads(line)
+                if "rfA" in o and o.get("state") == "connected" and o["rfA"] is not None:
+                    printed.setdefault(values(name, o["receiver"], o["rfA"], o["rfB"], o["af"]),
+                                       at)
+        framed = {}
+        for at, frame in list(self.frames):
+            for o in json.loads(frame).get("receivers", []):
+                if o.get("rf_a_dbm") is not None:
+                    framed.setdefault(values(o.get("station"), o["receiver"], o["rf_a_dbm"],
+                                             o["rf_b_dbm"], o["af_db"]), (at, o.get("age_ms") or 0))
+        return printed, framed
 
     def close(self):
         for process in reversed(self.processes):
@@ -174,11 +181,13 @@ def main():
         window = time.monotonic() - start
         after = {name: cpu_ticks(p.pid) for name, p in fleet.stations.items()}
         time.sleep(1)  # the last changes reach the board
-        with fleet.lock:
-            printed = {k: t for k, t in fleet.printed.items() if start <= t <= start + window}
-            latencies = sorted((fleet.framed[k] - t) * 1000 for k, t in printed.items()
-                               if k in fleet.framed and fleet.framed[k] >= t)
-            frames = fleet.frames
+        printed, framed = fleet.first_seen()
+        printed = {k: t for k, t in printed.items() if start <= t <= start + window}
+        seen = [(framed[k][0] - t, framed[k][1]) for k, t in printed.items()
+                if k in framed and framed[k][0] >= t]
+        latencies = sorted(after * 1000 for after, _ in seen)
+        answered = sorted(after * 1000 + age for after, age in seen)
+        frames = len(fleet.frames)
     finally:
         fleet.close()
     load = open("/proc/loadavg").read().split()[:3]
@@ -188,15 +197,19 @@ def main():
     threads = sorted(100.0 * (after[s][0] - before[s][0]) / TICKS / window for s in before)
     whole = sorted(100.0 * (after[s][1] - before[s][1]) / TICKS / window for s in before)
     p99 = percentile(latencies, 99)
+    answer_p99 = percentile(answered, 99)
+    budget = REFRESH_MS + 50
     rows = [
         ("value changes printed by the stations in the window", len(printed), "", "", ""),
         ("of them seen in a board frame", len(latencies), len(printed), "", ""),
         ("board frames received", frames, "", "", ""),
         ("refresh → board frame, p50 (ms)", "%.1f" % percentile(latencies, 50), "", "", ""),
-        ("refresh → board frame, p99 (ms)", "%.1f" % p99, 50, "%.2f" % (p99 / 50), "≤ 50 ms"),
+        ("refresh → board frame, p99 (ms)", "%.1f" % p99, "", "", ""),
         ("refresh → board frame, worst (ms)", "%.1f" % latencies[-1], "", "", ""),
-        ("poll answer → board frame, p99 bound (ms)", "%.1f" % (REFRESH_MS + p99),
-         REFRESH_MS + 50, "%.2f" % ((REFRESH_MS + p99) / (REFRESH_MS + 50)), "≤ refresh + 50 ms"),
+        ("poll answer → board frame, p50 (ms)", "%.1f" % percentile(answered, 50), "", "", ""),
+        ("poll answer → board frame, p99 (ms)", "%.1f" % answer_p99, budget,
+         "%.2f" % (answer_p99 / budget), "≤ refresh + 50 ms"),
+        ("poll answer → board frame, worst (ms)", "%.1f" % answered[-1], "", "", ""),
         ("publisher thread CPU per station, median (% of one core)",
          "%.2f" % threads[len(threads) // 2], "", "", ""),
         ("publisher thread CPU per station, worst (% of one core)", "%.2f" % threads[-1], 5,
