@@ -26,7 +26,7 @@ packages=(
     iproute2 netcat-openbsd
     desktop-file-utils appstream xdotool libcap2-bin
     qt6-httpserver-dev qt6-websockets-dev libqrencode-dev qt6-charts-dev libqt6sql6-sqlite
-    libmosquitto-dev mosquitto mosquitto-clients
+    libmosquitto-dev mosquitto mosquitto-clients openssl
     chromium chromium-driver python3-selenium python3-websocket zbar-tools prometheus sqlite3 shellcheck
 )
 

@@ -184,27 +184,48 @@ void MqttConnection::tryConnect() {
         return;
     }
     QString reason = probe.reason;
+    bool handshakeFailed = false;
     if (probe.outcome == TcpProbe::Outcome::Open) {
         errno = 0;
         const int rc =
             mosquitto_connect(mosq_, host.constData(), options_.endpoint.port, options_.keepaliveS);
+        const int savedErrno = errno;
         if (rc == MOSQ_ERR_SUCCESS) {
             socketOpen_ = true; // CONNECT is on its way; the answer comes through onConnect
             return;
         }
-        reason = reasonText(rc, errno);
+        handshakeFailed = rc == MOSQ_ERR_TLS;
+        reason = reasonText(rc, savedErrno);
     }
     backoffMs_ =
         backoffMs_ == 0 ? options_.minBackoffMs : std::min(backoffMs_ * 2, options_.maxBackoffMs);
     nextAttempt_ = Clock::now() + std::chrono::milliseconds(backoffMs_);
+    if (handshakeFailed) {
+        // The TLS handshake may fail inside mosquitto_connect() or later, in the loop: it is
+        // said the same way either time.
+        sayNotAccepted(MOSQ_ERR_TLS, 0);
+        return;
+    }
     sayFailure(Failure::Unreachable, "MQTT: cannot reach the broker " + options_.endpoint.text() +
                                          " (" + reason + "); monitoring goes on, trying again");
 }
 
+void MqttConnection::sayNotAccepted(int rc, int savedErrno) {
+    // The port answered, but the connection ended before the broker accepted it.
+    const QString why = rc == MOSQ_ERR_TLS ? QStringLiteral("no secure connection: check [mqtt] "
+                                                            "ca= against the broker's certificate")
+                                           : reasonText(rc, savedErrno);
+    sayFailure(Failure::Handshake, "MQTT: the broker " + options_.endpoint.text() +
+                                       " did not accept the connection (" + why +
+                                       "); monitoring goes on, trying again");
+}
+
 void MqttConnection::connectionLost(int rc) {
-    (void)rc;
     if (mosquitto_socket(mosq_) >= 0) {
         return;
+    }
+    if (socketOpen_ && !connected_) {
+        sayNotAccepted(rc, errno);
     }
     if (socketOpen_ || connected_) {
         onDisconnect(mosq_, this, MOSQ_ERR_CONN_LOST);

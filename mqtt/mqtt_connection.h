@@ -95,10 +95,11 @@ protected:
     void say(const QString& text);
 
 private:
-    enum class Failure { None, Unreachable, Refused, Credentials, Lost };
+    enum class Failure { None, Unreachable, Handshake, Refused, Credentials, Lost };
     void run();
     void tryConnect();
     void connectionLost(int rc);
+    void sayNotAccepted(int rc, int savedErrno);
     void sayFailure(Failure failure, const QString& text);
     static void onConnect(mosquitto*, void* self, int rc);
     static void onDisconnect(mosquitto*, void* self, int rc);

@@ -15,6 +15,7 @@
 #include <QJsonObject>
 
 #include <mutex>
+#include <optional>
 
 using namespace tessaly;
 using namespace tessaly::mqtt;
@@ -80,9 +81,10 @@ std::vector<int> range(int from, int to) {
 class Station {
 public:
     Station(const MosquittoBroker& broker, std::string password = {}, int queueLimit = 10000,
-            QString name = kStation) {
+            QString name = kStation, std::optional<QString> ca = std::nullopt) {
         PublisherOptions options;
         options.settings.url = broker.url();
+        options.settings.ca = ca.value_or(QString::fromStdString(broker.caFile()));
         options.settings.station = name;
         if (!password.empty()) {
             options.settings.user = "station";
@@ -283,6 +285,28 @@ TEST(MqttPublisher, AWrongPasswordIsSaidOnceAndPublishingWorksWithTheRightOne) {
 
     Station right(broker, "right");
     EXPECT_TRUE(waitUntil([&] { return right.publisher->isConnected(); }));
+}
+
+TEST(MqttPublisher, OverTlsTheBrokersCertificateIsCheckedAgainstTheGivenCa) {
+    MosquittoBroker::Options tls;
+    tls.tls = true;
+    MosquittoBroker broker(tls);
+    ASSERT_TRUE(broker.start()) << broker.log();
+    Station trusting(broker);
+    trusting.publishNs(snapshotOf(4, -600));
+    EXPECT_TRUE(waitUntil([&] { return trusting.publisher->stats().statesPublished >= 4; }))
+        << broker.log();
+
+    // The system's CAs do not know the broker's: refused, said once, and nothing goes out.
+    Station doubting(broker, {}, 10000, "west", QString());
+    for (int i = 1; i <= 10; ++i) {
+        doubting.publishNs(snapshotOf(4, -600, {i}));
+        QThread::msleep(100);
+    }
+    EXPECT_FALSE(doubting.publisher->isConnected());
+    EXPECT_EQ(doubting.countSaid("no secure connection: check [mqtt] ca="), 1);
+    EXPECT_EQ(doubting.said.size(), 1u) << doubting.said.back().toStdString();
+    EXPECT_EQ(doubting.publisher->stats().alarmsPublished, 0u);
 }
 
 TEST(MqttBoard, EveryStationUnderItsNameAndAStationGoneOfflineWithAllItsReceivers) {

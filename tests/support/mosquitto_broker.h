@@ -30,9 +30,11 @@ public:
     struct Options {
         std::string user; // non-empty: anonymous clients are refused
         std::string password;
+        bool tls = false; // a certificate for 127.0.0.1 from a CA of its own (caFile())
     };
 
-    explicit MosquittoBroker(Options options = {}) : options_(std::move(options)) {
+    MosquittoBroker() : MosquittoBroker(Options()) {}
+    explicit MosquittoBroker(Options options) : options_(std::move(options)) {
         port_ = freeLoopbackPort();
         std::string config = "listener " + std::to_string(port_) +
                              " 127.0.0.1\npersistence true\npersistence_location " + dir_.path() +
@@ -51,6 +53,10 @@ public:
                                QString::fromStdString(options_.user),
                                QString::fromStdString(options_.password)});
             config += "allow_anonymous false\npassword_file " + dir_.file("passwords") + "\n";
+        }
+        if (options_.tls && makeCertificates()) {
+            config += "cafile " + dir_.file("ca.pem") + "\ncertfile " + dir_.file("server.pem") +
+                      "\nkeyfile " + dir_.file("server.key") + "\n";
         }
         dir_.write("mosquitto.conf", config);
     }
@@ -79,10 +85,32 @@ public:
     }
 
     int port() const { return port_; }
-    QString url() const { return "mqtt://127.0.0.1:" + QString::number(port_); }
+    QString url() const {
+        return (options_.tls ? "mqtts://127.0.0.1:" : "mqtt://127.0.0.1:") + QString::number(port_);
+    }
+    std::string caFile() const { return options_.tls ? dir_.file("ca.pem") : std::string(); }
     std::string log() const { return dir_.read("broker.log"); }
 
 private:
+    // With Debian's openssl: a CA, and a server certificate it signs for IP 127.0.0.1.
+    bool makeCertificates() const {
+        const QString dir = QString::fromStdString(dir_.path());
+        const auto run = [&](const QStringList& arguments) {
+            QProcess openssl;
+            openssl.setWorkingDirectory(dir);
+            openssl.start("openssl", arguments);
+            return openssl.waitForFinished(30000) && openssl.exitCode() == 0;
+        };
+        dir_.write("server.ext", "subjectAltName=IP:127.0.0.1\n");
+        return run({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                    "/CN=Tessaly test CA", "-keyout", "ca.key", "-out", "ca.pem"}) &&
+               run({"req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=127.0.0.1", "-keyout",
+                    "server.key", "-out", "server.csr"}) &&
+               run({"x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
+                    "-CAcreateserial", "-days", "2", "-extfile", "server.ext", "-out",
+                    "server.pem"});
+    }
+
     Options options_;
     TempDir dir_;
     int port_ = 0;
